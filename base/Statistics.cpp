@@ -1,17 +1,12 @@
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
-#include <time.h>
+#include "base/Platform.h"
 
 namespace KIV {
 
 Statistics* gStatistics = nullptr;
 
-int64_t ReadStatCounter()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-}
+int64_t ReadStatCounter() { return GetTimerTicks(); }
 
 namespace {
 struct ItemDef {
@@ -81,7 +76,7 @@ Statistics::Statistics() { gStatistics = this; }
 
 void Statistics::InitItems()
 {
-    mCounterFrequency = 1000000;
+    mCounterFrequency = GetTimerFrequency();
     for (const ItemDef& d : kItemDefs) {
         StatItem& it = mItems[d.index];
         it.mName = d.name;
