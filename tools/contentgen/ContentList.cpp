@@ -1,0 +1,36 @@
+#include "tools/contentgen/ContentList.h"
+#include <cstdio>
+#include "tools/contentgen/FontPicture.h"
+#include "tools/contentgen/FramePicture.h"
+#include "tools/contentgen/PngWriter.h"
+#include "tools/contentgen/ToyPictures.h"
+
+namespace KIV {
+
+std::vector<ContentItem> GetContentList()
+{
+    std::vector<ContentItem> items;
+    items.push_back({"Textures/Fonts/FontWhite.png", MakeFontPicture, 0});
+    items.push_back({"Textures/Editor/EditWindowFrameStuff.png", MakeWindowFramePicture, 0});
+    for (int i = 1; i <= kToyPictureCount; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof(name), "Textures/Toys/new/NewToys_%02d.png", i);
+        items.push_back({name, MakeToyPicture, i});
+    }
+    return items;
+}
+
+int WriteAllContent(const std::string& root)
+{
+    int failures = 0;
+    for (const ContentItem& item : GetContentList()) {
+        const std::string path = root + "/" + item.mPath;
+        if (!SavePng(item.mMake(item.mNumber), path)) {
+            std::fprintf(stderr, "contentgen: could not write %s\n", path.c_str());
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+} // namespace KIV

@@ -1,0 +1,11 @@
+#pragma once
+#include "tools/contentgen/Canvas.h"
+
+namespace KIV {
+
+// The soft toys of the starting set, numbered from 1; each a single region
+// without holes, opaque inside and transparent outside.
+constexpr int kToyPictureCount = 12;
+Canvas MakeToyPicture(int number);
+
+} // namespace KIV
