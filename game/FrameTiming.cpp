@@ -1,0 +1,44 @@
+#include "game/FrameTiming.h"
+
+namespace KIV {
+
+FrameTiming::FrameTiming()
+{
+    mRing.Resize(kRingSize);
+    mRing.FillZero();
+}
+
+bool FrameTiming::SetFrequency(int32_t frequency)
+{
+    if (frequency <= 0) return false;
+    mFrequency = frequency;
+    return true;
+}
+
+void FrameTiming::Update(uint32_t ticks)
+{
+    mElapsedMs = 0;
+    if (ticks < mLastTicks) {
+        // The clock went backwards or wrapped: start afresh with no steps.
+        mAccumulatorMs = 0.0f;
+        mStepsDue = 0;
+    } else {
+        float stepMs = 1000.0f / static_cast<float>(mFrequency);
+        mElapsedMs = ticks - mLastTicks;
+        mAccumulatorMs = static_cast<float>(mElapsedMs) + mAccumulatorMs;
+        mStepsDue = static_cast<uint32_t>(mAccumulatorMs / stepMs);
+        mAccumulatorMs = mAccumulatorMs - static_cast<float>(mStepsDue) * stepMs;
+    }
+
+    if (++mRingIndex >= mRing.Count()) mRingIndex = 0;
+    mRing[mRingIndex] = static_cast<int32_t>(mElapsedMs);
+    mLastTicks = ticks;
+
+    int64_t sum = 0;
+    for (int32_t v : mRing) sum += v;
+    if (sum > 0) mFramesPerSecond = static_cast<int32_t>(1000.0f / (static_cast<float>(sum) / kRingSize));
+
+    if (mStepsDue > GetMaxStepsPerFrame()) mStepsDue = GetMaxStepsPerFrame();
+}
+
+} // namespace KIV
