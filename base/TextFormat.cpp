@@ -54,6 +54,28 @@ std::string PercentEncodeText(const std::string& text)
     return out;
 }
 
+std::string DecodePercentEscapes(const std::string& text)
+{
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] != '%') {
+            out.push_back(text[i++]);
+            continue;
+        }
+        if (text.size() - i < 3) return {}; // fewer than two bytes follow the "%"
+        int hi = digit(text[i + 1]), lo = digit(text[i + 2]);
+        if (hi < 0 || lo < 0) return {};
+        out.push_back(static_cast<char>(hi * 16 + lo));
+        i += 3;
+    }
+    return out;
+}
+
 void AppendJsArrayItem(std::string& arrayText, const std::string& item)
 {
     if (arrayText != "[") arrayText += ",";

@@ -12,6 +12,10 @@ std::string BoolToYesNoText(bool flag);
 std::string FloatToText(uint8_t decimals, float value, bool keepZeroFraction);
 std::string PercentEncodeText(const std::string& text);
 
+// Undoes PercentEncodeText. Only upper-case hex digits are accepted; any
+// malformed escape makes the whole result empty.
+std::string DecodePercentEscapes(const std::string& text);
+
 // Page-script array literals: start with "[", append items, close once.
 void AppendJsArrayItem(std::string& arrayText, const std::string& item);
 void CloseJsArrayText(std::string& arrayText);

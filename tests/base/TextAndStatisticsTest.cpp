@@ -116,3 +116,11 @@ TEST_F(StatisticsTest, CountersFromManyThreadsLoseNothing)
     for (auto& th : threads) th.join();
     EXPECT_EQ(StatGetInt(kStatLineIntersectCalls), 80000);
 }
+
+TEST(TextFormat, PercentDecodingAcceptsOnlyWellFormedEscapes)
+{
+    struct { const char* in; const char* out; } cases[] = {
+        {"a%41b", "aAb"}, {"a%4", ""}, {"a%4a", ""}, {"", ""}, {"%", ""}, {"plain", "plain"}, {"%25%20", "% "}};
+    for (auto& c : cases) EXPECT_EQ(DecodePercentEscapes(c.in), c.out) << c.in;
+    EXPECT_EQ(DecodePercentEscapes(PercentEncodeText("Walker 2.robot")), "Walker 2.robot");
+}
