@@ -179,13 +179,7 @@ ImageFile* ImageFileRegistry::Find(const std::string& name) const
 ImageFile* ImageFileRegistry::Get(const std::string& name)
 {
     if (name.empty()) return nullptr;
-    if (ImageFile* found = Find(name)) {
-        if (found->mLoaded) return found;
-        if (found->mLoadFailed) return nullptr;
-        if (LoadImageFile(*found, name)) return found;
-        found->mLoadFailed = true;
-        return nullptr;
-    }
+    if (ImageFile* found = Find(name)) return EnsureImageLoaded(*found) ? found : nullptr;
     ImageFile* record = new ImageFile;
     if (!LoadImageFile(*record, name) || !mFiles.PushBack(record)) {
         DeleteImageFile(record);
@@ -266,6 +260,15 @@ void UnloadImageFile(ImageFile& record)
     record.mStoredWidth = record.mStoredHeight = 0;
     record.mCropRect = RectI();
     record.mBytesPerPixel = 0;
+}
+
+bool EnsureImageLoaded(ImageFile& record)
+{
+    if (record.mLoaded) return true;
+    if (record.mLoadFailed) return false;
+    if (LoadImageFile(record, record.mName)) return true;
+    record.mLoadFailed = true;
+    return false;
 }
 
 void DeleteImageFile(ImageFile* record) { delete record; }

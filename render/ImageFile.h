@@ -66,6 +66,9 @@ ImageFile* GetImageFile(const std::string& name);
 ImageFile* FindImageFile(const std::string& name);
 bool LoadImageFile(ImageFile& record, const std::string& name);
 void UnloadImageFile(ImageFile& record);
+// Loads a record that is not loaded, unless a load failed before; a failing
+// load marks it failed. True when the record is loaded afterwards.
+bool EnsureImageLoaded(ImageFile& record);
 void DeleteImageFile(ImageFile* record);
 // Copies a rectangle given in full-picture pixels into a zeroed destination of
 // destWidth × destHeight pixels; swap turns RGBA into BGRA.

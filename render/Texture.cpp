@@ -194,14 +194,7 @@ bool Texture::GetUploadPixels(Array<uint8_t>& destination, VectorI& size, int32_
         bytesPerPixel = 4;
         return true;
     }
-    if (!mImage) return false;
-    if (!mImage->mLoaded) {
-        if (mImage->mLoadFailed) return false;
-        if (!LoadImageFile(*mImage, mImage->mName)) {
-            mImage->mLoadFailed = true;
-            return false;
-        }
-    }
+    if (!mImage || !EnsureImageLoaded(*mImage)) return false;
     if (mStorageSize.mX <= 0 || mStorageSize.mY <= 0) return false;
     if (mKeepPixels) {
         const int32_t w = mTextureSize.mX, h = mTextureSize.mY;

@@ -22,6 +22,22 @@ public:
 
 enum TextureCacheSlot : int32_t { kTextureOutlineCache = 0, kTextureFragmentCache = 1, kTextureCacheSlotCount = 2 };
 
+// An owned list of per-picture records with a selection, as the caches keep them.
+template <typename T>
+class TextureCacheList : public TextureCache {
+public:
+    TextureCacheList() { mItems.SetGrowBy(32); }
+
+    T* AddNew() { return mItems.AppendNew(); }
+    bool EraseAt(int32_t index) { return mItems.DeleteAt(index); }
+    int32_t Count() const { return mItems.Count(); }
+    T* operator[](int32_t i) const { return mItems[i]; }
+    int32_t GetSelectedIndex() const { return mItems.GetSelectedIndex(); }
+
+protected:
+    PtrArray<T> mItems;
+};
+
 // Power-of-two storage per side, at most 4096; a larger side gives 0.
 VectorI RoundUpToPowerOfTwo(const VectorI& size);
 
@@ -63,6 +79,15 @@ public:
     TextureCache* GetCache(TextureCacheSlot slot) const { return mCaches[slot].get(); }
     void SetCache(TextureCacheSlot slot, std::unique_ptr<TextureCache> cache) { mCaches[slot] = std::move(cache); }
     void ClearCaches();
+    // The cache of the given kind on the cache owner, made on first use. Only
+    // one type is ever stored in a slot.
+    template <typename Cache>
+    Cache* GetOrMakeCache(TextureCacheSlot slot)
+    {
+        Texture* owner = GetCacheOwner();
+        if (!owner->mCaches[slot]) owner->mCaches[slot] = std::make_unique<Cache>();
+        return static_cast<Cache*>(owner->mCaches[slot].get());
+    }
 
     TextureUpload* mRendererHandle = nullptr;
     int32_t mMapping = 0;          // 0 follows the game setting, 1 nearest, 2 or 3 linear
