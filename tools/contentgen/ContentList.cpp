@@ -1,9 +1,13 @@
 #include "tools/contentgen/ContentList.h"
 #include <cstdio>
+#include <string>
+#include "tools/contentgen/DebrisPictures.h"
 #include "tools/contentgen/FontPicture.h"
 #include "tools/contentgen/FramePicture.h"
+#include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
 #include "tools/contentgen/ToyPictures.h"
+#include "tools/contentgen/WaterPicture.h"
 
 namespace KIV {
 
@@ -17,6 +21,12 @@ std::vector<ContentItem> GetContentList()
         std::snprintf(name, sizeof(name), "Textures/Toys/new/NewToys_%02d.png", i);
         items.push_back({name, MakeToyPicture, i});
     }
+    for (int i = 1; i <= kDecalPictureCount; ++i) {
+        items.push_back({"Textures/Toys/decals/decal" + std::to_string(i) + ".png", MakeDecalPicture, i});
+    }
+    items.push_back({"Textures/Ground/ground01.png", MakeGroundPicture, 1});
+    items.push_back({"Textures/Particles/rock.png", MakeRockPicture, 0});
+    items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
     return items;
 }
 

@@ -110,7 +110,7 @@ const uint8_t kGlyphRows[95][9] = {
 
 // Dot spacing inside a cell and the half width of a stroke, in pixels.
 constexpr float kDotStepX = 4.0f;
-constexpr float kDotStepY = 3.2f;
+constexpr float kDotStepY = 3.1f;
 constexpr float kStrokeRadius = 1.8f;
 
 bool DotSet(int glyph, int column, int row)
@@ -147,8 +147,9 @@ void PaintGlyph(Canvas& canvas, int glyph)
 {
     const int column = glyph % 16, row = glyph / 16;
     const float cellLeft = column * kFontCellWidth, cellTop = row * kFontCellHeight;
-    // Centred across the cell; the cap line 3 pixels below the cell's top.
-    const VectorF origin(cellLeft + (kFontCellWidth - 4.0f * kDotStepX) * 0.5f, cellTop + 3.0f);
+    // Centred across the cell, the cap line a little below the cell's top;
+    // descenders end clear of the cell below (and of the picture's bottom).
+    const VectorF origin(cellLeft + (kFontCellWidth - 4.0f * kDotStepX) * 0.5f, cellTop + 3.3f);
     const auto strokes = GlyphStrokes(glyph, origin);
     if (strokes.empty()) return;
 

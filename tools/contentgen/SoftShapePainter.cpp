@@ -106,4 +106,48 @@ void PaintSoftShape(Canvas& canvas, const DistanceField& distance, const Surface
     }
 }
 
+void KeepSingleOutline(Canvas& canvas)
+{
+    const int32_t w = canvas.Width(), h = canvas.Height();
+    for (int threshold : {128, 10}) {
+        auto solid = [&](int32_t x, int32_t y) { return std::lround(canvas.Get(x, y).mA * 255.0f) >= threshold; };
+        std::vector<int32_t> region(static_cast<size_t>(w) * h, -1);
+        std::vector<int32_t> sizes;
+        std::vector<std::pair<int32_t, int32_t>> stack;
+        for (int32_t y = 0; y < h; ++y) {
+            for (int32_t x = 0; x < w; ++x) {
+                if (!solid(x, y) || region[static_cast<size_t>(y) * w + x] >= 0) continue;
+                const int32_t id = static_cast<int32_t>(sizes.size());
+                sizes.push_back(0);
+                region[static_cast<size_t>(y) * w + x] = id;
+                stack.push_back({x, y});
+                while (!stack.empty()) {
+                    const auto [px, py] = stack.back();
+                    stack.pop_back();
+                    ++sizes[id];
+                    const int32_t next[4][2] = {{px + 1, py}, {px - 1, py}, {px, py + 1}, {px, py - 1}};
+                    for (const auto& n : next) {
+                        if (!canvas.Contains(n[0], n[1]) || !solid(n[0], n[1])) continue;
+                        int32_t& r = region[static_cast<size_t>(n[1]) * w + n[0]];
+                        if (r >= 0) continue;
+                        r = id;
+                        stack.push_back({n[0], n[1]});
+                    }
+                }
+            }
+        }
+        if (sizes.size() < 2) continue;
+        const int32_t main = static_cast<int32_t>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+        for (int32_t y = 0; y < h; ++y) {
+            for (int32_t x = 0; x < w; ++x) {
+                const int32_t r = region[static_cast<size_t>(y) * w + x];
+                if (r < 0 || r == main) continue;
+                Tint c = canvas.Get(x, y);
+                c.mA = (threshold - 1) / 255.0f;
+                canvas.Set(x, y, c);
+            }
+        }
+    }
+}
+
 } // namespace KIV

@@ -26,4 +26,11 @@ struct SoftShapeStyle {
 void PaintSoftShape(Canvas& canvas, const DistanceField& distance, const SurfaceTint& tint,
                     const SoftShapeStyle& style);
 
+// The game traces a toy's outline from the first pixel at or above an alpha
+// threshold (10 for toys, 128 elsewhere) and follows pixel edges, so a corner
+// pixel touching the body only diagonally would be lost or start a second
+// outline. At each of those thresholds, pixels outside the largest
+// edge-connected region are lowered just below it.
+void KeepSingleOutline(Canvas& canvas);
+
 } // namespace KIV

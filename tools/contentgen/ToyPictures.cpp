@@ -99,8 +99,8 @@ ToyDesign Crescent()
     const float round = 6.0f;
     return {112, 128,
             [round](const VectorF& p) {
-                const float outer = CircleDistance(p, VectorF(58.0f, 64.0f), 55.0f);
-                const float bite = CircleDistance(p, VectorF(84.0f, 50.0f), 44.0f);
+                const float outer = CircleDistance(p, VectorF(56.0f, 64.0f), 54.0f);
+                const float bite = CircleDistance(p, VectorF(100.0f, 54.0f), 42.0f);
                 return std::max(outer + round, round - bite) - round;
             },
             Plain(MakeTint(64, 192, 182))};
@@ -182,6 +182,7 @@ Canvas MakeToyPicture(int number)
     const ToyDesign design = designs[std::clamp(number, 1, kToyPictureCount) - 1]();
     Canvas canvas(design.mWidth, design.mHeight);
     PaintSoftShape(canvas, design.mDistance, design.mTint, SoftShapeStyle{});
+    KeepSingleOutline(canvas);
     return canvas;
 }
 
