@@ -43,7 +43,7 @@ LoadedPicture LoadWithDevIL(const std::string& path)
         picture.mPixels.assign(data, data + static_cast<size_t>(picture.mWidth) * picture.mHeight * 4);
         picture.mLoaded = true;
     }
-    while (ilGetError() != IL_NO_ERROR) {
+    for (int i = 0; i < 64 && ilGetError() != IL_NO_ERROR; ++i) {
     }
     ilDeleteImages(1, &image);
     return picture;
