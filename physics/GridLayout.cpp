@@ -1,0 +1,91 @@
+#include "physics/GridLayout.h"
+#include <algorithm>
+#include <cmath>
+
+namespace KIV {
+
+namespace {
+
+int32_t RoundUpToPowerOfTwo(int64_t n)
+{
+    int64_t p = 1;
+    while (p < n) p *= 2;
+    return static_cast<int32_t>(p);
+}
+
+int32_t Log2(int32_t powerOfTwo)
+{
+    int32_t s = 0;
+    while ((1 << s) < powerOfTwo) ++s;
+    return s;
+}
+
+} // namespace
+
+bool GridLayout::Setup(const RectF& world, int32_t cellSize, int64_t maxCells)
+{
+    const float corners[4] = {world.x1, world.y1, world.x2, world.y2};
+    for (float c : corners)
+        if (!std::isfinite(c) || std::fabs(c) > kMaxCoordinate) return false;
+    if (cellSize < 1 || world.x2 < world.x1 || world.y2 < world.y1) return false;
+
+    const int32_t x0 = static_cast<int32_t>(world.x1) - 1;
+    const int32_t y0 = static_cast<int32_t>(world.y1) - 1;
+    const int32_t x1 = static_cast<int32_t>(world.x2) + 1;
+    const int32_t y1 = static_cast<int32_t>(world.y2) + 1;
+    const int32_t columns = RoundUpToPowerOfTwo((static_cast<int64_t>(x1) - x0 + cellSize - 1) / cellSize);
+    const int32_t rows = RoundUpToPowerOfTwo((static_cast<int64_t>(y1) - y0 + cellSize - 1) / cellSize);
+    if (static_cast<int64_t>(columns) * rows > maxCells) return false;
+
+    const int32_t farX = x0 + columns * cellSize;
+    const int32_t farY = y0 + rows * cellSize;
+    const int32_t shiftX = (farX - x1) / 2;
+    const int32_t shiftY = (farY - y1) / 2;
+    mX0 = x0 - shiftX;
+    mY0 = y0 - shiftY;
+    mX1 = farX - shiftX;
+    mY1 = farY - shiftY;
+    mCellSize = cellSize;
+    mColumns = columns;
+    mRows = rows;
+    mCellCount = columns * rows;
+    mColumnShift = Log2(columns);
+    return true;
+}
+
+bool GridLayout::CellCoordinate(float v, int32_t origin, int32_t count, int32_t& out) const
+{
+    const float c = std::floor((v - static_cast<float>(origin)) / static_cast<float>(mCellSize));
+    if (c != c) return false;
+    if (c < 0.0f)
+        out = -1;
+    else if (c >= static_cast<float>(count))
+        out = count;
+    else
+        out = static_cast<int32_t>(c);
+    return true;
+}
+
+int32_t GridLayout::GetCellIndex(const VectorF& p) const
+{
+    int32_t column, row;
+    if (!IsSetUp() || !CellCoordinate(p.mX, mX0, mColumns, column) || !CellCoordinate(p.mY, mY0, mRows, row))
+        return -1;
+    if (column < 0 || column >= mColumns || row < 0 || row >= mRows) return -1;
+    return GetCellIndex(column, row);
+}
+
+bool GridLayout::GetCellRange(const VectorF& a, const VectorF& b, CellRange& range) const
+{
+    int32_t ca, ra, cb, rb;
+    if (!IsSetUp() || !CellCoordinate(a.mX, mX0, mColumns, ca) || !CellCoordinate(a.mY, mY0, mRows, ra) ||
+        !CellCoordinate(b.mX, mX0, mColumns, cb) || !CellCoordinate(b.mY, mY0, mRows, rb))
+        return false;
+    range.mColumn0 = std::max(std::min(ca, cb), 0);
+    range.mColumn1 = std::min(std::max(ca, cb), mColumns - 1);
+    range.mRow0 = std::max(std::min(ra, rb), 0);
+    range.mRow1 = std::min(std::max(ra, rb), mRows - 1);
+    return range.mColumn0 <= range.mColumn1 && range.mRow0 <= range.mRow1;
+}
+
+} // namespace KIV
