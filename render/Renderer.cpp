@@ -261,7 +261,7 @@ void Renderer::DrawGhostCopies(Shape& shape, const VectorF& pivot, float turnPer
         const float f = float(k) / float(count + 1);
         // The eye moves forward by the part of the step, so the copy shows where the toy was.
         mDrawBuffer.Record(kOpRotatedDraw,
-                           RotatedDrawPayload{pivot.mX, pivot.mY, -turnPerStep * f, motionPerStep.mX * f,
+                           RotatedDrawPayload{pivot.mX, pivot.mY, turnPerStep * f, motionPerStep.mX * f,
                                               motionPerStep.mY * f});
         DrawShape(shape, false, uint8_t(100 - 100 * (k - 1) / count), false);
         mDrawBuffer.Record(kOpRotatedDraw, RotatedDrawPayload{});
