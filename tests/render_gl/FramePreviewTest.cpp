@@ -8,6 +8,8 @@
 #include "render/BitmapFont.h"
 #include "render/ImageFile.h"
 #include "render/TextureLib.h"
+#include "physics/Toy.h"
+#include "physics/ToyRenderGeometry.h"
 #include "render/WindowFrame.h"
 #include "support/FontPicture.h"
 #include "support/PictureFolder.h"
@@ -91,27 +93,27 @@ public:
         r.UploadTextureIfPending(mBackground.mTexture);
         r.DrawShape(mBackground, false, 255, true);
 
-        // The world: a camera on (1000, 500), turned a little.
+        // The world: a camera on (1000, 500), turned a little, and three toys built from their picture.
         r.SetView(RectF(1000 - w * 0.5f, 500 - h * 0.5f, 1000 + w * 0.5f, 500 + h * 0.5f), 0.05f);
-        Texture* ball = mLib.GetTexture("Toys\\ball.png");
-        r.UploadTextureIfPending(ball);
         const VectorF places[3] = {{820, 520}, {1000, 430}, {1180, 560}};
+        DrawOptions options;
+        options.mToyDiagonals = 1;
+        options.mToyPoints = 1;
         for (int i = 0; i < 3; ++i) {
-            Shape& s = mToys[i];
-            s.InitTexturedQuad(ball, ColorRGBA(255, 255, 255, 255),
-                               RectF(places[i].mX - 60, places[i].mY - 60, places[i].mX + 60, places[i].mY + 60));
-            r.DrawShape(s, false, 255, true);
+            Toy& toy = mToys[i];
+            if (!toy.mMainTexture && !toy.BuildFromTexture("Toys\\ball.png", 1.0f, false, {1.5f, 1.5f}, 0.0f,
+                                                           places[i], false, 0.4f * float(i)))
+                continue;
+            BuildToyRenderGeometry(toy, options);
+            r.UploadTextureIfPending(toy.mMainTexture);
+            r.DrawShape(toy.mShapes[kToyShapeTextured], false, 255, true);
         }
         // A fast toy trails ghost copies along its last step.
-        r.DrawGhostCopies(mToys[2], places[2], 0.6f, {160, -40}, ComputeGhostCopyCount(0.0f, 1500.0f));
-        Array<VectorF> outline;
-        for (int k = 0; k <= 24; ++k) {
-            const float a0 = kTwoPi * float(k) / 24.0f, a1 = kTwoPi * float(k + 1) / 24.0f;
-            outline.PushBack({1000 + 64 * std::cos(a0), 430 + 64 * std::sin(a0)});
-            outline.PushBack({1000 + 64 * std::cos(a1), 430 + 64 * std::sin(a1)});
-        }
-        mOutline.InitPoints(1, outline, ColorRGBA(255, 255, 0, 255));
-        r.DrawShapeWireframe(mOutline);
+        r.DrawGhostCopies(mToys[2].mShapes[kToyShapeTextured], places[2], 0.6f, {160, -40},
+                          ComputeGhostCopyCount(0.0f, 1500.0f));
+        // The middle toy's mesh edges and outline points.
+        r.DrawShapeWireframe(mToys[1].mShapes[kToyShapeDiagonals]);
+        r.DrawShapeWireframe(mToys[1].mShapes[kToyShapePoints]);
 
         if (!screenOverlays) return;
         r.SetView(RectF(0, 0, w, h), 0.0f);
@@ -142,7 +144,8 @@ public:
     }
 
     TextureLib& mLib;
-    Shape mBackground, mToys[3], mOutline, mTitle, mStats, mFrame, mCaption;
+    Toy mToys[3];
+    Shape mBackground, mTitle, mStats, mFrame, mCaption;
 };
 
 // A captured frame is read back as RGB, bottom row first.
