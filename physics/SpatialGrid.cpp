@@ -337,90 +337,110 @@ bool ToyEdge(const ToyEdgeEntry& e, VectorF& a, VectorF& b)
 
 } // namespace
 
+bool SpatialGrid::BeginWalk(const VectorF& a, const VectorF& b, GridQueryContext& context, CellRange& range,
+                            bool& stamped) const
+{
+    if (!GetCellRange(a, b, range)) return false;
+    // One cell lists every segment once: only a walk over several cells stamps.
+    stamped = !range.IsSingleCell();
+    if (stamped) context.Advance();
+    return true;
+}
+
+template <typename Visit>
+bool SpatialGrid::ForEachStatic(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const
+{
+    for (int32_t e = mStatic.GetCellHead(cell); e >= 0; e = mStatic.GetEntry(e).mNextInCell) {
+        const int32_t node = mStatic.GetEntry(e).mNode;
+        if (stamped && context.CheckAndMark(0, node)) continue;
+        if (!visit(node, mStaticSegments[node])) return false;
+    }
+    return true;
+}
+
+template <typename Visit>
+bool SpatialGrid::ForEachToyEdge(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const
+{
+    for (int32_t e = mToys.GetCellHead(cell); e >= 0; e = mToys.GetEntry(e).mNextInCell) {
+        const int32_t node = mToys.GetEntry(e).mNode;
+        if (stamped && context.CheckAndMark(1, node)) continue;
+        if (!visit(node, mToyEntries[node])) return false;
+    }
+    return true;
+}
+
+template <typename Visit>
+bool SpatialGrid::ForEachCell(const CellRange& r, Visit&& visit) const
+{
+    for (int32_t row = r.mRow0; row <= r.mRow1; ++row)
+        for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column)
+            if (!visit(GetCellIndex(column, row))) return false;
+    return true;
+}
+
 bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& context, GridSegmentHit& hit) const
 {
     hit = GridSegmentHit{};
     CellRange r;
-    if (!GetCellRange(q.mFrom, q.mTo, r)) return false;
-    const bool stamped = !r.IsSingleCell();
-    if (stamped) context.Advance();
-    bool found = false;
-    for (int32_t row = r.mRow0; row <= r.mRow1; ++row) {
-        for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column) {
-            const int32_t cell = GetCellIndex(column, row);
-            if (q.mTestStatic) {
-                for (int32_t e = mStatic.GetCellHead(cell); e >= 0; e = mStatic.GetEntry(e).mNextInCell) {
-                    const int32_t node = mStatic.GetEntry(e).mNode;
-                    if (stamped && context.CheckAndMark(0, node)) continue;
-                    const StaticSegment& s = mStaticSegments[node];
-                    if (SkipStatic(s, q.mMover, q.mExcludedOwner)) continue;
-                    // Outlines wind clockwise on screen: an edge is hit from the side of its
-                    // normal (d.y, -d.x), where Cross(d, p - start) < 0.
-                    if (Cross(s.mDirection, q.mFrom - s.mStart) >= 0.0f) {
-                        // Not hit from behind; crossing it tells that the start lies inside.
-                        if (q.mReportInside && SegmentsIntersect(q.mFrom, q.mTo, s.mStart, s.mEnd)) hit.mInside = true;
-                        continue;
-                    }
-                    VectorF x;
-                    float t;
-                    if (SegmentsIntersectAt(q.mFrom, q.mTo, s.mStart, s.mEnd, x, t) && t < hit.mT) {
-                        hit.mT = t;
-                        hit.mPoint = x;
-                        hit.mStaticSegment = node;
-                        hit.mToy = nullptr;
-                        hit.mToyPoint = -1;
-                        found = true;
-                    }
+    bool stamped;
+    if (!BeginWalk(q.mFrom, q.mTo, context, r, stamped)) return false;
+    auto take = [&hit](const VectorF& x, float t, int32_t segment, Toy* toy, int32_t point) {
+        hit.mT = t;
+        hit.mPoint = x;
+        hit.mStaticSegment = segment;
+        hit.mToy = toy;
+        hit.mToyPoint = point;
+    };
+    ForEachCell(r, [&](int32_t cell) {
+        if (q.mTestStatic)
+            ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
+                if (SkipStatic(s, q.mMover, q.mExcludedOwner)) return true;
+                // Outlines wind clockwise on screen: an edge is hit from the side of its
+                // normal (d.y, -d.x), where Cross(d, p - start) < 0.
+                if (Cross(s.mDirection, q.mFrom - s.mStart) >= 0.0f) {
+                    // Not hit from behind; crossing it tells that the start lies inside.
+                    if (q.mReportInside && SegmentsIntersect(q.mFrom, q.mTo, s.mStart, s.mEnd)) hit.mInside = true;
+                    return true;
                 }
-            }
-            if (q.mTestToys) {
-                for (int32_t e = mToys.GetCellHead(cell); e >= 0; e = mToys.GetEntry(e).mNextInCell) {
-                    const int32_t node = mToys.GetEntry(e).mNode;
-                    if (stamped && context.CheckAndMark(1, node)) continue;
-                    const ToyEdgeEntry& entry = mToyEntries[node];
-                    VectorF a, b;
-                    if (SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) || !ToyEdge(entry, a, b)) continue;
-                    if (Cross(b - a, q.mFrom - a) >= 0.0f) continue;
-                    VectorF x;
-                    float t;
-                    if (SegmentsIntersectAt(q.mFrom, q.mTo, a, b, x, t) && t < hit.mT) {
-                        hit.mT = t;
-                        hit.mPoint = x;
-                        hit.mStaticSegment = -1;
-                        hit.mToy = entry.mToy;
-                        hit.mToyPoint = entry.mPoint;
-                        found = true;
-                    }
-                }
-            }
-        }
-    }
-    return found;
+                VectorF x;
+                float t;
+                if (SegmentsIntersectAt(q.mFrom, q.mTo, s.mStart, s.mEnd, x, t) && t < hit.mT)
+                    take(x, t, node, nullptr, -1);
+                return true;
+            });
+        if (q.mTestToys)
+            ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
+                VectorF a, b, x;
+                float t;
+                if (SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) || !ToyEdge(entry, a, b)) return true;
+                if (Cross(b - a, q.mFrom - a) >= 0.0f) return true;
+                if (SegmentsIntersectAt(q.mFrom, q.mTo, a, b, x, t) && t < hit.mT)
+                    take(x, t, -1, entry.mToy, entry.mPoint);
+                return true;
+            });
+        return true;
+    });
+    return hit.mT <= 1.0f;
 }
 
 bool SpatialGrid::SegmentHitsToy(VectorF& point, const VectorF& end, const Toy& toy, GridQueryContext& context) const
 {
     CellRange r;
-    if (!GetCellRange(point, end, r)) return false;
-    const bool stamped = !r.IsSingleCell();
-    if (stamped) context.Advance();
+    bool stamped;
+    if (!BeginWalk(point, end, context, r, stamped)) return false;
     float best = 2.0f;
     VectorF bestPoint;
-    for (int32_t row = r.mRow0; row <= r.mRow1; ++row) {
-        for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column) {
-            for (int32_t e = mToys.GetCellHead(GetCellIndex(column, row)); e >= 0; e = mToys.GetEntry(e).mNextInCell) {
-                const int32_t node = mToys.GetEntry(e).mNode;
-                const ToyEdgeEntry& entry = mToyEntries[node];
-                if (entry.mToy != &toy || (stamped && context.CheckAndMark(1, node))) continue;
-                VectorF a, b, x;
-                float t;
-                if (ToyEdge(entry, a, b) && SegmentsIntersectAt(point, end, a, b, x, t) && t < best) {
-                    best = t;
-                    bestPoint = x;
-                }
+    ForEachCell(r, [&](int32_t cell) {
+        return ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
+            VectorF a, b, x;
+            float t;
+            if (entry.mToy == &toy && ToyEdge(entry, a, b) && SegmentsIntersectAt(point, end, a, b, x, t) && t < best) {
+                best = t;
+                bestPoint = x;
             }
-        }
-    }
+            return true;
+        });
+    });
     if (best > 1.0f) return false;
     point = bestPoint;
     return true;
@@ -429,20 +449,14 @@ bool SpatialGrid::SegmentHitsToy(VectorF& point, const VectorF& end, const Toy& 
 bool SpatialGrid::SegmentTouchesStatic(const VectorF& a, const VectorF& b, GridQueryContext& context) const
 {
     CellRange r;
-    if (!GetCellRange(a, b, r)) return false;
-    const bool stamped = !r.IsSingleCell();
-    if (stamped) context.Advance();
-    for (int32_t row = r.mRow0; row <= r.mRow1; ++row) {
-        for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column) {
-            for (int32_t e = mStatic.GetCellHead(GetCellIndex(column, row)); e >= 0; e = mStatic.GetEntry(e).mNextInCell) {
-                const int32_t node = mStatic.GetEntry(e).mNode;
-                if (stamped && context.CheckAndMark(0, node)) continue;
-                const StaticSegment& s = mStaticSegments[node];
-                if (s.mInUse && !s.mDisabled && SegmentsIntersect(a, b, s.mStart, s.mEnd)) return true;
-            }
-        }
-    }
-    return false;
+    bool stamped;
+    if (!BeginWalk(a, b, context, r, stamped)) return false;
+    const bool walkedAll = ForEachCell(r, [&](int32_t cell) {
+        return ForEachStatic(cell, stamped, context, [&](int32_t, const StaticSegment& s) {
+            return !(s.mInUse && !s.mDisabled && SegmentsIntersect(a, b, s.mStart, s.mEnd));
+        });
+    });
+    return !walkedAll;
 }
 
 int32_t SpatialGrid::CollectCrossingEvents(const Toy& toy, const VectorF* points, int32_t count,
@@ -459,64 +473,56 @@ int32_t SpatialGrid::CollectCrossingEvents(const Toy& toy, const VectorF* points
         const VectorF a = points[i];
         const VectorF b = points[i + 1 == count ? 0 : i + 1];
         CellRange r;
-        if (!GetCellRange(a, b, r)) continue;
-        const bool stamped = !r.IsSingleCell();
-        if (stamped) context.Advance();
+        bool stamped;
+        if (!BeginWalk(a, b, context, r, stamped)) continue;
         const int32_t first = events.Count();
         ContactRecord c;
         c.mEdgeIndex = i;
         c.mEdgeVector = b - a;
-        for (int32_t row = r.mRow0; row <= r.mRow1; ++row) {
-            for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column) {
-                const int32_t cell = GetCellIndex(column, row);
-                if (filter.mTestStatic) {
-                    for (int32_t e = mStatic.GetCellHead(cell); e >= 0; e = mStatic.GetEntry(e).mNextInCell) {
-                        const int32_t node = mStatic.GetEntry(e).mNode;
-                        if (stamped && context.CheckAndMark(0, node)) continue;
-                        const StaticSegment& s = mStaticSegments[node];
-                        if (SkipStatic(s, GridMover::kToy, filter.mExcludedOwner)) continue;
-                        if (!SegmentsIntersectAt(a, b, s.mStart, s.mEnd, c.mPoint, c.mEdgeT)) continue;
-                        c.mStaticSegment = node;
-                        c.mStaticOwner = s.mOwner;
-                        c.mPartnerToy = nullptr;
-                        c.mPartnerPoint = -1;
-                        c.mEntering = Cross(s.mDirection, a - s.mStart) < 0.0f ? 1 : 0;
-                        c.mNormal = s.mNormal;
-                        c.mRestitution = -(1.0f + toy.mRestitutionWithTerrain);
-                        c.mMorph = toy.mSlippery;
-                        c.mInverseMassSum = 0.0f;
-                        c.mLever = TurnedLever(c.mPoint, toy.mPosition);
-                        c.mPartnerLever = VectorF{};
-                        if (!events.PushBack(c)) return -1;
-                    }
-                }
-                if (filter.mTestToys) {
-                    for (int32_t e = mToys.GetCellHead(cell); e >= 0; e = mToys.GetEntry(e).mNextInCell) {
-                        const int32_t node = mToys.GetEntry(e).mNode;
-                        if (stamped && context.CheckAndMark(1, node)) continue;
-                        const ToyEdgeEntry& entry = mToyEntries[node];
-                        VectorF pa, pb;
-                        if (SkipToy(entry.mToy, &toy, filter.mExcludedRobot) || !ToyEdge(entry, pa, pb)) continue;
-                        if (!SegmentsIntersectAt(a, b, pa, pb, c.mPoint, c.mEdgeT)) continue;
-                        const Toy& other = *entry.mToy;
-                        VectorF d = pb - pa;
-                        c.mEntering = Cross(d, a - pa) < 0.0f ? 1 : 0;
-                        d.NormalizeInPlace();
-                        c.mStaticSegment = -1;
-                        c.mStaticOwner = nullptr;
-                        c.mPartnerToy = entry.mToy;
-                        c.mPartnerPoint = entry.mPoint;
-                        c.mNormal = {d.mY, -d.mX};
-                        c.mMorph = std::max(toy.mSlippery, other.mSlippery);
-                        c.mRestitution = -(1.0f + std::min(toy.mRestitution, other.mRestitution));
-                        c.mInverseMassSum = toy.mInverseMass + other.mInverseMass;
-                        c.mLever = TurnedLever(c.mPoint, toy.mPosition);
-                        c.mPartnerLever = TurnedLever(c.mPoint, other.mPosition);
-                        if (!events.PushBack(c)) return -1;
-                    }
-                }
-            }
-        }
+        const bool complete = ForEachCell(r, [&](int32_t cell) {
+            if (filter.mTestStatic &&
+                !ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
+                    if (SkipStatic(s, GridMover::kToy, filter.mExcludedOwner)) return true;
+                    if (!SegmentsIntersectAt(a, b, s.mStart, s.mEnd, c.mPoint, c.mEdgeT)) return true;
+                    c.mStaticSegment = node;
+                    c.mStaticOwner = s.mOwner;
+                    c.mPartnerToy = nullptr;
+                    c.mPartnerPoint = -1;
+                    c.mEntering = Cross(s.mDirection, a - s.mStart) < 0.0f ? 1 : 0;
+                    c.mNormal = s.mNormal;
+                    c.mRestitution = -(1.0f + toy.mRestitutionWithTerrain);
+                    c.mMorph = toy.mSlippery;
+                    c.mInverseMassSum = 0.0f;
+                    c.mLever = TurnedLever(c.mPoint, toy.mPosition);
+                    c.mPartnerLever = VectorF{};
+                    return events.PushBack(c);
+                }))
+                return false;
+            if (filter.mTestToys &&
+                !ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
+                    VectorF pa, pb;
+                    if (SkipToy(entry.mToy, &toy, filter.mExcludedRobot) || !ToyEdge(entry, pa, pb)) return true;
+                    if (!SegmentsIntersectAt(a, b, pa, pb, c.mPoint, c.mEdgeT)) return true;
+                    const Toy& other = *entry.mToy;
+                    VectorF d = pb - pa;
+                    c.mEntering = Cross(d, a - pa) < 0.0f ? 1 : 0;
+                    d.NormalizeInPlace();
+                    c.mStaticSegment = -1;
+                    c.mStaticOwner = nullptr;
+                    c.mPartnerToy = entry.mToy;
+                    c.mPartnerPoint = entry.mPoint;
+                    c.mNormal = {d.mY, -d.mX};
+                    c.mMorph = std::max(toy.mSlippery, other.mSlippery);
+                    c.mRestitution = -(1.0f + std::min(toy.mRestitution, other.mRestitution));
+                    c.mInverseMassSum = toy.mInverseMass + other.mInverseMass;
+                    c.mLever = TurnedLever(c.mPoint, toy.mPosition);
+                    c.mPartnerLever = TurnedLever(c.mPoint, other.mPosition);
+                    return events.PushBack(c);
+                }))
+                return false;
+            return true;
+        });
+        if (!complete) return -1;  // the event list could not grow
         SortEventsAlongEdge(events.Data() + first, events.Count() - first);
     }
     return events.Count() - start;
@@ -538,28 +544,20 @@ void SpatialGrid::QueryRect(const RectF& rect, GridQueryContext& context, Array<
     CellRange r;
     if (!GetCellRange({box.x1, box.y1}, {box.x2, box.y2}, r)) return;
     context.Advance();
-    for (int32_t row = r.mRow0; row <= r.mRow1; ++row) {
-        for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column) {
-            const int32_t cell = GetCellIndex(column, row);
-            if (staticSegments) {
-                for (int32_t e = mStatic.GetCellHead(cell); e >= 0; e = mStatic.GetEntry(e).mNextInCell) {
-                    const int32_t node = mStatic.GetEntry(e).mNode;
-                    if (context.CheckAndMark(0, node)) continue;
-                    if (mStaticSegments[node].mInUse && mStaticSegments[node].mBox.Overlaps(box))
-                        staticSegments->PushBack(node);
-                }
-            }
-            if (toyEdges) {
-                for (int32_t e = mToys.GetCellHead(cell); e >= 0; e = mToys.GetEntry(e).mNextInCell) {
-                    const int32_t node = mToys.GetEntry(e).mNode;
-                    if (context.CheckAndMark(1, node)) continue;
-                    VectorF a, b;
-                    if (ToyEdge(mToyEntries[node], a, b) && SegmentBox(a, b).Overlaps(box))
-                        toyEdges->PushBack(mToyEntries[node]);
-                }
-            }
-        }
-    }
+    ForEachCell(r, [&](int32_t cell) {
+        if (staticSegments)
+            ForEachStatic(cell, true, context, [&](int32_t node, const StaticSegment& s) {
+                if (s.mInUse && s.mBox.Overlaps(box)) staticSegments->PushBack(node);
+                return true;
+            });
+        if (toyEdges)
+            ForEachToyEdge(cell, true, context, [&](int32_t, const ToyEdgeEntry& entry) {
+                VectorF a, b;
+                if (ToyEdge(entry, a, b) && SegmentBox(a, b).Overlaps(box)) toyEdges->PushBack(entry);
+                return true;
+            });
+        return true;
+    });
 }
 
 const void* SpatialGrid::GetPartnerIdentity(const ContactRecord& contact)

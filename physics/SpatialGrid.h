@@ -195,6 +195,16 @@ private:
     void WriteStaticSegments(int32_t slot, const StaticOutline& outline);
     void LinkStaticNode(int32_t node);
     void LinkToyNode(int32_t node, const VectorF* points, int32_t count);
+    // The cells of a walk from a to b; a new stamp when it spans several.
+    bool BeginWalk(const VectorF& a, const VectorF& b, GridQueryContext& context, CellRange& range,
+                   bool& stamped) const;
+    // Visitors answer whether to go on; each walk answers false when one stopped it.
+    template <typename Visit>
+    bool ForEachCell(const CellRange& range, Visit&& visit) const;
+    template <typename Visit>
+    bool ForEachStatic(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
+    template <typename Visit>
+    bool ForEachToyEdge(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
     bool SkipToy(const Toy* candidate, const Toy* querying, const Robot* excludedRobot) const;
     bool SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner) const;
 
