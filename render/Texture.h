@@ -120,6 +120,7 @@ public:
     float mHalfDiagonalSin = 0.0f;  // of minus half the diagonal angle
     float mHalfDiagonalCos = 0.0f;
     PointerMap mShardSystems;       // scene -> shard particle system (neither owned)
+    int32_t mHolderCount = 0;       // holders that acquired it from the library (toys)
 
 private:
     void SetCoordinates(const VectorF& extent);

@@ -239,9 +239,28 @@ std::string TextureLib::MakeInstanceName(const std::string& fileName)
     return fileName + "|" + std::to_string(mInstanceCounter);
 }
 
+Texture* TextureLib::AcquireTexture(const std::string& name)
+{
+    Texture* texture = GetTexture(name);
+    if (texture) {
+        ++texture->mHolderCount;
+        return texture;
+    }
+    Texture* dead = FindTexture(name);
+    if (dead && dead->mHolderCount == 0) DestroyInstance(dead);
+    return nullptr;
+}
+
 bool TextureLib::ReleaseTexture(Texture* texture)
 {
-    if (!texture || texture->mFullName.find('|') == std::string::npos) return false;
+    if (!texture || mNamedTextures.IndexOf(texture) < 0) return false;
+    if (texture->mHolderCount > 0) --texture->mHolderCount;
+    return texture->mHolderCount == 0 && DestroyInstance(texture);
+}
+
+bool TextureLib::DestroyInstance(Texture* texture)
+{
+    if (texture->mFullName.find('|') == std::string::npos) return false;
     const int32_t index = mNamedTextures.IndexOf(texture);
     if (index < 0) return false;
     if (mReleaseHandler) mReleaseHandler(*texture);

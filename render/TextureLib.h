@@ -58,9 +58,12 @@ public:
     // A toy's own picture instance: file name + "|" + the next counter value.
     // A name that already has a "|" part is returned unchanged.
     std::string MakeInstanceName(const std::string& fileName);
-    // Destroys a per-toy instance ("name|n") when its toy goes away, so
-    // creating and destroying toys does not grow the library. Textures of
-    // plain names are shared and stay; the result is false for them.
+    // GetTexture for a holder that lets go again with ReleaseTexture (a toy).
+    // A per-toy instance ("name|n") is destroyed when its last holder lets go,
+    // so creating and destroying toys does not grow the library; textures of
+    // plain names are shared and stay. A failed request leaves no instance behind.
+    Texture* AcquireTexture(const std::string& name);
+    // True when the texture was destroyed.
     bool ReleaseTexture(Texture* texture);
     void SetReleaseHandler(TextureReleaseHandler handler) { mReleaseHandler = handler; }
 
@@ -78,6 +81,8 @@ public:
     std::string mSelectedName;
 
 private:
+    bool DestroyInstance(Texture* texture);
+
     int32_t mInstanceCounter = 0;
     TextureReleaseHandler mReleaseHandler = nullptr;
 };

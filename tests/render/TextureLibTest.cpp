@@ -18,19 +18,7 @@ struct CountingCache : TextureCache {
 
 class TextureLibTest : public PictureFolderTest {
 protected:
-    static TestPicture Opaque(int32_t w, int32_t h)
-    {
-        TestPicture p(w, h);
-        p.FillRect(0, 0, w, h, 9, 8, 7);
-        return p;
-    }
-    // The library scans the folder given, not the program's.
-    std::string Root() const
-    {
-        std::string root = mFolder.Path();
-        root.pop_back();
-        return root;
-    }
+    static TestPicture Opaque(int32_t w, int32_t h) { return TestPicture::Filled(w, h, 9, 8, 7); }
     void Touch(const std::string& name, int seconds)
     {
         const auto path = OsPath(name);
@@ -230,7 +218,7 @@ TEST_F(TextureLibTest, ToyInstancesShareTheirPictureCachesAndAreReleased)
     ASSERT_NE(base, nullptr);
     const int32_t count = lib.GetNamedTextureCount();
     for (int i = 0; i < 50; ++i) {
-        Texture* t = lib.GetTexture(lib.MakeInstanceName("S\\a.png"));
+        Texture* t = lib.AcquireTexture(lib.MakeInstanceName("S\\a.png"));
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(t->GetCacheOwner(), base);
         EXPECT_EQ(t->mKeptPixels.Count(), 9);
@@ -238,15 +226,28 @@ TEST_F(TextureLibTest, ToyInstancesShareTheirPictureCachesAndAreReleased)
     }
     EXPECT_EQ(lib.GetNamedTextureCount(), count);
     EXPECT_EQ(released, 50);
-    EXPECT_FALSE(lib.ReleaseTexture(base)) << "a shared picture stays";
+
+    // A shared picture stays however often it is let go.
+    ASSERT_EQ(lib.AcquireTexture("S\\a.png"), base);
+    EXPECT_FALSE(lib.ReleaseTexture(base));
+    EXPECT_FALSE(lib.ReleaseTexture(base));
+    EXPECT_EQ(lib.FindTexture("S\\a.png"), base);
     EXPECT_EQ(base->GetCacheOwner(), base);
 
-    // An instance asked for before its picture creates the shared texture too.
-    Texture* first = lib.GetTexture("S\\c.png|1");
-    EXPECT_EQ(first, nullptr);
-    Texture* c = lib.FindTexture("S\\c.png|1");
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->GetCacheOwner(), lib.FindTexture("S\\c.png"));
+    // An instance held twice (a name given with its "|" part) lives until
+    // its last holder lets go.
+    Texture* twice = lib.AcquireTexture("S\\a.png|saved");
+    ASSERT_EQ(lib.AcquireTexture("S\\a.png|saved"), twice);
+    EXPECT_FALSE(lib.ReleaseTexture(twice));
+    EXPECT_EQ(lib.FindTexture("S\\a.png|saved"), twice);
+    EXPECT_TRUE(lib.ReleaseTexture(twice));
+    EXPECT_EQ(lib.FindTexture("S\\a.png|saved"), nullptr);
+
+    // A failed request leaves no instance, but the plain picture's record stays.
+    EXPECT_EQ(lib.AcquireTexture("S\\c.png|1"), nullptr);
+    EXPECT_EQ(lib.FindTexture("S\\c.png|1"), nullptr);
+    EXPECT_NE(lib.FindTexture("S\\c.png"), nullptr);
+    EXPECT_EQ(lib.GetNamedTextureCount(), count + 1);
 }
 
 } // namespace

@@ -28,6 +28,13 @@ protected:
         std::filesystem::create_directories(std::filesystem::path(KIV::ToOsPath(mFolder.PathOf(name))).parent_path());
         ASSERT_TRUE(picture.Save(mFolder.PathOf(name))) << name;
     }
+    // The folder without its trailing "\", as a texture library takes it.
+    std::string Root() const
+    {
+        std::string root = mFolder.Path();
+        root.pop_back();
+        return root;
+    }
     std::string OsPath(const std::string& name) const { return KIV::ToOsPath(mFolder.PathOf(name)); }
 
     TempFolder mFolder;

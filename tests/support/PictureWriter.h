@@ -18,6 +18,13 @@ struct TestPicture {
     {
     }
 
+    static TestPicture Filled(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255)
+    {
+        TestPicture p(w, h);
+        p.FillRect(0, 0, w, h, r, g, b, a);
+        return p;
+    }
+
     // Rows of text: '#' opaque white, '.' fully transparent.
     static TestPicture FromArt(const std::vector<std::string>& rows)
     {
