@@ -69,6 +69,8 @@ public:
     void SwapBuffers();
     bool IsContextValid() const { return mContextValid != 0; }
     bool IsContextReady() const { return mContextReady != 0; }
+    // The video mode the context is made in: full screen or a resizable window.
+    void SetFullScreen(bool on) { mFullScreen = on ? 1 : 0; }
 
     // --- Frame (RendererFrame.cpp)
     bool RenderFrame(const FrameRequest& request);
@@ -142,6 +144,7 @@ private:
     Array<uint8_t> mReadBackPixels;
     ImageFile* mPicture = nullptr;
     uint8_t mContextReady = 0;
+    uint8_t mFullScreen = 0;
 };
 
 extern Renderer* gRenderer;

@@ -39,7 +39,8 @@ bool Renderer::CreateContext()
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (!SDL_SetVideoMode(mWidth, mHeight, 32, SDL_OPENGL | SDL_RESIZABLE)) return false;
+    const Uint32 mode = mFullScreen ? SDL_FULLSCREEN : SDL_RESIZABLE;
+    if (!SDL_SetVideoMode(mWidth, mHeight, 32, SDL_OPENGL | mode)) return false;
     // The window system keeps one context across mode changes, with the old viewport.
     glViewport(0, 0, mWidth, mHeight);
     glGetError();

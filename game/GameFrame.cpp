@@ -1,0 +1,162 @@
+#include "base/Statistics.h"
+#include "game/GameKeys.h"
+#include "game/KIVGame.h"
+#include "physics/GameSettings.h"
+#include "physics/Toy.h"
+
+namespace KIV {
+
+void KIVGame::RunGameFrame(uint32_t ticks)
+{
+    if (mQuit) return;
+    if (!mFirstFrameDone) FirstFrameStartUp();
+    mTiming.Update(ticks);
+    // Captured frames each advance the world by a thirtieth of a second,
+    // whatever the clock says.
+    if (mFrameCapture) mTiming.mStepsDue = mTiming.GetMaxStepsPerFrame();
+    if (mTiming.mStepsDue != 0) HandleFrame();
+}
+
+void KIVGame::FirstFrameStartUp()
+{
+    LoadStartUpContent();
+    mFirstFrameDone = true;
+}
+
+void KIVGame::SampleMouse()
+{
+    mMousePosition = mInput.GetMousePosition(0);
+    if (mMousePosition != mLastMousePosition && mMouseNotYetMoved && --mMouseMoveCountdown <= 0)
+        mMouseNotYetMoved = false;
+    mLastMousePosition = mMousePosition;
+    // Until the player moves the mouse, aim at a fixed spot a little right of centre.
+    VectorI p = mMouseNotYetMoved ? VectorI(mWindowWidth * 4 / 7, mWindowHeight * 6 / 13) : mMousePosition;
+    if (mWindowWidth > 0 && mWindowHeight > 0) {
+        VectorF view(float(p.mX) / float(mWindowWidth), float(p.mY) / float(mWindowHeight));
+        mMouseWorld = mLayers.ConvertPoint(0, view);
+    }
+    StatSetIntPair(kStatMousePositionWindow, p.mX, p.mY);
+    StatSetFloatPair(kStatMousePositionWorld, mMouseWorld.mX, mMouseWorld.mY);
+}
+
+void KIVGame::HandleFrame()
+{
+    StatSetIntPair(kStatPictureResolution, mWindowWidth, mWindowHeight);
+    StatSetInt(kStatPhysicsFrequency, mTiming.GetFrequency());
+    StatSetByte(kStatParallelismEnabled, gSettings->mParallelismEnabled);
+    SampleMouse();
+
+    // Escape held long enough ends the game: about a second at 210 Hz.
+    if (mInput.IsKeyDown(0, Key::kEscape)) {
+        mEscapeCounter += 10 * static_cast<int32_t>(mTiming.mStepsDue);
+        if (mEscapeCounter >= kEscapeHoldLimit) {
+            mQuit = true;
+            return;
+        }
+    } else {
+        mEscapeCounter = 0;
+    }
+
+    HandleKeyCommands();
+    RunDueSteps();
+    StatSetInt(kStatFps, mTiming.mFramesPerSecond);
+    UpdateCamera();
+}
+
+void KIVGame::HandleKeyCommands()
+{
+    const InputDevices& in = mInput;
+    if (IsCombo(in, ComboWhen::kPressed, kAlt, Key::F(4))) mQuit = true;
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(2))) mGameMode = !mGameMode;
+    if (IsCombo(in, ComboWhen::kReleased, kCtrl, Key::Letter('s'))) {
+        std::string path = GetSceneFilePath();
+        if (SaveScene(path)) mSavedNoticeCounter = 0;
+        LoadScene(path);
+        RebuildDerivedState();
+    }
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::Letter('p'))) mPaused = !mPaused;
+    mSingleStep = false;
+    if (in.IsKeyPressedOrRepeated(0, Key::Letter('o'))) {
+        if (mPaused) mSingleStep = true;
+        mPaused = true;
+    }
+    if (mPaused)
+        for (char c : {'w', 'a', 's', 'd'})
+            if (in.IsKeyPressedOrRepeated(0, Key::Letter(c))) mSingleStep = true;
+    if (IsCombo(in, ComboWhen::kPressed, kCtrl | kShift, Key::F(1)))
+        gSettings->mParallelismEnabled = !gSettings->mParallelismEnabled;
+
+    if (!mGameMode) {
+        // Debug-drawing switches, edit mode only.
+        struct {
+            int32_t key;
+            uint8_t DrawOptions::*option;
+        } const toggles[] = {{'t', &DrawOptions::mGrid},       {'y', &DrawOptions::mTerrain},
+                             {'x', &DrawOptions::mToyPoints},  {'c', &DrawOptions::mToyContacts},
+                             {'v', &DrawOptions::mToyDiagonals}, {'b', &DrawOptions::mToyImpulses},
+                             {'n', &DrawOptions::mToySprings}, {'m', &DrawOptions::mToyMoveVectors},
+                             {',', &DrawOptions::mToyPiles},   {'.', &DrawOptions::mJoints},
+                             {'j', &DrawOptions::mJointConstraints}, {'l', &DrawOptions::mAllTerrainObjsTriangles}};
+        for (const auto& t : toggles)
+            if (IsCombo(in, ComboWhen::kPressed, kNoMod, t.key)) mDrawOptions.*t.option ^= 1;
+    }
+}
+
+void KIVGame::RunDueSteps()
+{
+    int32_t multiplier = 1;
+    if (IsCombo(mInput, ComboWhen::kHeld, kCtrl, Key::Letter('f'))) multiplier = 2;
+    if (IsCombo(mInput, ComboWhen::kHeld, kCtrl | kShift, Key::Letter('f'))) multiplier = 10;
+    int32_t steps = static_cast<int32_t>(mTiming.mStepsDue) * multiplier;
+    if (mPaused) steps = mSingleStep ? 1 : 0;
+
+    for (int32_t i = 0; i < steps; ++i) {
+        // In edit mode the controls are let go, so robots stop when the editor opens.
+        SampleInputFrame(mInputFrame, mInput, !mGameMode, i == 0);
+        SimulateStep();
+    }
+    mStepsRunLastFrame = steps;
+    StatSetInt(kStatFramesComputed, steps);
+}
+
+void KIVGame::UpdateCamera()
+{
+    const InputDevices& in = mInput;
+    bool modifier = in.IsKeyDown(0, Key::kLCtrl) || in.IsKeyDown(0, Key::kRCtrl) || in.IsKeyDown(0, Key::kLShift) ||
+                    in.IsKeyDown(0, Key::kRShift);
+    if (!mGameMode) {
+        if (in.IsMouseButtonDown(0, 3)) mCamera.mTargetPosition -= in.GetMouseMotion(0) * mCamera.mZoom;
+        if (!modifier) {
+            if (in.IsKeyDown(0, Key::kLeft)) mCamera.mTargetPosition.mX -= 20.0f;
+            if (in.IsKeyDown(0, Key::kRight)) mCamera.mTargetPosition.mX += 20.0f;
+            if (in.IsKeyDown(0, Key::kUp)) mCamera.mTargetPosition.mY -= 15.0f;
+            if (in.IsKeyDown(0, Key::kDown)) mCamera.mTargetPosition.mY += 15.0f;
+        }
+    }
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::Letter('z'))) mCamera.mTargetZoom = 1.5f;
+    int32_t wheel = in.GetMouseWheel(0);
+    if (wheel != 0) {
+        float step = mCamera.mTargetZoom > 0.1101f ? 0.1f : 0.03f;
+        // The wheel pulled towards the player zooms in: less of the world.
+        mCamera.mTargetZoom -= step * static_cast<float>(wheel);
+        if (mCamera.mTargetZoom < 0.005f) mCamera.mTargetZoom = 0.005f;
+    }
+    mInputFrame.mCameraX = mCamera.mPosition.mX;
+    mInputFrame.mCameraY = mCamera.mPosition.mY;
+    mInputFrame.mCameraZoom = mCamera.mZoom;
+    UpdateViews();
+}
+
+void KIVGame::UpdateViews()
+{
+    mCamera.Update(static_cast<int32_t>(mTiming.mElapsedMs));
+    // A minimised window has no size: keep the last views rather than divide by zero.
+    if (mWindowWidth <= 0 || mWindowHeight <= 0) return;
+    mCamera.SetScreenSize(mWindowWidth, mWindowHeight);
+    mLayers.UpdateViews(mCamera.mScreenSizeF, mCamera.mPosition, mCamera.mViewFactors * mCamera.mZoom,
+                        mCamera.mCameraValue);
+    if (DepthLayer* front = mLayers.GetLayer(0))
+        mDrawOptions.mViewRect = RectF(front->mViewMin.mX, front->mViewMin.mY, front->mViewMax.mX, front->mViewMax.mY);
+}
+
+} // namespace KIV

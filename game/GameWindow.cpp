@@ -1,0 +1,122 @@
+#include <SDL/SDL.h>
+#include "base/Statistics.h"
+#include "game/GameKeys.h"
+#include "game/KIVGame.h"
+#include "game/ScenePass.h"
+#include "game/SdlEventPump.h"
+#include "physics/GameSettings.h"
+#include "render/Renderer.h"
+
+namespace KIV {
+
+namespace {
+constexpr const char* kWindowTitle = "Orlimbar";
+
+VectorI GetScreenSize()
+{
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    return info ? VectorI(info->current_w, info->current_h) : VectorI(1024, 768);
+}
+} // namespace
+
+bool KIVGame::StartUp()
+{
+    if (gStatistics) gStatistics->InitItems();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_JOYSTICK | SDL_INIT_NOPARACHUTE) != 0) return false;
+    SDL_EnableUNICODE(1);
+    SDL_EnableKeyRepeat(200, 30);
+    SDL_WM_SetCaption(kWindowTitle, kWindowTitle);
+    if (!gRenderer || !gRenderer->Init(mWindowWidth, mWindowHeight)) return false;
+    mCursors.Build();
+    mInput.AddKeyboard();
+    mInput.AddMouse();
+    mInput.AddJoystick();
+    ApplyPhysicsFrequency(mTiming.GetFrequency());
+    return true;
+}
+
+void KIVGame::RequestWindowResize(int32_t width, int32_t height)
+{
+    // The latest size wins; the countdown keeps running from the first request,
+    // so a stream of resize events re-creates the context once, at the final size.
+    if (!mResize.mPending) {
+        mResize.mPending = true;
+        mResize.mCountdown = kResizeCountdown;
+    }
+    mResize.mWidth = width;
+    mResize.mHeight = height;
+}
+
+void KIVGame::ToggleFullScreen()
+{
+    if (!mFullScreen) {
+        VectorI screen = GetScreenSize();
+        RequestWindowResize(screen.mX, screen.mY);
+        gRenderer->SetFullScreen(true);
+        SDL_SetVideoMode(screen.mX, screen.mY, 32, SDL_OPENGL | SDL_FULLSCREEN);
+        mFullScreen = true;
+    } else {
+        gRenderer->SetFullScreen(false);
+        SDL_SetVideoMode(800, 600, 32, SDL_OPENGL | SDL_RESIZABLE);
+        RequestWindowResize(800, 600);
+        mFullScreen = false;
+    }
+}
+
+int KIVGame::RunMainLoop()
+{
+    ScenePass scene(*this);
+    for (;;) {
+        PumpResult pumped;
+        PumpSdlEvents(mInput, pumped);
+        if (pumped.mResized) {
+            SDL_SetVideoMode(pumped.mWidth, pumped.mHeight, 32, SDL_OPENGL | SDL_RESIZABLE);
+            RequestWindowResize(pumped.mWidth, pumped.mHeight);
+        }
+        if (mQuit || pumped.mQuit) break;
+
+        if (!gRenderer->IsContextValid()) {
+            mResize.mPending = false;
+            gRenderer->Init(mWindowWidth, mWindowHeight);
+            FrameRequest loading;
+            loading.mLoadingScreen = true;
+            loading.mTextShape = &scene.mTextShape;
+            gRenderer->RenderFrame(loading);
+        }
+
+        bool altReturn = false;
+        for (int32_t alt : {Key::kLAlt, Key::kRAlt, Key::kMode})
+            altReturn = altReturn || mInput.IsComboPressed(0, alt, Key::kReturn, 0);
+        if (altReturn) {
+            mInput.EndFrame();
+            ToggleFullScreen();
+        }
+
+        if (mResize.mPending) {
+            if (mResize.mCountdown > 0) {
+                --mResize.mCountdown;
+            } else {
+                mResize.mPending = false;
+                mWindowWidth = mResize.mWidth;
+                mWindowHeight = mResize.mHeight;
+                ApplyPhysicsFrequency(mTiming.GetFrequency());
+                gRenderer->RecreateContext(mWindowWidth, mWindowHeight);
+                mCursors.Build();
+            }
+        }
+
+        if (gStatistics) gStatistics->ResetFrame();
+        RunGameFrame(SDL_GetTicks());
+        mInput.EndFrame();
+        if (mQuit) break;
+
+        FrameRequest frame;
+        frame.mScene = &scene;
+        frame.mHold = mResize.mPending;
+        frame.mTextureMapping = gSettings->mTextureMapping;
+        gRenderer->RenderFrame(frame);
+    }
+    return 0;
+}
+
+} // namespace KIV

@@ -1,0 +1,130 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include "base/Array.h"
+#include "base/InputDevices.h"
+#include "base/Random.h"
+#include "base/Vector.h"
+#include "game/Cursors.h"
+#include "game/FrameTiming.h"
+#include "game/InputFrame.h"
+#include "game/LayerList.h"
+#include "game/ViewCamera.h"
+#include "physics/DrawOptions.h"
+#include "physics/Scene.h"
+#include "robots/Scenario.h"
+
+namespace KIV {
+
+class TextureLib;
+
+// A pending change of the window's size: the GL context is re-created only
+// after the window system has settled for a few passes.
+struct PendingResize {
+    bool mPending = false;
+    int32_t mCountdown = 0;
+    int32_t mWidth = 0;
+    int32_t mHeight = 0;
+};
+
+// The one game object. The Scene is its leading part, so the game object's
+// address is also the scene's: scripts see one object as "kiv" and "scene".
+class KIVGame : public Scene {
+public:
+    static constexpr int32_t kEscapeHoldLimit = 2000;
+    static constexpr int32_t kResizeCountdown = 5;
+    static constexpr int32_t kSavedNoticeFrames = 200;
+
+    KIVGame();
+    ~KIVGame();
+
+    // ---- the window and the main loop (GameWindow.cpp) ----
+    bool StartUp();
+    // Runs until the window closes or Escape is held long enough; the program's exit status.
+    int RunMainLoop();
+    void RequestWindowResize(int32_t width, int32_t height);
+    void ToggleFullScreen();
+
+    // ---- the game frame (GameFrame.cpp) ----
+    void RunGameFrame(uint32_t ticks);
+    void FirstFrameStartUp();
+    // The per-frame handler that runs when steps are due: keys, step driver, camera.
+    void HandleFrame();
+    void HandleKeyCommands();
+    void UpdateCamera();
+
+    // ---- one simulation step (GameStep.cpp) ----
+    void SimulateStep();
+    void ApplyPhysicsFrequency(int32_t frequency);
+
+    // ---- settings as scripts reach them (GameSettingsAccess.cpp) ----
+    void SetTextureMapping(int32_t v);
+    int32_t GetTextureMapping() const;
+    void SetPhysicsFrequency(int32_t frequency);
+    int32_t GetPhysicsFrequency() const { return mTiming.GetFrequency(); }
+    void SetGravity(float g);
+    float GetGravity() const { return mGravity.mY; }
+    void SetMaxvABPSquared(float v);
+    float GetMaxvABPSquared() const;
+    void SetToySubPlayEnabled(int32_t index, bool on);
+    bool GetToySubPlayEnabled(int32_t index) const;
+    void SetRestitutionToAllObjects(float restitution);
+    void SetElasticityToAllObjects(float elasticity);
+    int32_t GetCurrentFPS() const { return mTiming.mFramesPerSecond; }
+
+    // ---- the scene file (SceneFile.cpp) ----
+    // The default file is data root + "Scenes\Scene01.kis".
+    std::string GetSceneFilePath() const;
+    bool SaveScene(const std::string& path);
+    bool LoadScene(const std::string& path);
+    // Layers, terrain lists and the static grid after a load or a reset.
+    void RebuildDerivedState();
+
+    // ---- start-up content (StartUpContent.cpp) ----
+    void LoadStartUpContent();
+    void CreateDefaultToys();
+    Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name);
+
+    // ---- state ----
+    Scenario mScenario;
+    InputDevices mInput;
+    FrameTiming mTiming;
+    ViewCamera mCamera;
+    LayerList mLayers;
+    InputFrame mInputFrame;
+    DrawOptions mDrawOptions;
+    CursorSet mCursors;
+    Random mRandom;
+    TextureLib* mTextureLib = nullptr;
+    std::string mDataRoot; // where the game's folders lie; "" until start-up
+
+    int32_t mWindowWidth = 1024;
+    int32_t mWindowHeight = 576;
+    bool mFullScreen = false;
+    PendingResize mResize;
+    bool mQuit = false;
+    bool mFirstFrameDone = false;
+    bool mGameMode = true;
+    bool mPaused = false;
+    bool mSingleStep = false;
+    int32_t mEscapeCounter = 0;
+    int32_t mFrameIndex = 0;
+    int32_t mSavedNoticeCounter = kSavedNoticeFrames;
+    int32_t mStepsRunLastFrame = 0;
+    VectorF mMouseWorld;
+    VectorI mMousePosition;
+    VectorI mLastMousePosition;
+    bool mMouseNotYetMoved = true;
+    int32_t mMouseMoveCountdown = 5;
+    uint8_t mFrameCapture = 0;
+    float mStepLengthInverse = 0.0f;
+
+private:
+    void SampleMouse();
+    void RunDueSteps();
+    void UpdateViews();
+};
+
+extern KIVGame* gGame;
+
+} // namespace KIV

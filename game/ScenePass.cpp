@@ -1,0 +1,65 @@
+#include "game/ScenePass.h"
+#include "base/Statistics.h"
+#include "base/TextFormat.h"
+#include "game/KIVGame.h"
+#include "physics/GameSettings.h"
+#include "physics/Toy.h"
+#include "physics/ToyRenderGeometry.h"
+#include "render/BitmapFont.h"
+
+namespace KIV {
+
+namespace {
+// A picture reaches the GL context on the first draw that needs it.
+void Draw(Renderer& renderer, Shape& shape, bool lightingOff)
+{
+    if (shape.mTexture) renderer.UploadTextureIfPending(shape.mTexture);
+    renderer.DrawShape(shape, false, 255, lightingOff);
+}
+} // namespace
+
+void ScenePass::DrawScene(Renderer& renderer, bool screenOverlays)
+{
+    if (!mGame.mDrawOptions.mDoRenderScene) return;
+    LayerList& layers = mGame.mLayers;
+    for (int32_t i = 0; i < layers.GetLayerCount(); ++i) {
+        DepthLayer* layer = layers.GetLayerAt(i);
+        renderer.SetView(RectF(layer->mViewMin.mX, layer->mViewMin.mY, layer->mViewMax.mX, layer->mViewMax.mY), 0.0f);
+        DrawLayerTerrain(renderer, i);
+        // Toys live in the plane of play, in front of its terrain.
+        if (layers.GetMinIndex() + i == 0) DrawToys(renderer);
+    }
+    if (screenOverlays) DrawOverlays(renderer);
+}
+
+void ScenePass::DrawLayerTerrain(Renderer& renderer, int32_t position)
+{
+    for (BendObject* o : mGame.mLayers.GetLayerAt(position)->mTerrainObjects)
+        Draw(renderer, o->mTexturedShape, false);
+}
+
+void ScenePass::DrawToys(Renderer& renderer)
+{
+    Array<Toy*>& visible = mVisibleToys;
+    visible.Clear();
+    for (Toy* toy : mGame.mToys) visible.PushBack(toy);
+    BuildToyRenderGeometryParallel(visible.Data(), visible.Count(), mGame.mDrawOptions,
+                                   gSettings->mParallelismEnabled != 0);
+    for (Toy* toy : visible)
+        for (Shape& shape : toy->mShapes)
+            if (shape.mPoints.Count() > 0) Draw(renderer, shape, false);
+}
+
+void ScenePass::DrawOverlays(Renderer& renderer)
+{
+    float w = float(renderer.GetWindowWidth()), h = float(renderer.GetWindowHeight());
+    if (w <= 0.0f || h <= 0.0f) return;
+    renderer.SetView(RectF(0.0f, 0.0f, w, h), 0.0f);
+    std::string text = "FPS " + IntToText(mGame.GetCurrentFPS()) + "   toys " + IntToText(mGame.mToys.Count());
+    if (mGame.mPaused) text += "   PAUSED";
+    if (mGame.mSavedNoticeCounter < KIVGame::kSavedNoticeFrames) text += "   SCENE HAVE BEEN SAVED";
+    if (DrawTextWhite(mTextShape, text, 8.0f, ColorRGBA(255, 255, 255, 255), VectorF(10.0f, 10.0f)))
+        Draw(renderer, mTextShape, true);
+}
+
+} // namespace KIV

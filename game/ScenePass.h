@@ -1,0 +1,30 @@
+#pragma once
+#include "render/Renderer.h"
+#include "base/Array.h"
+#include "render/Shape.h"
+
+namespace KIV {
+
+class KIVGame;
+class Toy;
+
+// The scene part of a rendered frame: the depth layers from the back to the
+// front, each with its own parallax view, the toys in the plane of play, then
+// the screen overlays.
+class ScenePass : public FramePass {
+public:
+    explicit ScenePass(KIVGame& game) : mGame(game) {}
+    void DrawScene(Renderer& renderer, bool screenOverlays) override;
+
+    Shape mTextShape;
+
+private:
+    void DrawLayerTerrain(Renderer& renderer, int32_t position);
+    void DrawToys(Renderer& renderer);
+    void DrawOverlays(Renderer& renderer);
+
+    KIVGame& mGame;
+    Array<Toy*> mVisibleToys;
+};
+
+} // namespace KIV

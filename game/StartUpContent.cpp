@@ -1,0 +1,87 @@
+#include "base/Statistics.h"
+#include "base/TextFormat.h"
+#include "game/KIVGame.h"
+#include "physics/Light.h"
+#include "physics/Toy.h"
+
+namespace KIV {
+
+namespace {
+// The world the spatial grid covers; play stays well inside it.
+const RectF kWorldRect(-8000.0f, -4000.0f, 8000.0f, 4000.0f);
+
+struct DefaultLight {
+    float x, y, radius, r, g, b;
+    uint8_t flag;
+};
+const DefaultLight kDefaultLights[] = {
+    {0.0f, 0.0f, 6000.0f, 0.9f, 0.9f, 0.9f, 0},
+    {4000.0f, 100.0f, 600.0f, 0.3f, 0.5f, 0.5f, 1},
+    {-2000.0f, -300.0f, 600.0f, 0.5f, 0.5f, 0.5f, 1},
+    {0.0f, 1500.0f, 600.0f, 0.5f, 0.5f, 0.5f, 1},
+};
+
+constexpr int32_t kDefaultToyCount = 12;
+const VectorF kDefaultToysView(-1500.0f, 1150.0f);
+constexpr float kDefaultToysZoom = 1.0f;
+// The default toy pictures are drawn large, for crisp edges when zoomed in;
+// they enter the world at this scale, so the row they start in does not overlap.
+constexpr float kDefaultToyScale = 0.45f;
+constexpr float kDefaultToyDensity = 1.0f;
+} // namespace
+
+void KIVGame::LoadStartUpContent()
+{
+    for (int32_t item = kStatToysCount; item <= kStatBreakPolygonCalls; ++item) StatSetInt(item, 0);
+    SetupGrid(kWorldRect);
+    mLayers.SetDefaultLayers();
+
+    for (const DefaultLight& d : kDefaultLights) {
+        Light* light = mLights.AppendNew();
+        if (!light) break;
+        light->mPosition = {d.x, d.y};
+        light->SetRadius(d.radius);
+        light->mBaseColor = {d.r, d.g, d.b, 1.0f};
+        light->SetCurrentColor(light->mBaseColor);
+        light->mFlickerEnabled = d.flag;
+    }
+
+    LoadScene(mDataRoot + "Scenes\\Scene01.kis");
+    CreateDefaultToys();
+    RebuildDerivedState();
+    // Without a robot to follow, the camera opens on the default toys.
+    mCamera.mTargetPosition = kDefaultToysView;
+    mCamera.mTargetZoom = kDefaultToysZoom;
+}
+
+Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float angle, float scale,
+                     const std::string& name)
+{
+    Toy* toy = NewToySlot();
+    if (!toy) return nullptr;
+    if (!toy->BuildFromTexture(picture, kDefaultToyDensity, false, VectorF(scale, scale), 0.0f, position, false,
+                               angle)) {
+        // A missing or empty picture makes no toy; the scene goes on without it.
+        RemoveToy(toy);
+        return nullptr;
+    }
+    toy->mName.SetByString(name);
+    toy->mStepLength = mStepLength;
+    toy->mInverseStepLength = mStepLengthInverse;
+    toy->mHalfStepLengthSquared = 0.5f * mStepLength * mStepLength;
+    mGrid.InsertToy(*toy);
+    return toy;
+}
+
+void KIVGame::CreateDefaultToys()
+{
+    for (int32_t i = 1; i <= kDefaultToyCount; ++i) {
+        std::string picture = "Toys\\new\\NewToys_" + IntToPaddedText(i, 2) + ".png";
+        VectorF at(-1500.0f - 55.0f * i, 750.0f + 40.0f * i);
+        if (i == kDefaultToyCount) at = {315.0f, 200.0f};
+        AddToy(picture, at, 0.0f, kDefaultToyScale, "toy" + IntToText(i));
+    }
+    mToys.SetSelectedIndex(mToys.Count() - 1);
+}
+
+} // namespace KIV
