@@ -170,6 +170,21 @@ TEST_F(FrameTest, LoadingScreenCentresTheQuitPrompt)
     EXPECT_NE(R().FindUpload(text.mTexture), nullptr);
 }
 
+TEST_F(FrameTest, TextShowsItsGlyphs)
+{
+    // 'H' at twice the picture's cell size: two strokes joined by a bar in the middle row.
+    Shape text;
+    ASSERT_TRUE(DrawTextWhite(text, "H", 32.0f, ColorRGBA(255, 255, 255, 255), {10, 10}));
+    ASSERT_TRUE(Render([&](Renderer& r) {
+        r.UploadTextureIfPending(text.mTexture);
+        r.DrawShape(text, false, 255, true);
+    }));
+    EXPECT_THAT(Pixel(18, 15), NearRGB(255, 255, 255, 2));  // left stroke
+    EXPECT_THAT(Pixel(26, 15), NearRGB(0, 0, 0, 2));        // between the strokes
+    EXPECT_THAT(Pixel(26, 25), NearRGB(255, 255, 255, 2));  // the bar
+    EXPECT_THAT(Pixel(60, 25), NearRGB(0, 0, 0, 2));        // beyond the glyph
+}
+
 TEST_F(FrameTest, CaptureReadsTheFrameBackBeforeTheSwap)
 {
     PreviewScene scene(*mLib);
