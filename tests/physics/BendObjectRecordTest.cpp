@@ -4,7 +4,7 @@
 #include <vector>
 #include "base/MemoryStream.h"
 #include "physics/BendObject.h"
-#include "TerrainPictures.h"
+#include "support/TerrainPictures.h"
 
 using namespace KIV;
 

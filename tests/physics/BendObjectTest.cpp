@@ -3,7 +3,7 @@
 #include "physics/BendObject.h"
 #include "physics/FragmentGrid.h"
 #include "render/Texture.h"
-#include "TerrainPictures.h"
+#include "support/TerrainPictures.h"
 
 using namespace KIV;
 

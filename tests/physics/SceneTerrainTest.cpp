@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include "physics/Scene.h"
-#include "TerrainPictures.h"
+#include "support/TerrainPictures.h"
 
 using namespace KIV;
 
