@@ -100,23 +100,24 @@ TextureUpload* Renderer::FindUpload(const Texture* texture) const
     if (!texture || !texture->mRendererHandle) return nullptr;
     // The handle is only trusted when this renderer's pool holds it for this very texture; a handle
     // that survived a context re-creation names a record that was emptied and may serve another.
-    for (TextureUpload* record : mPools.mTextures)
-        if (record == texture->mRendererHandle) return record->mOwner == texture ? record : nullptr;
-    return nullptr;
+    // Records live as long as the renderer, so one found in the set can be read.
+    TextureUpload* record = texture->mRendererHandle;
+    if (mUploadRecords.find(record) == mUploadRecords.end()) return nullptr;
+    return record->mOwner == texture ? record : nullptr;
 }
 
 TextureUpload* Renderer::NewTextureUpload(const Texture* texture)
 {
     TextureUpload* record = nullptr;
-    for (TextureUpload* r : mPools.mTextures)
-        if (!r->mOwner) {
-            record = r;
-            break;
-        }
+    if (mFreeUploads.Count() > 0) {
+        record = mPools.mTextures[mFreeUploads.Last()];
+        mFreeUploads.RemoveAt(mFreeUploads.Count() - 1);
+    }
     if (!record) {
         record = mPools.mTextures.AppendNew();
         if (!record) return nullptr;
         record->mPoolIndex = mPools.mTextures.Count() - 1;
+        mUploadRecords.insert(record);
     }
     record->mOwner = texture;
     return record;
@@ -130,6 +131,7 @@ void Renderer::ReleaseTexture(const Texture& texture)
     record->mPixels.Free();
     record->mUploadPending = 0;
     record->mOwner = nullptr;
+    mFreeUploads.PushBack(record->mPoolIndex);
 }
 
 bool Renderer::PrepareTextureUpload(Texture* texture)

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include "base/Array.h"
 #include "base/Rect.h"
 #include "render/LightSource.h"
@@ -135,6 +136,8 @@ private:
     int32_t mHeight = 0;
     RenderPools mPools;
     Array<int32_t> mFreeMeshes;
+    Array<int32_t> mFreeUploads;  // records without an owner, ready for the next texture
+    std::unordered_set<const TextureUpload*> mUploadRecords;  // every record of the pool
     RectF mViewRect;
     float mViewAngle = 0.0f;
     LightSlot mLightSlots[kLightSlotCount];

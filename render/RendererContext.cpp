@@ -49,6 +49,7 @@ bool Renderer::CreateContext()
 
 void Renderer::Shutdown()
 {
+    mFreeUploads.Clear();
     for (TextureUpload* record : mPools.mTextures) {
         // The context outlives a mode change here, so its textures must go before the records
         // that name them, or every resize leaks all of them.
@@ -63,6 +64,7 @@ void Renderer::Shutdown()
         record->mUploadPending = 0;
         // Unowned: a texture still holding this record uploads afresh into a new one.
         record->mOwner = nullptr;
+        mFreeUploads.PushBack(record->mPoolIndex);
     }
 }
 
