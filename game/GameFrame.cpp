@@ -15,6 +15,7 @@ void KIVGame::RunGameFrame(uint32_t ticks)
     // whatever the clock says.
     if (mFrameCapture) mTiming.mStepsDue = mTiming.GetMaxStepsPerFrame();
     if (mTiming.mStepsDue != 0) HandleFrame();
+    if (mSavedNoticeCounter < kSavedNoticeFrames) ++mSavedNoticeCounter;
 }
 
 void KIVGame::FirstFrameStartUp()

@@ -1,5 +1,6 @@
 #include "base/FileUtils.h"
 #include "base/MemoryStream.h"
+#include "base/Platform.h"
 #include "game/KIVGame.h"
 #include "render/TextureLib.h"
 
@@ -30,7 +31,8 @@ bool KIVGame::SaveScene(const std::string& path)
     bool ok = s.WriteByte(kSceneFileVersion) && s.WriteInt(ordered.Count());
     for (BendObject* o : ordered) ok = ok && o->Write(s);
     ok = ok && mScenario.Write(s);
-    return ok && SaveStreamWithBackup(s, path);
+    // A fresh data root has no scenes folder yet.
+    return ok && CreateFolders(GetPathDirectory(path)) && SaveStreamWithBackup(s, path);
 }
 
 bool KIVGame::LoadScene(const std::string& path)

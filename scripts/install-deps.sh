@@ -8,7 +8,7 @@ packages=(
   libsdl1.2-dev libgl-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libdevil-dev liblua5.2-dev libluabind-dev libboost-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool imagemagick bc
 )
 
 missing=()

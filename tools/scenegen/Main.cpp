@@ -61,7 +61,6 @@ int main(int argc, char** argv)
     }
     game.RebuildDerivedState();
 
-    CreateFolders(root + "Scenes");
     std::string path = root + "Scenes\\Scene01.kis";
     if (!game.SaveScene(path)) {
         std::fprintf(stderr, "scenegen: cannot write %s\n", path.c_str());

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+#include <cstring>
+#include <memory>
+#include "base/MemoryStream.h"
+#include "game/KIVGame.h"
+#include "physics/GameSettings.h"
+#include "physics/Toy.h"
+#include "render/TextureLib.h"
+#include "support/PictureFolder.h"
+
+using namespace KIV;
+
+namespace {
+// A game object over a temporary data root with one ground picture, and the
+// settings record restored afterwards.
+class GameFixture : public PictureFolderTest {
+protected:
+    void SetUp() override
+    {
+        PictureFolderTest::SetUp();
+        mSavedSettings = *gSettings;
+        Write("Ground\\g.png", TestPicture::Filled(64, 32, 90, 60, 30));
+        mGame = std::make_unique<KIVGame>();
+        mTextures = std::make_unique<TextureLib>(Root());
+        mGame->mTextureLib = mTextures.get();
+        mGame->mDataRoot = mFolder.Path();
+        mGame->SetupGrid(RectF(-4000, -4000, 4000, 4000));
+        mGame->mLayers.SetDefaultLayers();
+    }
+    void TearDown() override
+    {
+        mGame.reset();
+        mTextures.reset();
+        *gSettings = mSavedSettings;
+        PictureFolderTest::TearDown();
+    }
+    BendObject* AddGround(int32_t layer, const VectorF& offset)
+    {
+        BendObject* o = mGame->mTerrainObjects.AppendNew();
+        EXPECT_TRUE(o->SetTexture(*mTextures, "Ground\\g.png"));
+        o->Move(offset);
+        o->SetLayer(layer);
+        return o;
+    }
+    std::string Bytes(const std::string& path) { return mFolder.ReadFile(path.substr(mFolder.Path().size())); }
+
+    GameSettings mSavedSettings;
+    std::unique_ptr<KIVGame> mGame;
+    std::unique_ptr<TextureLib> mTextures;
+};
+} // namespace
+
+TEST_F(GameFixture, SettingsAccessors)
+{
+    KIVGame& g = *mGame;
+    EXPECT_NEAR(g.GetMaxvABPSquared(), 40.0f, 1e-4f);
+    g.SetMaxvABPSquared(40.0f);
+    EXPECT_NEAR(g.GetMaxvABPSquared(), 40.0f, 1e-4f);
+
+    struct { int32_t index; bool set; bool expected; } stages[] = {
+        {0, false, true}, {13, false, true}, {1, false, false}, {12, false, false}, {5, true, true}};
+    for (auto& s : stages) {
+        g.SetToySubPlayEnabled(s.index, s.set);
+        EXPECT_EQ(g.GetToySubPlayEnabled(s.index), s.expected) << s.index;
+    }
+
+    g.SetGravity(500.0f);
+    EXPECT_EQ(g.GetGravity(), 500.0f);
+    EXPECT_EQ(g.mGravity, VectorF(0.0f, 500.0f));
+}
+
+TEST_F(GameFixture, ANewFrequencyReachesToysAndZeroIsIgnored)
+{
+    KIVGame& g = *mGame;
+    Toy* toy = g.NewToySlot();
+    ASSERT_NE(toy, nullptr);
+    g.SetPhysicsFrequency(100);
+    EXPECT_EQ(g.GetPhysicsFrequency(), 100);
+    EXPECT_FLOAT_EQ(toy->mStepLength, 0.01f);
+    EXPECT_FLOAT_EQ(toy->mHalfStepLengthSquared, 0.5f * 0.01f * 0.01f);
+    for (int32_t bad : {0, -210}) {
+        g.SetPhysicsFrequency(bad);
+        EXPECT_EQ(g.GetPhysicsFrequency(), 100);
+        EXPECT_EQ(gSettings->mPhysicsFrequency, 100);
+        EXPECT_FLOAT_EQ(toy->mStepLength, 0.01f);
+    }
+}
+
+TEST_F(GameFixture, AnEmptySceneIs22Bytes)
+{
+    std::string path = mFolder.PathOf("Scenes\\Scene01.kis");
+    ASSERT_TRUE(mGame->SaveScene(path));
+    const unsigned char expected[22] = {3, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::string bytes = Bytes(path);
+    ASSERT_EQ(bytes.size(), 22u);
+    EXPECT_EQ(std::memcmp(bytes.data(), expected, 22), 0);
+}
+
+TEST_F(GameFixture, SceneRoundTripKeepsObjectsOutsideTheLayersAndTheScenario)
+{
+    AddGround(0, {100, 200});
+    AddGround(-5, {-300, 50});
+    AddGround(40, {7, 7}); // outside the layer stack: still saved
+    mGame->RebuildDerivedState();
+    mGame->mScenario.AddRobot("walker");
+    mGame->mScenario.SetSelectedRobotPosition({5, 6});
+    std::string path = mFolder.PathOf("Scenes\\Scene01.kis");
+    ASSERT_TRUE(mGame->SaveScene(path));
+
+    mGame->mTerrainObjects.DeleteAll();
+    mGame->mScenario.Clear();
+    ASSERT_TRUE(mGame->LoadScene(path));
+    ASSERT_EQ(mGame->mTerrainObjects.Count(), 3);
+    // Written layer by layer: back layers first, the stray object last.
+    EXPECT_EQ(mGame->mTerrainObjects[0]->GetLayer(), -5);
+    EXPECT_EQ(mGame->mTerrainObjects[1]->GetLayer(), 0);
+    EXPECT_EQ(mGame->mTerrainObjects[2]->GetLayer(), 40);
+    EXPECT_EQ(mGame->mScenario.GetRobotsCount(), 1);
+    EXPECT_EQ(mGame->mScenario.GetSelectedRobotPosition(), VectorF(5, 6));
+
+    // Saving again keeps the first file as a dated backup.
+    ASSERT_TRUE(mGame->SaveScene(path));
+    EXPECT_EQ(ListFolder(mFolder.PathOf("Scenes\\backups"), "Scene01.*.kis").size(), 1u);
+}
+
+TEST_F(GameFixture, DamagedScenesLeaveTheSceneAsItWas)
+{
+    AddGround(0, {0, 0});
+    AddGround(1, {0, 0});
+    mGame->mScenario.AddRobot("keep");
+    std::string path = mFolder.PathOf("Scenes\\Scene01.kis");
+    ASSERT_TRUE(mGame->SaveScene(path));
+    std::string whole = Bytes(path);
+
+    auto expectUnchanged = [&](const char* what) {
+        EXPECT_EQ(mGame->mTerrainObjects.Count(), 2) << what;
+        EXPECT_EQ(mGame->mScenario.GetRobotsCount(), 1) << what;
+    };
+    EXPECT_FALSE(mGame->LoadScene(mFolder.PathOf("Scenes\\missing.kis")));
+    expectUnchanged("missing");
+
+    std::string future = whole;
+    future[0] = 4;
+    mFolder.WriteFile("future.kis", future);
+    EXPECT_FALSE(mGame->LoadScene(mFolder.PathOf("future.kis")));
+    expectUnchanged("future version");
+
+    std::string huge = whole;
+    huge[1] = huge[2] = huge[3] = '\x7f';
+    mFolder.WriteFile("huge.kis", huge);
+    EXPECT_FALSE(mGame->LoadScene(mFolder.PathOf("huge.kis")));
+    expectUnchanged("count beyond the bytes");
+
+    // Every prefix either loads or leaves the scene whole; none crashes.
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        mFolder.WriteFile("cut.kis", whole.substr(0, cut));
+        if (!mGame->LoadScene(mFolder.PathOf("cut.kis"))) expectUnchanged("prefix");
+    }
+}
+
+TEST_F(GameFixture, AFailedSaveIsReportedAndShowsNoNotice)
+{
+    // A folder where the file should be: the save cannot replace it.
+    std::filesystem::create_directories(OsPath("Scenes\\Scene01.kis"));
+    EXPECT_FALSE(mGame->SaveScene(mFolder.PathOf("Scenes\\Scene01.kis")));
+}
