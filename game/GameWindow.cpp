@@ -12,10 +12,14 @@ namespace KIV {
 namespace {
 constexpr const char* kWindowTitle = "Orlimbar";
 
-VectorI GetScreenSize()
+// The desktop's size: the window system reports it only before the first
+// video mode is set, afterwards it reports the mode's own size.
+VectorI gDesktopSize(1024, 768);
+
+void ReadDesktopSize()
 {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    return info ? VectorI(info->current_w, info->current_h) : VectorI(1024, 768);
+    if (info && info->current_w > 0 && info->current_h > 0) gDesktopSize = {info->current_w, info->current_h};
 }
 } // namespace
 
@@ -26,6 +30,7 @@ bool KIVGame::StartUp()
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(200, 30);
     SDL_WM_SetCaption(kWindowTitle, kWindowTitle);
+    ReadDesktopSize();
     if (!gRenderer || !gRenderer->Init(mWindowWidth, mWindowHeight)) return false;
     mCursors.Build();
     mInput.AddKeyboard();
@@ -50,7 +55,7 @@ void KIVGame::RequestWindowResize(int32_t width, int32_t height)
 void KIVGame::ToggleFullScreen()
 {
     if (!mFullScreen) {
-        VectorI screen = GetScreenSize();
+        const VectorI screen = gDesktopSize;
         RequestWindowResize(screen.mX, screen.mY);
         gRenderer->SetFullScreen(true);
         SDL_SetVideoMode(screen.mX, screen.mY, 32, SDL_OPENGL | SDL_FULLSCREEN);

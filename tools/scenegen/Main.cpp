@@ -16,17 +16,24 @@ struct GroundPiece {
     float sx, sy;    // scale of the picture
     float angle;
     int32_t layer;
+    ColorRGBA fill;
 };
+
+const ColorRGBA kNear(255, 255, 255, 255);
+// Far hills take the colour of the air between: bluer and darker.
+const ColorRGBA kFar(110, 130, 165, 255);
 
 // A long floor under the default toys, a ramp down to it from the right, and
 // distant hills behind for depth.
 const GroundPiece kPieces[] = {
-    {-2600.0f, 1560.0f, 2.0f, 2.0f, 0.0f, 0},
-    {-1590.0f, 1560.0f, 2.0f, 2.0f, 0.0f, 0},
-    {-580.0f, 1560.0f, 2.0f, 2.0f, 0.0f, 0},
-    {420.0f, 1470.0f, 2.0f, 2.0f, -0.18f, 0},
-    {-1200.0f, 1250.0f, 4.0f, 3.0f, 0.0f, -6},
-    {-2800.0f, 1300.0f, 4.0f, 3.0f, 0.0f, -6},
+    {-2600.0f, 1560.0f, 2.0f, 2.0f, 0.0f, 0, kNear},
+    {-1590.0f, 1560.0f, 2.0f, 2.0f, 0.0f, 0, kNear},
+    {-580.0f, 1560.0f, 2.0f, 2.0f, 0.0f, 0, kNear},
+    {420.0f, 1470.0f, 2.0f, 2.0f, -0.18f, 0, kNear},
+    {-5000.0f, 1500.0f, 4.0f, 6.0f, 0.0f, -9, kFar},
+    {-3000.0f, 1500.0f, 4.0f, 6.0f, 0.0f, -9, kFar},
+    {-1000.0f, 1500.0f, 4.0f, 6.0f, 0.0f, -9, kFar},
+    {1000.0f, 1500.0f, 4.0f, 6.0f, 0.0f, -9, kFar},
 };
 } // namespace
 
@@ -57,6 +64,7 @@ int main(int argc, char** argv)
         if (p.angle != 0.0f) o->Rotate(p.angle);
         o->Move(VectorF(p.x, p.y) - o->mFrame.GetCentre());
         o->SetLayer(p.layer);
+        o->SetFillColor(p.fill);
         o->mSavedFrame.Assign(o->mFrame);
     }
     game.RebuildDerivedState();
