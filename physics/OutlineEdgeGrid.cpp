@@ -30,9 +30,20 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     }
     const double width = maxX - minX, height = maxY - minY;
     const double extent = width > height ? width : height;
-    // About one cell per edge, at most 1024 cells a side.
+    // Cells about two edges long, so a short diagonal meets only its
+    // neighbours' edges; no more than about four cells per edge, at most 1024
+    // a side.
     constexpr int32_t kMaxSide = 1024;
-    double cell = std::sqrt((width > 0.0 ? width : 1.0) * (height > 0.0 ? height : 1.0) / count);
+    double perimeter = 0.0;
+    for (int32_t i = 0; i < count; ++i) {
+        const VectorF& a = points[i];
+        const VectorF& b = points[i + 1 < count ? i + 1 : 0];
+        perimeter += std::sqrt((double(b.mX) - a.mX) * (double(b.mX) - a.mX) + (double(b.mY) - a.mY) * (double(b.mY) - a.mY));
+    }
+    double cell = 2.0 * perimeter / count;
+    const double cellsWanted = 4.0 * count + 1024.0;
+    if ((width / cell + 1.0) * (height / cell + 1.0) > cellsWanted)
+        cell = std::sqrt((width + cell) * (height + cell) / cellsWanted);
     if (cell < extent / kMaxSide) cell = extent / kMaxSide;
     if (!(cell > 0.0)) cell = 1.0;
     mCellSize = cell;

@@ -96,7 +96,10 @@ bool OutlineMesher::ClipEars()
         g.mRingEdges[i] = -1;
     }
     if (mN == 3) return AppendTriangle(-1, -1, -1, 0, 1, 2);
-    if (!mDiagonalTest && !mGrid.Build(g.mPoints.Data(), mN)) return false;
+    // The plain form (tests) walks every corner; the indexed form steps over
+    // runs of reflex corners and finds blocking edges through the grid.
+    const bool indexed = !mDiagonalTest;
+    if (indexed && (!mGrid.Build(g.mPoints.Data(), mN) || !mRingIndex.Init(g.mReflexFlags.Data(), mN))) return false;
 
     int32_t cur = 0;
     bool alternate = false;
@@ -110,6 +113,17 @@ bool OutlineMesher::ClipEars()
         if (alternate) cur = ring[ring[cur].mPrev].mPrev;
         const int32_t j = ring[cur].mNext;
         const int32_t k = ring[j].mNext;
+        if (g.mReflexFlags[j] && indexed) {
+            // Walking on would miss once at j and once at every reflex corner
+            // after it, up to the next convex one.
+            const int32_t convex = mRingIndex.NextConvexAfter(j);
+            if (convex < 0) return false;
+            misses += mRingIndex.CountBetween(j, convex);
+            if (misses > mN + 5) return false;
+            alternate = false;
+            cur = ring[convex].mPrev;
+            continue;
+        }
         if (g.mReflexFlags[j] || !IsValidDiagonal(cur, k)) {
             alternate = false;
             cur = j;
@@ -128,6 +142,11 @@ bool OutlineMesher::ClipEars()
         g.mRingEdgeVectors[cur] = g.mPoints[k] - g.mPoints[cur];
         g.mReflexFlags[cur] = IsReflex(g.mRingEdgeVectors[ring[cur].mPrev], g.mRingEdgeVectors[cur]) ? 1 : 0;
         g.mReflexFlags[k] = IsReflex(g.mRingEdgeVectors[cur], g.mRingEdgeVectors[k]) ? 1 : 0;
+        if (indexed) {
+            mRingIndex.Remove(j);
+            mRingIndex.SetReflex(cur, g.mReflexFlags[cur]);
+            mRingIndex.SetReflex(k, g.mReflexFlags[k]);
+        }
         misses = 0;
         alternate = !alternate;
         cur = k;
@@ -195,10 +214,13 @@ bool OutlineMesher::IsValidDiagonal(int32_t a, int32_t c)
 {
     if (mDiagonalTest) return mDiagonalTest(*this, a, c);
     if (!IsDiagonalWithinCorners(a, c)) return false;
+    const int32_t known = mBlockCache.Find(a, c);
+    if (known >= 0) return known == 0;
     const bool blocked = mGrid.AnyNear(
         mGeometry.mPoints[a], mGeometry.mPoints[c],
         [&](int32_t edge) { return !IsEdgeAtDiagonal(edge, a, c) && DiagonalCrossesEdge(a, c, edge); },
         [&](int32_t q) { return IsPointOnDiagonal(a, c, q); });
+    if (!mBlockCache.Store(a, c, blocked)) mFailed = true;
     return !blocked;
 }
 
@@ -411,39 +433,36 @@ bool OutlineMesher::SplitEdge(int32_t edge)
 
 void OutlineMesher::GetTriangleFromEdges(int32_t triangle, int32_t out[3]) const
 {
-    const TracedGeometry& g = mGeometry;
+    // Edge k runs from corner k to corner k + 1, so the corners give the
+    // points that the edges share without reading the edge records.
     const WorkTriangle& t = mTriangles[triangle];
-    int32_t inner[3];
-    int32_t innerCount = 0;
-    for (int32_t e : t.mEdges)
-        if (e >= 0) inner[innerCount++] = e;
-    const int32_t* corners = t.mCorners;
-    out[0] = corners[0];
-    out[1] = corners[1];
-    out[2] = corners[2];
-    if (innerCount >= 2) {
-        // Two inner edges: their shared point, then their far ends.
-        const MeshEdge& e1 = g.mInnerEdges[inner[0]];
-        const MeshEdge& e2 = g.mInnerEdges[inner[1]];
-        int32_t shared, far1;
-        if (e1.mA == e2.mA || e1.mA == e2.mB) {
-            shared = e1.mA;
-            far1 = e1.mB;
-        } else if (e1.mB == e2.mA || e1.mB == e2.mB) {
-            shared = e1.mB;
-            far1 = e1.mA;
-        } else {
-            return;
+    const int32_t* c = t.mCorners;
+    const bool inner0 = t.mEdges[0] >= 0, inner1 = t.mEdges[1] >= 0, inner2 = t.mEdges[2] >= 0;
+    out[0] = c[0];
+    out[1] = c[1];
+    out[2] = c[2];
+    if (inner0 + inner1 + inner2 >= 2) {
+        // Two inner edges (the first two in edge order): their shared point,
+        // then the far end of the first and of the second.
+        if (inner0 && inner1) {
+            out[0] = c[1];
+            out[1] = c[0];
+            out[2] = c[2];
+        } else if (inner0) { // edges 0 and 2, meeting at corner 0
+            out[0] = c[0];
+            out[1] = c[1];
+            out[2] = c[2];
+        } else { // edges 1 and 2, meeting at corner 2
+            out[0] = c[2];
+            out[1] = c[1];
+            out[2] = c[0];
         }
-        out[0] = shared;
-        out[1] = far1;
-        out[2] = e2.mA == shared ? e2.mB : e2.mA;
-    } else if (innerCount == 1) {
+    } else if (inner0 + inner1 + inner2 == 1) {
         // An ear: two outline edges round the outline point between the
-        // inner edge's ends.
-        const int32_t a = g.mInnerEdges[inner[0]].mA, b = g.mInnerEdges[inner[0]].mB;
-        if (a >= mN || b >= mN) return;
-        const int32_t s = (a + 2) % mN == b ? b : a;
+        // inner edge's ends, named from the end two steps on.
+        const MeshEdge& e = mGeometry.mInnerEdges[t.mEdges[inner0 ? 0 : (inner1 ? 1 : 2)]];
+        if (e.mA >= mN || e.mB >= mN) return;
+        const int32_t s = (e.mA + 2) % mN == e.mB ? e.mB : e.mA;
         out[0] = s;
         out[1] = (s - 2 + mN) % mN;
         out[2] = (s - 1 + mN) % mN;

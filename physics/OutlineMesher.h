@@ -2,6 +2,8 @@
 #include <cstdint>
 #include "base/Array.h"
 #include "base/Vector.h"
+#include "physics/ClipRingIndex.h"
+#include "physics/DiagonalBlockCache.h"
 #include "physics/EdgeLengthHeap.h"
 #include "physics/OutlineEdgeGrid.h"
 #include "physics/TracedGeometry.h"
@@ -12,10 +14,12 @@ namespace KIV {
 // outline, Delaunay edge flips, and splitting of the longest inner edges until
 // none is longer than the spacing, then the point-index triangles.
 //
-// Two searches would scan everything at every step: the blocking test of a
-// candidate diagonal and the choice of the longest inner edge. They run on an
-// outline grid and a length heap that give exactly the answers of the scans;
-// tests replace them with plain scans to check that.
+// Three steps would scan or walk everything again and again: the blocking test
+// of a candidate diagonal, the walk over reflex corners between ears, and the
+// choice of the longest inner edge. They run on an outline grid (with a cache
+// of the diagonals already tested), a ring index and a length heap that give
+// exactly the answers of the plain procedure; tests replace them with plain
+// scans and walks to check that.
 class OutlineMesher {
 public:
     // Replacements for the two searches. The diagonal test answers whether the
@@ -91,6 +95,8 @@ private:
     bool mFailed = false;
     bool mHeapActive = false;
     Array<WorkTriangle> mTriangles;
+    ClipRingIndex mRingIndex;
+    DiagonalBlockCache mBlockCache;
     OutlineEdgeGrid mGrid;
     EdgeLengthHeap mHeap;
 };

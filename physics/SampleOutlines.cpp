@@ -46,18 +46,20 @@ void MakeDiscOutline(Array<VectorF>& out, float diameter)
 
 void MakeWavyBandOutline(Array<VectorF>& out, int32_t n)
 {
-    // Half the points along each side; sides 4 units apart in x.
-    const int32_t half = n / 2;
-    out.SetCapacity(2 * half, 0);
+    // Two sides 4 units apart in x, closed at each end by a straight cap cut
+    // into 4.4-unit steps, so no outline edge is longer than about 5.
+    constexpr int32_t kCapSteps = 10;
+    constexpr double kHalfWidth = 22.0;
+    const int32_t side = (n - 2 * (kCapSteps - 1)) / 2 > 2 ? (n - 2 * (kCapSteps - 1)) / 2 : 2;
+    out.SetCapacity(2 * side + 2 * (kCapSteps - 1), 0);
     const auto centre = [](double x) { return 60.0 * std::sin(x / 80.0); };
-    for (int32_t i = 0; i < half; ++i) {
-        const double x = 4.0 * i;
-        out.PushBack(VectorF(float(x), float(centre(x) - 12.0)));
-    }
-    for (int32_t i = half - 1; i >= 0; --i) {
-        const double x = 4.0 * i;
-        out.PushBack(VectorF(float(x), float(centre(x) + 12.0)));
-    }
+    const double end = 4.0 * (side - 1);
+    for (int32_t i = 0; i < side; ++i) out.PushBack(VectorF(float(4.0 * i), float(centre(4.0 * i) - kHalfWidth)));
+    for (int32_t k = 1; k < kCapSteps; ++k)
+        out.PushBack(VectorF(float(end), float(centre(end) - kHalfWidth + 2.0 * kHalfWidth * k / kCapSteps)));
+    for (int32_t i = side - 1; i >= 0; --i) out.PushBack(VectorF(float(4.0 * i), float(centre(4.0 * i) + kHalfWidth)));
+    for (int32_t k = 1; k < kCapSteps; ++k)
+        out.PushBack(VectorF(0.0f, float(centre(0.0) + kHalfWidth - 2.0 * kHalfWidth * k / kCapSteps)));
     MakeClockwise(out);
 }
 

@@ -15,7 +15,7 @@ void MakeEllipseOutline(Array<VectorF>& out, int32_t n, float rx, float ry);
 // The anchors of a traced disc of the given diameter: points about 4 pixels
 // apart on its rim, on integer pixel corners, centred on the origin.
 void MakeDiscOutline(Array<VectorF>& out, float diameter);
-// A band about 24 units wide along a sine wave, with n outline points about 4
+// A band 44 units tall along a sine wave, with n outline points about 4 to 5
 // units apart: its mesh grows in proportion to n.
 void MakeWavyBandOutline(Array<VectorF>& out, int32_t n);
 // Random polygons for property tests, n points each.

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 #include "base/Random.h"
 #include "physics/GeometryHelpers.h"
@@ -73,6 +74,35 @@ void ExpectSoundMesh(const TracedGeometry& g, const Array<VectorF>& outline, flo
         EXPECT_GT(cross, 0.0f) << "triangle " << t;
         sum += cross * 0.5;
     }
+    // Beyond two triangles each triangle's points follow from its edges: two
+    // inner edges give their shared point and their far ends, an ear is named
+    // from the end two steps on; then a negative winding swaps the last two.
+    if (g.GetTriangleCount() > 2) {
+        ASSERT_EQ(g.mEdgeTriangles.Count(), g.GetTriangleCount());
+        for (int32_t t = 0; t < g.GetTriangleCount(); ++t) {
+            int32_t inner[3], count = 0;
+            for (int32_t e : g.mEdgeTriangles[t].mEdges)
+                if (e >= 0) inner[count++] = e;
+            ASSERT_GE(count, 1);
+            int32_t p[3];
+            const MeshEdge& e1 = g.mInnerEdges[inner[0]];
+            if (count >= 2) {
+                const MeshEdge& e2 = g.mInnerEdges[inner[1]];
+                p[0] = (e1.mA == e2.mA || e1.mA == e2.mB) ? e1.mA : e1.mB;
+                p[1] = p[0] == e1.mA ? e1.mB : e1.mA;
+                p[2] = p[0] == e2.mA ? e2.mB : e2.mA;
+            } else {
+                p[0] = (e1.mA + 2) % n == e1.mB ? e1.mB : e1.mA;
+                p[1] = (p[0] - 2 + n) % n;
+                p[2] = (p[0] - 1 + n) % n;
+            }
+            if (Cross(g.mPoints[p[1]] - g.mPoints[p[0]], g.mPoints[p[2]] - g.mPoints[p[0]]) <= 0.0f) std::swap(p[1], p[2]);
+            EXPECT_EQ(g.mTriangles[t].mA, p[0]) << "triangle " << t;
+            EXPECT_EQ(g.mTriangles[t].mB, p[1]) << "triangle " << t;
+            EXPECT_EQ(g.mTriangles[t].mC, p[2]) << "triangle " << t;
+        }
+    }
+
     const double shoelace = std::fabs(TwiceSignedArea(outline.Data(), n)) * 0.5;
     EXPECT_NEAR(sum, shoelace, shoelace * 1e-4 + 1e-3);
     EXPECT_NEAR(g.mTotalArea, shoelace, shoelace * 1e-4 + 1e-3);
