@@ -92,6 +92,7 @@ void Scene::ForgetToy(Toy* toy)
     }
     for (Toy*& owner : mIslandOwners)
         if (owner == toy) owner = nullptr;
+    DetachJointsFromToy(toy);
 }
 
 bool Scene::RemoveToy(Toy* toy)

@@ -6,10 +6,15 @@
 #include "base/Vector.h"
 #include "physics/RectGrid.h"
 #include "physics/SpatialGrid.h"
+// joints and radial pushes
+#include <string>
+#include "physics/Joint.h"
+#include "physics/RadialPush.h"
 
 namespace KIV {
 
 class Toy;
+class Robot;
 
 // The world the physics steps: for now its toy table (the toy list, the slot
 // pool that caps it at 2048 toys, the contact-island pool) and its grids. The
@@ -72,6 +77,25 @@ public:
 
     SpatialGrid mGrid;
     RectGrid mRectGrid;
+
+    // ---- joints and radial pushes (SceneJoints.cpp) ----
+    // A new joint in the list, connected to two toys, or to the world at
+    // pointB when toyB is null; it keeps the list's slot as its first index.
+    // null (nothing taken) when the list holds 8192 joints, has no free slot
+    // or cannot grow. Listing the joint in its toys' joint lists and in the
+    // robot's are the caller's; the joint only keeps its robot link.
+    Joint* CreateJoint(JointList& list, const std::string& name, Toy* toyA, const VectorF& anchorA, Toy* toyB,
+                       const VectorF& pointB, Robot* robot);
+    // Takes the joint out of its toys' joint lists, gives its slot back and
+    // destroys it; false when it is not in the list.
+    bool DeleteJoint(JointList& list, Joint* joint);
+    // Joints that named a toy which goes away lose it and die.
+    void DetachJointsFromToy(const Toy* toy);
+    void AddRadialPush(const VectorF& centre, float radius, float strength, float time);
+    JointList mJoints;      // the simulated joints
+    JointList mEditJoints;  // the robot builder's joints
+    PtrArray<RadialPush> mRadialPushes;
+    // ---- end of the joints and radial pushes block ----
 
 private:
     Toy* TakeToySlot(int32_t listIndex);
