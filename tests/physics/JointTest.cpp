@@ -340,6 +340,41 @@ TEST_F(JointedPair, GearCouplesTheTurningOfBothToys)
     EXPECT_EQ(a->mTorque, 0.0f);
 }
 
+TEST_F(JointedPair, ReachedPoseTurnsBothToysAsOne)
+{
+    joint.mPoseCheckArmed = 1;
+    joint.mPoseTolerance = 0.05f;
+    joint.SetAngularSpringAngle(0.5f);
+    b->mOrientation = 0.6f;  // 0.1 from the pose: not there yet
+    joint.SolveAngular(kDt);
+    EXPECT_EQ(joint.mPoseReached, 0);
+    b->mOrientation = 0.52f;
+    joint.SolveAngular(kDt);
+    EXPECT_EQ(joint.mPoseReached, 1);
+    EXPECT_EQ(joint.mPoseCheckArmed, 0);
+    a->mVelocityAfterImpulses = {10.0f, 0.0f};
+    a->mAngularVelocityAfterImpulses = 2.0f;
+    b->mAngularVelocityAfterImpulses = -1.0f;
+    joint.UpdateAnchors();
+    ASSERT_TRUE(joint.SolveVelocity());
+    EXPECT_EQ(a->mAngularVelocityAfterImpulses, b->mAngularVelocityAfterImpulses);
+}
+
+TEST_F(JointedPair, SpringShiftAcceleratesTheSpringAngle)
+{
+    joint.ShiftAngularSpring(210.0f * 210.0f);  // one unit per step squared
+    joint.SolveAngular(kDt);
+    EXPECT_NEAR(joint.GetAngularSpringAngle(), 0.5f, 1e-4f);
+    joint.SolveAngular(kDt);
+    EXPECT_NEAR(joint.GetAngularSpringAngle(), 2.0f, 1e-4f);
+    joint.SolveAngular(kDt);
+    EXPECT_NEAR(joint.GetAngularSpringAngle(), 4.5f - kTwoPi, 1e-4f) << "wrapped into half a turn either way";
+    joint.ShiftAngularSpring(0.0f);
+    joint.SolveAngular(kDt);
+    EXPECT_EQ(joint.mSpringShiftSpeed, 0.0f);
+    EXPECT_NEAR(joint.GetAngularSpringAngle(), 4.5f - kTwoPi, 1e-4f);
+}
+
 TEST(JointBreak, ShouldBreakCases)
 {
     auto box = MakeBox({0.0f, 0.0f});
