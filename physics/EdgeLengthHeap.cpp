@@ -32,7 +32,7 @@ bool EdgeLengthHeap::Set(int32_t edge, float lengthSquared)
     const Entry entry{lengthSquared, edge};
     int32_t slot = mHeap.Count() - 1;
     while (slot > 0) {
-        const int32_t parent = (slot - 1) / 2;
+        const int32_t parent = (slot - 1) / kArity;
         if (!Before(entry, mHeap[parent])) break;
         mHeap[slot] = mHeap[parent];
         slot = parent;
@@ -59,12 +59,14 @@ void EdgeLengthHeap::PopTop()
     if (count == 0) return;
     int32_t slot = 0;
     for (;;) {
-        int32_t child = 2 * slot + 1;
-        if (child >= count) break;
-        if (child + 1 < count && Before(mHeap[child + 1], mHeap[child])) ++child;
-        if (!Before(mHeap[child], entry)) break;
-        mHeap[slot] = mHeap[child];
-        slot = child;
+        const int32_t first = kArity * slot + 1;
+        if (first >= count) break;
+        const int32_t last = first + kArity < count ? first + kArity : count;
+        int32_t best = first;
+        for (int32_t child = first + 1; child < last; ++child) best = Before(mHeap[child], mHeap[best]) ? child : best;
+        if (!Before(mHeap[best], entry)) break;
+        mHeap[slot] = mHeap[best];
+        slot = best;
     }
     mHeap[slot] = entry;
 }

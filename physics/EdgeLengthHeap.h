@@ -26,6 +26,9 @@ private:
         float mKey;
         int32_t mEdge;
     };
+    // Four children a node: half the levels of a binary heap, and the
+    // children of a node share a cache line.
+    static constexpr int32_t kArity = 4;
     static bool Before(const Entry& a, const Entry& b)
     {
         return a.mKey > b.mKey || (a.mKey == b.mKey && a.mEdge < b.mEdge);

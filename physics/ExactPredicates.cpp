@@ -127,24 +127,16 @@ struct ExactnessCheck {
     }
 };
 
-// Error bounds far above the worst rounding of the double evaluations (about
-// 3e-16 and 1.1e-15 of the permanent), so a decided sign is always right.
-constexpr double kOrientationBound = 1e-13;
-constexpr double kInCircleBound = 1e-12;
-
 } // namespace
 
-namespace {
-
-// The slow halves, kept out of line so the fast double tests stay small.
-[[gnu::noinline]] int ExactOrientationSign(const VectorF& a, const VectorF& b, const VectorF& c)
+int ExactOrientationSign(const VectorF& a, const VectorF& b, const VectorF& c)
 {
     const Expansion l = Product(Difference(b.mX, a.mX), Difference(c.mY, a.mY));
     const Expansion r = Product(Difference(b.mY, a.mY), Difference(c.mX, a.mX));
     return Sign(Sum(l, Negate(r)));
 }
 
-[[gnu::noinline]] int ExactInCircleSign(const VectorF& a, const VectorF& b, const VectorF& c, const VectorF& d)
+int ExactInCircleSign(const VectorF& a, const VectorF& b, const VectorF& c, const VectorF& d)
 {
     ExactnessCheck x;
     const double adx = x.Sub(a.mX, d.mX), ady = x.Sub(a.mY, d.mY);
@@ -169,40 +161,6 @@ namespace {
     const Expansion eCa = Sum(Product(eCdx, eAdy), Negate(Product(eAdx, eCdy)));
     const Expansion eAb = Sum(Product(eAdx, eBdy), Negate(Product(eBdx, eAdy)));
     return Sign(Sum(Sum(Product(eAlift, eBc), Product(eBlift, eCa)), Product(eClift, eAb)));
-}
-
-} // namespace
-
-int OrientationSign(const VectorF& a, const VectorF& b, const VectorF& c)
-{
-    const double left = (double(b.mX) - a.mX) * (double(c.mY) - a.mY);
-    const double right = (double(b.mY) - a.mY) * (double(c.mX) - a.mX);
-    const double det = left - right;
-    if (std::fabs(det) > kOrientationBound * (std::fabs(left) + std::fabs(right))) return SignOf(det);
-    return ExactOrientationSign(a, b, c);
-}
-
-int InCircleSign(const VectorF& a, const VectorF& b, const VectorF& c, const VectorF& d)
-{
-    const double adx = double(a.mX) - d.mX, ady = double(a.mY) - d.mY;
-    const double bdx = double(b.mX) - d.mX, bdy = double(b.mY) - d.mY;
-    const double cdx = double(c.mX) - d.mX, cdy = double(c.mY) - d.mY;
-    const double alift = adx * adx + ady * ady;
-    const double blift = bdx * bdx + bdy * bdy;
-    const double clift = cdx * cdx + cdy * cdy;
-    const double bc1 = bdx * cdy, bc2 = cdx * bdy;
-    const double ca1 = cdx * ady, ca2 = adx * cdy;
-    const double ab1 = adx * bdy, ab2 = bdx * ady;
-    const double det = alift * (bc1 - bc2) + blift * (ca1 - ca2) + clift * (ab1 - ab2);
-    const double permanent = alift * (std::fabs(bc1) + std::fabs(bc2)) + blift * (std::fabs(ca1) + std::fabs(ca2)) +
-                             clift * (std::fabs(ab1) + std::fabs(ab2));
-    if (std::fabs(det) > kInCircleBound * permanent) return SignOf(det);
-    return ExactInCircleSign(a, b, c, d);
-}
-
-bool IsInsideCircle(const VectorF& a, const VectorF& b, const VectorF& c, const VectorF& d)
-{
-    return InCircleSign(a, b, c, d) * OrientationSign(a, b, c) > 0;
 }
 
 } // namespace KIV

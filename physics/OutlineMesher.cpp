@@ -27,12 +27,20 @@ bool OutlineMesher::Triangulate(float spacing)
     mOrientation = twiceArea < 0.0f ? -1.0f : 1.0f;
 
     ComputeEffectiveSpacing(spacing);
+    // Room for about the mesh the spacing asks for (a little over three points
+    // per spacing squared of area), so the lists grow once instead of many
+    // times; a wrong guess only costs growth later.
+    const double estimate = mN + 3.0 * std::fabs(double(twiceArea)) * 0.5 / mSpacingSquared;
+    const int32_t points = estimate < double(kMaxMeshPoints) ? int32_t(estimate) + 1 : kMaxMeshPoints;
+    g.mPoints.Reserve(points);
+    g.mInnerEdges.Reserve(3 * points);
+    g.mFlipQueued.Reserve(3 * points);
+    mTriangles.Reserve(2 * points);
     for (int32_t i = 0; i < mN; ++i)
         g.mRingEdgeVectors[i] = g.mPoints[i + 1 < mN ? i + 1 : 0] - g.mPoints[i];
     for (int32_t i = 0; i < mN; ++i)
         g.mReflexFlags[i] = IsReflex(g.mRingEdgeVectors[i > 0 ? i - 1 : mN - 1], g.mRingEdgeVectors[i]) ? 1 : 0;
 
-    if (!mTriangles.SetCapacity(mN - 2, 0)) return false;
     // Without every ear there is no mesh to flip or refine.
     if (!ClipEars()) return false;
     FlipEdges();
@@ -261,9 +269,9 @@ int32_t OutlineMesher::PopQueue()
     return edge;
 }
 
-void OutlineMesher::OnEdgeChanged(int32_t edge)
+void OutlineMesher::OnEdgeChanged(int32_t edge, float lengthSquared)
 {
-    if (mHeapActive && !mHeap.Set(edge, GetEdgeLengthSquared(edge))) mFailed = true;
+    if (mHeapActive && !mHeap.Set(edge, lengthSquared)) mFailed = true;
 }
 
 void OutlineMesher::FlipEdges()
@@ -314,8 +322,11 @@ void OutlineMesher::FlipEdge(int32_t edge)
     // cocircular quads stay as they are. The test is exact: a float circle
     // centre misjudges nearly cocircular points (five neighbours on a finely
     // traced curve), and the flips then chase each other round them for ever.
-    if (!IsInsideCircle(pu, pv, pw, pz)) return;
+    // (The cheap thickness test goes first: it rules out the edges from a new
+    // split point to the quad's far corners, whose flips would make a flat
+    // triangle.)
     if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
+    if (!IsInsideCircle(pu, pv, pw, pz)) return;
 
     e.mA = w;
     e.mB = z;
@@ -323,7 +334,7 @@ void OutlineMesher::FlipEdge(int32_t edge)
     tri2 = WorkTriangle{{edge, a2, b1}, {z, w, u}};
     if (a2 >= 0) ReplaceSide(a2, t1, t2);
     if (b2 >= 0) ReplaceSide(b2, t2, t1);
-    OnEdgeChanged(edge);
+    OnEdgeChanged(edge, (pz - pw).GetLengthSquared());
     PushQueue(a1);
     PushQueue(a2);
     PushQueue(b1);
@@ -414,10 +425,12 @@ bool OutlineMesher::SplitEdge(int32_t edge)
     if (a2 >= 0) ReplaceSide(a2, t1, t3);
     if (b2 >= 0) ReplaceSide(b2, t2, t4);
 
-    OnEdgeChanged(edge);
-    OnEdgeChanged(e1);
-    OnEdgeChanged(e2);
-    OnEdgeChanged(e3);
+    if (mHeapActive) {
+        OnEdgeChanged(edge, GetEdgeLengthSquared(edge));
+        OnEdgeChanged(e1, GetEdgeLengthSquared(e1));
+        OnEdgeChanged(e2, GetEdgeLengthSquared(e2));
+        OnEdgeChanged(e3, GetEdgeLengthSquared(e3));
+    }
     PushQueue(a1);
     PushQueue(a2);
     PushQueue(b1);

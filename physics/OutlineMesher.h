@@ -82,7 +82,8 @@ private:
     void ReplaceSide(int32_t edge, int32_t from, int32_t to);
     void PushQueue(int32_t edge);
     int32_t PopQueue();
-    void OnEdgeChanged(int32_t edge);
+    // The edge's squared length as GetEdgeLengthSquared gives it.
+    void OnEdgeChanged(int32_t edge, float lengthSquared);
 
     TracedGeometry& mGeometry;
     DiagonalTest mDiagonalTest = nullptr;

@@ -4,6 +4,14 @@
 
 namespace KIV {
 
+Array<VectorF> OutlineOf(std::initializer_list<VectorF> points)
+{
+    Array<VectorF> out;
+    out.SetCapacity(int32_t(points.size()), 0);
+    for (const VectorF& p : points) out.PushBack(p);
+    return out;
+}
+
 void ReverseOutline(Array<VectorF>& points)
 {
     for (int32_t i = 0, j = points.Count() - 1; i < j; ++i, --j) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include "base/Array.h"
 #include "base/Random.h"
 #include "base/Vector.h"
@@ -10,6 +11,8 @@ namespace KIV {
 // shapes. Every outline runs clockwise on screen (the traced direction) unless
 // it is reversed on purpose.
 
+// An outline of the given points, in order.
+Array<VectorF> OutlineOf(std::initializer_list<VectorF> points);
 // n points on a circle (or an ellipse with radii rx, ry) about the origin.
 void MakeEllipseOutline(Array<VectorF>& out, int32_t n, float rx, float ry);
 // The anchors of a traced disc of the given diameter: points about 4 pixels

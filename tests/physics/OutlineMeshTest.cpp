@@ -15,13 +15,6 @@ using namespace KIV;
 
 namespace {
 
-Array<VectorF> Outline(std::initializer_list<VectorF> points)
-{
-    Array<VectorF> out;
-    for (const VectorF& p : points) out.PushBack(p);
-    return out;
-}
-
 double TwiceSignedArea(const VectorF* p, int32_t n)
 {
     double s = 0.0;
@@ -249,8 +242,8 @@ TEST(OutlineMesh, SmallOutlinesGiveTheirNamedTriangles)
         int32_t springs;
     };
     const Case cases[] = {
-        {"triangle", Outline({{0, 0}, {10, 0}, {0, 10}}), {{0, 1, 2}}, 3},
-        {"square", Outline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}), {{0, 1, 2}, {2, 3, 0}}, 5},
+        {"triangle", OutlineOf({{0, 0}, {10, 0}, {0, 10}}), {{0, 1, 2}}, 3},
+        {"square", OutlineOf({{0, 0}, {10, 0}, {10, 10}, {0, 10}}), {{0, 1, 2}, {2, 3, 0}}, 5},
     };
     for (const Case& c : cases) {
         TracedGeometry g;
@@ -274,7 +267,7 @@ TEST(OutlineMesh, SquareOfSideTenWithSpacingFiveGainsItsCentre)
 {
     // The spacing rises to 10 (the longest outline edge); the diagonal, about
     // 14.14, is split at its midpoint and nothing further.
-    const Array<VectorF> outline = Outline({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    const Array<VectorF> outline = OutlineOf({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     TracedGeometry g;
     ASSERT_TRUE(BuildChecked(g, outline, 5.0f, "square 10 / 5"));
     ASSERT_EQ(g.GetPointCount(), 5);
@@ -288,7 +281,7 @@ TEST(OutlineMesh, SquareOfSideTenWithSpacingFiveGainsItsCentre)
 TEST(OutlineMesh, PointOnACandidateDiagonalBlocksIt)
 {
     // (10, 10) lies exactly on the diagonal from (0, 0) to (20, 20).
-    const Array<VectorF> outline = Outline({{0, 0}, {20, 0}, {20, 20}, {10, 10}});
+    const Array<VectorF> outline = OutlineOf({{0, 0}, {20, 0}, {20, 20}, {10, 10}});
     TracedGeometry g;
     ASSERT_TRUE(BuildChecked(g, outline, 100.0f, "arrow"));
     for (int32_t e = 0; e < g.GetInnerEdgeCount(); ++e) {
@@ -304,9 +297,9 @@ TEST(OutlineMesh, SmallMeshesWindPositiveInEitherDirection)
         Array<VectorF> outline;
     };
     Case cases[] = {
-        {"triangle", Outline({{0, 0}, {10, 0}, {0, 10}})},
-        {"square", Outline({{0, 0}, {10, 0}, {10, 10}, {0, 10}})},
-        {"kite", Outline({{0, 0}, {8, -3}, {12, 5}, {2, 9}})},
+        {"triangle", OutlineOf({{0, 0}, {10, 0}, {0, 10}})},
+        {"square", OutlineOf({{0, 0}, {10, 0}, {10, 10}, {0, 10}})},
+        {"kite", OutlineOf({{0, 0}, {8, -3}, {12, 5}, {2, 9}})},
     };
     for (Case& c : cases) {
         for (int mirrored = 0; mirrored < 2; ++mirrored) {
@@ -319,17 +312,17 @@ TEST(OutlineMesh, SmallMeshesWindPositiveInEitherDirection)
 
 TEST(OutlineMesh, OutlinesThatCannotBeClippedFailAndLeaveTheRecord)
 {
-    const Array<VectorF> square = Outline({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    const Array<VectorF> square = OutlineOf({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     struct Case {
         const char* name;
         Array<VectorF> outline;
     };
     const Case cases[] = {
-        {"bow tie", Outline({{0, 0}, {10, 10}, {10, 0}, {0, 10}})},
-        {"figure eight", Outline({{0, 0}, {10, 0}, {10, 10}, {20, 10}, {20, 20}, {10, 20}, {10, 10}, {0, 10}})},
-        {"all on a line", Outline({{0, 0}, {5, 0}, {10, 0}, {15, 0}})},
-        {"two points", Outline({{0, 0}, {5, 0}})},
-        {"not finite", Outline({{0, 0}, {10, 0}, {NAN, 10}})},
+        {"bow tie", OutlineOf({{0, 0}, {10, 10}, {10, 0}, {0, 10}})},
+        {"figure eight", OutlineOf({{0, 0}, {10, 0}, {10, 10}, {20, 10}, {20, 20}, {10, 20}, {10, 10}, {0, 10}})},
+        {"all on a line", OutlineOf({{0, 0}, {5, 0}, {10, 0}, {15, 0}})},
+        {"two points", OutlineOf({{0, 0}, {5, 0}})},
+        {"not finite", OutlineOf({{0, 0}, {10, 0}, {NAN, 10}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
