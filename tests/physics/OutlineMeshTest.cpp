@@ -203,6 +203,26 @@ TEST(OutlineMesh, RandomPolygonsGiveSoundMeshes)
     }
 }
 
+namespace {
+
+void ExpectSameMeshAsPlainScans(const Array<VectorF>& outline, float spacing)
+{
+    TracedGeometry fast;
+    TracedGeometry plain;
+    ASSERT_TRUE(plain.SetOutline(outline));
+    OutlineMesher mesher(plain);
+    mesher.SetSearches(ScanDiagonal, ScanLongestEdge);
+    const bool plainOk = mesher.Triangulate(spacing);
+    ASSERT_EQ(fast.BuildMesh(outline, spacing), plainOk);
+    if (!plainOk) return;
+    EXPECT_TRUE(SameBytes(fast.mPoints, plain.mPoints));
+    EXPECT_TRUE(SameBytes(fast.mTriangles, plain.mTriangles));
+    EXPECT_TRUE(SameBytes(fast.mInnerEdges, plain.mInnerEdges));
+    EXPECT_TRUE(SameBytes(fast.mEdgeTriangles, plain.mEdgeTriangles));
+}
+
+} // namespace
+
 TEST(OutlineMesh, IndexedSearchesMatchPlainScans)
 {
     Random random;
@@ -211,23 +231,22 @@ TEST(OutlineMesh, IndexedSearchesMatchPlainScans)
             const int32_t n = kind.minPoints + random.NextInt(kind.maxPoints - kind.minPoints + 1);
             Array<VectorF> outline;
             kind.make(outline, n, random);
-            const float spacing = random.NextFloatInRange(4.0f, 30.0f);
             SCOPED_TRACE(std::string(kind.name) + " #" + std::to_string(round));
-
-            TracedGeometry fast;
-            TracedGeometry plain;
-            ASSERT_TRUE(plain.SetOutline(outline));
-            OutlineMesher mesher(plain);
-            mesher.SetSearches(ScanDiagonal, ScanLongestEdge);
-            const bool plainOk = mesher.Triangulate(spacing);
-            ASSERT_EQ(fast.BuildMesh(outline, spacing), plainOk);
-            if (!plainOk) continue;
-            EXPECT_TRUE(SameBytes(fast.mPoints, plain.mPoints));
-            EXPECT_TRUE(SameBytes(fast.mTriangles, plain.mTriangles));
-            EXPECT_TRUE(SameBytes(fast.mInnerEdges, plain.mInnerEdges));
-            EXPECT_TRUE(SameBytes(fast.mEdgeTriangles, plain.mEdgeTriangles));
+            ExpectSameMeshAsPlainScans(outline, random.NextFloatInRange(4.0f, 30.0f));
         }
     }
+    // Outlines on whole pixels give many edges of equal length, where only the
+    // lowest index may win, and many cocircular quads.
+    for (float diameter : {40.0f, 64.0f, 90.0f}) {
+        Array<VectorF> disc;
+        MakeDiscOutline(disc, diameter);
+        SCOPED_TRACE("disc " + std::to_string(diameter));
+        ExpectSameMeshAsPlainScans(disc, 4.0f);
+    }
+    Array<VectorF> band;
+    MakeWavyBandOutline(band, 300);
+    SCOPED_TRACE("band");
+    ExpectSameMeshAsPlainScans(band, 6.0f);
 }
 
 TEST(OutlineMesh, SmallOutlinesGiveTheirNamedTriangles)
