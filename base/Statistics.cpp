@@ -72,7 +72,12 @@ const ItemDef kItemDefs[] = {
 };
 } // namespace
 
-Statistics::Statistics() { gStatistics = this; }
+Statistics::Statistics() : mPrevious(gStatistics) { gStatistics = this; }
+
+Statistics::~Statistics()
+{
+    if (gStatistics == this) gStatistics = mPrevious;
+}
 
 void Statistics::InitItems()
 {

@@ -95,6 +95,11 @@ struct StatItem {
 class Statistics {
 public:
     Statistics();
+    // Tables made for a while (tests) hand the program-wide pointer back to
+    // the table that held it before, so it never points at a freed table.
+    ~Statistics();
+    Statistics(const Statistics&) = delete;
+    Statistics& operator=(const Statistics&) = delete;
 
     void InitItems();
     void ResetFrame();
@@ -112,6 +117,7 @@ private:
     std::string FormatTicks(int64_t ticks) const;
 
     int64_t mCounterFrequency = 1000000;
+    Statistics* mPrevious = nullptr;
     StatItem mItems[kStatItemCount];
 };
 

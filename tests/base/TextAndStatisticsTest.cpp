@@ -124,3 +124,17 @@ TEST(TextFormat, PercentDecodingAcceptsOnlyWellFormedEscapes)
     for (auto& c : cases) EXPECT_EQ(DecodePercentEscapes(c.in), c.out) << c.in;
     EXPECT_EQ(DecodePercentEscapes(PercentEncodeText("Walker 2.robot")), "Walker 2.robot");
 }
+
+TEST(StatisticsLifetime, AShortLivedTableHandsThePointerBack)
+{
+    Statistics* before = gStatistics;
+    {
+        Statistics outer;
+        {
+            Statistics inner;
+            EXPECT_EQ(gStatistics, &inner);
+        }
+        EXPECT_EQ(gStatistics, &outer);
+    }
+    EXPECT_EQ(gStatistics, before);
+}
