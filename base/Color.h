@@ -43,6 +43,9 @@ struct ColorRGBAF {
     float mGreen = 0.0f;
     float mBlue = 0.0f;
     float mAlpha = 0.0f;
+
+    constexpr ColorRGBAF() = default;
+    constexpr ColorRGBAF(float r, float g, float b, float a) : mRed(r), mGreen(g), mBlue(b), mAlpha(a) {}
 };
 
 static_assert(sizeof(ColorRGB) == 3 && sizeof(ColorRGBA) == 4);

@@ -4,38 +4,28 @@ namespace KIV {
 
 namespace {
 
-ColorRGBAF MakeColor(float r, float g, float b, float a)
-{
-    ColorRGBAF c;
-    c.mRed = r;
-    c.mGreen = g;
-    c.mBlue = b;
-    c.mAlpha = a;
-    return c;
-}
-
 // from + (to - from) · f, per component.
 ColorRGBAF BlendColor(const ColorRGBAF& from, const ColorRGBAF& to, float f)
 {
-    return MakeColor(from.mRed + (to.mRed - from.mRed) * f, from.mGreen + (to.mGreen - from.mGreen) * f,
+    return ColorRGBAF(from.mRed + (to.mRed - from.mRed) * f, from.mGreen + (to.mGreen - from.mGreen) * f,
                      from.mBlue + (to.mBlue - from.mBlue) * f, from.mAlpha + (to.mAlpha - from.mAlpha) * f);
 }
 
 } // namespace
 
 Light::Light()
-    : mBaseColor(MakeColor(0.5f, 0.5f, 0.5f, 0.0f)),
-      mFlickerMin(MakeColor(0.2f, 0.2f, 0.2f, 0.0f)),
-      mFlickerMax(MakeColor(0.5f, 0.7f, 0.5f, 0.0f)),
-      mPreviousTarget(MakeColor(0.2f, 0.2f, 0.2f, 0.0f)),
-      mTarget(MakeColor(0.5f, 0.7f, 0.5f, 0.0f)),
+    : mBaseColor(ColorRGBAF(0.5f, 0.5f, 0.5f, 0.0f)),
+      mFlickerMin(ColorRGBAF(0.2f, 0.2f, 0.2f, 0.0f)),
+      mFlickerMax(ColorRGBAF(0.5f, 0.7f, 0.5f, 0.0f)),
+      mPreviousTarget(ColorRGBAF(0.2f, 0.2f, 0.2f, 0.0f)),
+      mTarget(ColorRGBAF(0.5f, 0.7f, 0.5f, 0.0f)),
       mFlickerEnabled(1),
       mPeriodMin(20),
       mPeriodMax(60),
       mStepCounter(0),
       mPeriod(20)
 {
-    mDiffuse = MakeColor(0.5f, 0.5f, 0.5f, 0.0f);
+    mDiffuse = ColorRGBAF(0.5f, 0.5f, 0.5f, 0.0f);
     mPosition = VectorF(0.0f, 0.0f);
     mHeight = 400.0f;
 }

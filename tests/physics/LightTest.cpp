@@ -7,15 +7,6 @@ using namespace KIV;
 
 namespace {
 
-ColorRGBAF Rgba(float r, float g, float b, float a)
-{
-    ColorRGBAF c;
-    c.mRed = r;
-    c.mGreen = g;
-    c.mBlue = b;
-    c.mAlpha = a;
-    return c;
-}
 
 bool SameBits(const ColorRGBAF& a, const ColorRGBAF& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
 
@@ -33,14 +24,14 @@ TEST(LightTest, NewLightBlendsFromTheMinimumToTheMaximumOverTwentySteps)
 {
     Light light;
     EXPECT_EQ(light.GetRadius(), 400.0f);
-    ExpectColorNear(light.GetCurrentColor(), Rgba(0.5f, 0.5f, 0.5f, 0.0f));
+    ExpectColorNear(light.GetCurrentColor(), ColorRGBAF(0.5f, 0.5f, 0.5f, 0.0f));
     for (int32_t i = 0; i < 10; ++i) light.StepFlicker();
-    ExpectColorNear(light.GetCurrentColor(), Rgba(0.35f, 0.45f, 0.35f, 0.0f));
+    ExpectColorNear(light.GetCurrentColor(), ColorRGBAF(0.35f, 0.45f, 0.35f, 0.0f));
     for (int32_t i = 0; i < 9; ++i) light.StepFlicker();
-    ExpectColorNear(light.GetCurrentColor(), Rgba(0.485f, 0.675f, 0.485f, 0.0f));
+    ExpectColorNear(light.GetCurrentColor(), ColorRGBAF(0.485f, 0.675f, 0.485f, 0.0f));
     // Step 20 reaches the target and picks the next one on the minimum-maximum line.
     light.StepFlicker();
-    ExpectColorNear(light.GetCurrentColor(), Rgba(0.5f, 0.7f, 0.5f, 0.0f));
+    ExpectColorNear(light.GetCurrentColor(), ColorRGBAF(0.5f, 0.7f, 0.5f, 0.0f));
     const ColorRGBAF t = light.mTarget;
     const float r = (t.mRed - 0.2f) / 0.3f;
     EXPECT_NEAR(t.mGreen, 0.2f + 0.5f * r, 1e-6f);
@@ -52,9 +43,9 @@ TEST(LightTest, DisabledFlickerKeepsTheCurrentColour)
 {
     Light light;
     light.mFlickerEnabled = 0;
-    light.SetCurrentColor(Rgba(0.9f, 0.1f, 0.3f, 1.0f));
+    light.SetCurrentColor(ColorRGBAF(0.9f, 0.1f, 0.3f, 1.0f));
     for (int32_t i = 0; i < 100; ++i) light.StepFlicker();
-    EXPECT_TRUE(SameBits(light.GetCurrentColor(), Rgba(0.9f, 0.1f, 0.3f, 1.0f)));
+    EXPECT_TRUE(SameBits(light.GetCurrentColor(), ColorRGBAF(0.9f, 0.1f, 0.3f, 1.0f)));
     EXPECT_EQ(light.mStepCounter, 0u);
 }
 
@@ -78,13 +69,13 @@ TEST(LightTest, EqualPeriodLimitsMakeEveryBlendThatLong)
 TEST(LightTest, EqualColourLimitsSettleOnThatColour)
 {
     Light light;
-    light.mFlickerMin = light.mFlickerMax = Rgba(0.3f, 0.6f, 0.9f, 0.25f);
+    light.mFlickerMin = light.mFlickerMax = ColorRGBAF(0.3f, 0.6f, 0.9f, 0.25f);
     light.mPeriodMin = light.mPeriodMax = 10;
     // Two blends: the initial one to the old target, then one to the fixed colour.
     for (int32_t i = 0; i < 30; ++i) light.StepFlicker();
     for (int32_t i = 0; i < 50; ++i) {
         light.StepFlicker();
-        ExpectColorNear(light.GetCurrentColor(), Rgba(0.3f, 0.6f, 0.9f, 0.25f));
+        ExpectColorNear(light.GetCurrentColor(), ColorRGBAF(0.3f, 0.6f, 0.9f, 0.25f));
     }
 }
 
