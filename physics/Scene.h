@@ -1,11 +1,16 @@
 #pragma once
 #include <cstdint>
 #include "base/Array.h"
+#include "base/Color.h"
 #include "base/IndexPool.h"
 #include "base/Rect.h"
 #include "base/Vector.h"
 #include "physics/RectGrid.h"
 #include "physics/SpatialGrid.h"
+// terrain objects and lights
+#include <functional>
+#include "physics/BendObject.h"
+#include "physics/Light.h"
 // joints and radial pushes
 #include <string>
 #include "physics/Joint.h"
@@ -15,6 +20,7 @@ namespace KIV {
 
 class Toy;
 class Robot;
+struct GameSettings;
 
 // The world the physics steps: for now its toy table (the toy list, the slot
 // pool that caps it at 2048 toys, the contact-island pool) and its grids. The
@@ -77,6 +83,46 @@ public:
 
     SpatialGrid mGrid;
     RectGrid mRectGrid;
+
+    // ---- the scene step (SceneSimulate.cpp, ContactIslands.cpp) ----
+    // The twelve toy stages of one fixed step.
+    void SimulateFrame(const GameSettings& settings);
+    // Groups the toys that touch, through contacts or joints, into islands.
+    void BuildContactIslands();
+    // The links between touching toys, both ways, that the island walk follows.
+    void BuildTouchGraph();
+    // One island's velocity iterations.
+    void SolveContactIsland(int32_t island, const GameSettings& settings);
+    // Line pairs joining the members of each island in chain order, one
+    // colour per island.
+    void BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const;
+    Array<Toy*> mIslandQueue;  // the island walk's work queue
+    // The touch graph the islands are walked on: per toy (list index) its
+    // partners, both those it names and those that name it.
+    Array<int32_t> mIslandLinkStart;
+    Array<int32_t> mIslandLinks;
+    Array<int32_t> mIslandPairs;
+    Array<int32_t> mIslandIndexOfSlot;
+    // ---- end of the scene step's block ----
+
+    // ---- terrain objects and lights (SceneTerrain.cpp) ----
+    PtrArray<BendObject> mTerrainObjects;
+    PtrArray<Light> mLights;
+    // The leading (parallax) factor of a depth layer; false when the layer
+    // does not exist. The game's layer list answers; while none is set, layer
+    // 0 alone exists, with factor 1.0.
+    std::function<bool(int32_t layer, float& factor)> mLayerFactorLookup;
+    // Clears the grid's terrain part and enters, in list order, every terrain
+    // object whose collisions are on and whose layer's factor is exactly 1.0;
+    // each object keeps the static slot it got (-1 when not entered).
+    void RebuildStaticGrid();
+    // The light pass and the terrain pass of one fixed step. Animated terrain
+    // moves its edges in the grid afterwards, serially.
+    void AnimateLights(bool parallel);
+    void StepTerrainObjects(bool parallel);
+    // Level reset: every terrain object back to its saved frame and texture.
+    void ResetTerrainObjects();
+    // ---- end of the terrain objects and lights block ----
 
     // ---- joints and radial pushes (SceneJoints.cpp) ----
     // A new joint in the list, connected to two toys, or to the world at

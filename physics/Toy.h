@@ -13,6 +13,8 @@
 namespace KIV {
 
 class Joint;
+class MemoryStream;
+class Scene;
 class Material;
 class ParticleSystem;
 class Robot;
@@ -413,6 +415,82 @@ public:
     VectorF mVelocityHistory[kHistoryLength];
     float mAngularVelocityHistory[kHistoryLength] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
+    // ---- the scene step's per-toy stages (ToyStep.cpp) ----
+    // Stage 1, first part (serial): gravity, balancer, impacts, elastic step.
+    void BeginStep(const VectorF& gravity);
+    // Stage 1, second part: integration and the line contacts.
+    void IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context);
+    void ApplyBalancer();
+    void ProcessImpacts();
+    void StepElastic();
+    // Stage 3: penetration contacts from the paired crossing events.
+    void BuildPenetrationContacts(const SpatialGrid& grid);
+    // Stage 4: adds the partners' depths of the same penetrations.
+    void ShareDepths();
+    // Stage 6: the paths of the outline points this step, tested against the grid.
+    void CollectPointContacts(const SpatialGrid& grid, GridQueryContext& context);
+    // Stage 7: wakes the toys of changed joints; true when any joint did.
+    bool WakeByJoints();
+    // Stage 7: a push on outline point i (a radial push's share).
+    void ApplyPointForce(int32_t point, const VectorF& force);
+    // Stage 8: pose after this step's move.
+    void PredictPose();
+    // Stages 6 and 9: the mesh's outline placed at the predicted pose.
+    void BuildPredictedOutline();
+    // Stage 11: pending impulses, the sleep test, and the commit of an awake toy.
+    void SleepAndCommit(bool sleepingEnabled);
+    void UpdateSleepState();
+    void RefreshBounds();
+    // Stage 12.
+    void RecordVelocityHistory();
+    void UpdateMeasuredMaxima();
+    // A perfectly elastic particle hit; false for a particle of mass 0.
+    bool ApplyParticleImpulse(float particleMass, const VectorF& particleVelocity, const VectorF& hitPoint,
+                              const VectorF& normal);
+    // ---- end of the scene step's block ----
+
+    // ---- deformation, impacts, breaking and the state record ----
+    // (ToyDeform.cpp, ToyBreak.cpp, ToyRecord.cpp)
+    static constexpr uint8_t kStateRecordVersion = 2;
+    static constexpr int32_t kStateRecordSize = 108;  // without the own material's record
+
+    // Records where a later break starts: at an outline point (a position of
+    // (0, 0) takes the outline point's own place instead), or at a triangle of
+    // the mesh. A triangle outside the mesh is refused and leaves the hit as it was.
+    void SetHitByPosition(int32_t outlineIndex, const VectorF& position, bool breakCoreToo);
+    bool SetHitByTriangleIndex(int32_t triangle, bool breakCoreToo);
+    // Splits the toy along a crack from its hit into two empty toys given by
+    // the caller, which take over its settings, its joints and their share of
+    // its motion; the caller removes the broken toy. The hit is used up either
+    // way. false (toy unbroken) for a hit out of range or a refused split.
+    bool Break(Toy& pieceA, Toy& pieceB);
+    // A particle's push on the mesh point nearest to a world point.
+    void DentByParticle(const VectorF& worldPoint, const VectorF& push);
+    // The toy's editable settings as a byte record (version 2, 108 bytes
+    // without an own material). Reading refuses (false, nothing read) a record
+    // of a later version; a density or volume that its setter would refuse
+    // keeps the toy's value.
+    bool WriteState(MemoryStream& stream) const;
+    bool ReadState(MemoryStream& stream);
+
+    // Mesh points held in place by contacts and joints during the elastic step.
+    Array<uint8_t> mElasticHeld{1};
+
+private:
+    // The mesh point a contact acts on: its outline point, the start of its
+    // crossed edge for a crossing event, else the point nearest to it.
+    int32_t GetContactMeshPoint(const ContactRecord& contact) const;
+    int32_t GetNearestMeshPoint(const VectorF& worldPoint) const;
+    // Dents the mesh with every contact's share of the impulses.
+    void DentFromContacts();
+    // Joint anchors follow the mesh through a dent.
+    void MoveAnchorsWithDent();
+    // Takes over the broken toy's settings, its share of the weight and its
+    // motion as a piece of it; the piece's geometry is already cut.
+    void TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool sideA, float massShare);
+    void DeleteOwnMaterial();
+    // ---- end of the deformation block ----
+
 private:
     // Scales weight and moment by the ratio of a density or volume change.
     void ScaleMass(float ratio);
@@ -427,5 +505,15 @@ private:
     const LinkFamily* GetBorderFamily(int32_t set) const { return const_cast<Toy*>(this)->GetBorderFamily(set); }
     const LinkFamily* GetInnerFamily(int32_t set) const { return const_cast<Toy*>(this)->GetInnerFamily(set); }
 };
+
+// ---- breaking in the scene (ToyBreak.cpp) ----
+// Breaks a toy that carries a hit into two new toys placed after it in the
+// scene's list and entered into its grid; the broken toy is removed. false,
+// with the scene as it was, when the toy is not in the scene, no slots are
+// free or the toy does not break.
+bool BreakToyInScene(Scene& scene, Toy& toy);
+// The material's effect on each piece of a broken toy (decals along the new
+// crack edge). Materials are not part of the physics yet: it does nothing.
+void DoBreakEffect(Toy& piece, int32_t crackPointCount);
 
 } // namespace KIV

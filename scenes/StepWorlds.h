@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include "base/Array.h"
+#include "base/Vector.h"
+
+namespace KIV {
+
+class Scene;
+struct GameSettings;
+
+// The stepping worlds that the step's tests, its benchmark and the
+// determinism check share.
+namespace Scenes {
+
+inline constexpr float kStepFrequency = 210.0f;
+inline constexpr float kGravity = 800.0f;
+
+// The game's defaults: 210 steps a second (written into every toy) and gravity (0, 800).
+void ApplyStepDefaults(Scene& scene);
+
+// The outline of one soft toy: about pointCount points round the origin, a
+// few units apart like a traced picture's. kind picks one of four shapes
+// (circle, ellipse, rounded box, lobed blob); phase turns the blob's lobes.
+void MakeSoftShape(Array<VectorF>& points, int32_t kind, float radius, int32_t pointCount, float phase);
+
+// A walled world with toyCount soft toys of about 100 outline points each,
+// mixed shapes and sizes, held in rows above the ground from where they fall
+// into a pile. false when the world or a toy cannot be made.
+bool MakeSoftPile(Scene& scene, int32_t toyCount);
+
+// Steps the world with the given settings.
+void StepWorld(Scene& scene, const GameSettings& settings, int32_t steps);
+
+// A hash of every toy's outline points, pose and velocities, bit for bit
+// (FNV-1a over the raw float bits, toys in list order).
+uint64_t HashToyState(const Scene& scene);
+
+} // namespace Scenes
+} // namespace KIV
