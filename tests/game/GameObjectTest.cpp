@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include "base/MemoryStream.h"
@@ -163,4 +164,19 @@ TEST_F(GameFixture, AFailedSaveIsReportedAndShowsNoNotice)
     // A folder where the file should be: the save cannot replace it.
     std::filesystem::create_directories(OsPath("Scenes\\Scene01.kis"));
     EXPECT_FALSE(mGame->SaveScene(mFolder.PathOf("Scenes\\Scene01.kis")));
+}
+
+TEST_F(GameFixture, AMinimisedWindowKeepsTheLastViews)
+{
+    KIVGame& g = *mGame;
+    g.mTiming.mElapsedMs = 5;
+    g.UpdateCamera();
+    DepthLayer* front = g.mLayers.GetLayer(0);
+    VectorF before = front->mViewMin;
+    g.mWindowWidth = 0;
+    g.mWindowHeight = 0;
+    g.mCamera.mTargetPosition = VectorF(5000, 5000);
+    g.UpdateCamera();
+    EXPECT_EQ(front->mViewMin, before);
+    EXPECT_FALSE(std::isnan(g.mDrawOptions.mViewRect.x1));
 }
