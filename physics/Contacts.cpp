@@ -75,7 +75,12 @@ bool RespondNew(Toy& toy, ContactRecord& c, bool firstIteration, bool lineContac
     const float uu = u.GetLengthSquared();
     if (uu > maxRelativeSquared) maxRelativeSquared = uu;
 
-    const VectorF d = ShapeResponseDirection(a, c.mNormal, c.mMorph, settings);
+    // The impulse starts along the pair's relative motion (for terrain that is
+    // the toy's own point term). Starting from the toy's own motion alone, a
+    // toy at rest that a partner runs into would be pushed along whatever
+    // direction its near-zero velocity happens to have, and the island would
+    // never settle.
+    const VectorF d = ShapeResponseDirection(a - b, c.mNormal, c.mMorph, settings);
     const float dA = Dot(d, c.mLever);
     if (partner) {
         const float dB = Dot(d, c.mPartnerLever);

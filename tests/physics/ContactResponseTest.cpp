@@ -80,6 +80,23 @@ TEST_F(ContactResponseTest, HeadOnToysBounceWithTheSmallerRestitution)
     }
 }
 
+TEST_F(ContactResponseTest, AToyAtRestIsPushedAlongThePairsMotion)
+{
+    // B falls onto A, which is at rest below it (y grows downward); the
+    // contact is in A's list, its normal points out of B towards A. A's own
+    // motion is zero and gives no direction: the impulse follows the pair's.
+    mA.mPosition = VectorF(0.0f, 10.0f);
+    mB.mPosition = VectorF(0.0f, -10.0f);
+    mB.mVelocityAfterImpulses = VectorF(0.0f, 100.0f);
+    mA.mPointContacts.PushBack(Contact(&mB, VectorF(0.0f, 1.0f), 0.13f, 0.0f, mA));
+    float maxRelative = 0.0f;
+    EXPECT_TRUE(Solve(mA, maxRelative));
+    EXPECT_FLOAT_EQ(mA.mVelocityAfterImpulses.mX, 0.0f);
+    EXPECT_GT(mA.mVelocityAfterImpulses.mY, 0.0f) << "A is pushed down, away from B";
+    EXPECT_NEAR(mA.mVelocityAfterImpulses.mY - mB.mVelocityAfterImpulses.mY, 13.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(mA.mAngularVelocityAfterImpulses, 0.0f);
+}
+
 TEST_F(ContactResponseTest, SlipperyShapesTheImpulseBetweenNormalAndMotion)
 {
     // A toy slides right while sinking onto terrain below it (y grows
