@@ -21,11 +21,43 @@ void KIVGame::ApplyPhysicsFrequency(int32_t frequency)
     for (Joint* joint : mJoints.mJoints) joint->mStepLength = dt;
 }
 
+namespace {
+// Toys smaller than this are debris: they go once nothing holds them.
+constexpr float kDebrisArea = 80.0f;
+} // namespace
+
+void KIVGame::BreakPass()
+{
+    // Last to first: the pieces go in after their toy and wait for the next pass.
+    mBreakList.Clear();
+    for (int32_t i = mToys.Count() - 1; i >= 0; --i)
+        if (mToys[i]->mHit.IsPending()) mBreakList.PushBack(mToys[i]);
+    for (Toy* toy : mBreakList) BreakToyInScene(*this, *toy);
+}
+
+void KIVGame::DebrisPass()
+{
+    for (int32_t i = mToys.Count() - 1; i >= 0; --i) {
+        Toy* toy = mToys[i];
+        if (toy->GetArea() >= kDebrisArea) continue;
+        bool held = false;
+        for (const Joint* joint : toy->mJoints) held = held || !joint->IsDead();
+        if (!held) RemoveToy(toy);
+    }
+}
+
 void KIVGame::SimulateStep()
 {
     StatTimerStart(kStatLastFramePlaytime);
     StatTimerStart(kStatFramePlaytimeAvg);
     ++mFrameIndex;
+
+    // Twice: a piece that still carries a hit breaks again in the same step.
+    StatTimerStart(kStatBreakToysPlaytime);
+    BreakPass();
+    BreakPass();
+    StatTimerStop(kStatBreakToysPlaytime);
+    DebrisPass();
 
     PhysicsStep(*this, *gSettings);
 

@@ -56,6 +56,9 @@ public:
     // ---- one simulation step (GameStep.cpp) ----
     void SimulateStep();
     void ApplyPhysicsFrequency(int32_t frequency);
+    // Toys that were hit hard enough break into two; tiny loose pieces go.
+    void BreakPass();
+    void DebrisPass();
 
     // ---- settings as scripts reach them (GameSettingsAccess.cpp) ----
     void SetTextureMapping(int32_t v);
@@ -118,6 +121,7 @@ public:
     int32_t mMouseMoveCountdown = 5;
     uint8_t mFrameCapture = 0;
     float mStepLengthInverse = 0.0f;
+    Array<Toy*> mBreakList{32}; // reused from pass to pass
 
 private:
     void SampleMouse();

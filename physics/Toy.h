@@ -30,6 +30,9 @@ struct ToyHitRecord {
     VectorF mVelocity;
     float mAngularVelocity = 0.0f;
     uint8_t mBreakCoreToo = 0;
+
+    // A hit waits for the next break pass.
+    bool IsPending() const { return mOutlineIndex >= 0 || mTriangleIndex >= 0; }
 };
 
 // The closed rectangle around a toy.

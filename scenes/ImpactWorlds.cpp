@@ -20,8 +20,6 @@ constexpr int32_t kDropShapePoints = 100;
 // Thrown down this fast, the pile's toys dent, and some break, as they land.
 constexpr float kPileThrowSpeed = 900.0f;
 
-bool CarriesHit(const Toy& toy) { return toy.mHit.mOutlineIndex >= 0 || toy.mHit.mTriangleIndex >= 0; }
-
 } // namespace
 
 Toy* MakeDropWorld(Scene& scene, float speed, float deformPower)
@@ -44,7 +42,7 @@ int32_t BreakHitToys(Scene& scene)
     // Last to first: the pieces go in after their toy and are not visited again.
     for (int32_t i = scene.GetToyCount() - 1; i >= 0; --i) {
         Toy* toy = scene.GetToy(i);
-        if (CarriesHit(*toy) && BreakToyInScene(scene, *toy)) ++broken;
+        if (toy->mHit.IsPending() && BreakToyInScene(scene, *toy)) ++broken;
     }
     return broken;
 }

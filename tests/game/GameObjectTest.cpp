@@ -180,3 +180,39 @@ TEST_F(GameFixture, AMinimisedWindowKeepsTheLastViews)
     EXPECT_EQ(front->mViewMin, before);
     EXPECT_FALSE(std::isnan(g.mDrawOptions.mViewRect.x1));
 }
+
+namespace {
+// A round toy: outline points every few units, as a traced picture gives.
+Toy* AddRoundToy(KIVGame& g, float side, const VectorF& at)
+{
+    VectorF ring[40];
+    for (int i = 0; i < 40; ++i) {
+        float a = kTwoPi * float(i) / 40.0f;
+        ring[i] = VectorF(std::cos(a), std::sin(a)) * (0.5f * side);
+    }
+    Toy* toy = g.NewToySlot();
+    if (!toy || !toy->BuildFromPolygon(ring, 40, 1.0f, at, 0.0f)) return nullptr;
+    g.mGrid.InsertToy(*toy);
+    return toy;
+}
+} // namespace
+
+TEST_F(GameFixture, AHitToyBreaksInTheStepAndLooseCrumbsGo)
+{
+    KIVGame& g = *mGame;
+    Toy* big = AddRoundToy(g, 160.0f, {0, 0});
+    ASSERT_NE(big, nullptr);
+    Toy* crumb = AddRoundToy(g, 8.0f, {500, 0}); // area about 50: debris
+    ASSERT_NE(crumb, nullptr);
+    big->SetHitByPosition(0, VectorF(), false);
+    const float area = big->GetArea();
+
+    g.SimulateStep();
+    ASSERT_EQ(g.mToys.Count(), 2); // the two pieces; the crumb is gone
+    float pieces = 0.0f;
+    for (Toy* t : g.mToys) {
+        EXPECT_FALSE(t->mHit.IsPending());
+        pieces += t->GetArea();
+    }
+    EXPECT_NEAR(pieces, area, area * 0.01f);
+}
