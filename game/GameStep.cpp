@@ -35,6 +35,14 @@ void KIVGame::BreakPass()
     for (Toy* toy : mBreakList) BreakToyInScene(*this, *toy);
 }
 
+void KIVGame::JointBreakPass()
+{
+    // Joints of robots also leave their robot here once robots exist.
+    PtrArray<Joint>& joints = mJoints.mJoints;
+    for (int32_t i = joints.Count() - 1; i >= 0; --i)
+        if (joints[i]->ShouldBreak()) DeleteJoint(mJoints, joints[i]);
+}
+
 void KIVGame::DebrisPass()
 {
     for (int32_t i = mToys.Count() - 1; i >= 0; --i) {
@@ -57,6 +65,9 @@ void KIVGame::SimulateStep()
     BreakPass();
     BreakPass();
     StatTimerStop(kStatBreakToysPlaytime);
+    StatTimerStart(kStatBreakJointsPlaytime);
+    JointBreakPass();
+    StatTimerStop(kStatBreakJointsPlaytime);
     DebrisPass();
 
     PhysicsStep(*this, *gSettings);

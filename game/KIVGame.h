@@ -56,8 +56,10 @@ public:
     // ---- one simulation step (GameStep.cpp) ----
     void SimulateStep();
     void ApplyPhysicsFrequency(int32_t frequency);
-    // Toys that were hit hard enough break into two; tiny loose pieces go.
+    // Toys that were hit hard enough break into two, overloaded joints break,
+    // and tiny loose pieces go.
     void BreakPass();
+    void JointBreakPass();
     void DebrisPass();
 
     // ---- settings as scripts reach them (GameSettingsAccess.cpp) ----

@@ -216,3 +216,18 @@ TEST_F(GameFixture, AHitToyBreaksInTheStepAndLooseCrumbsGo)
     }
     EXPECT_NEAR(pieces, area, area * 0.01f);
 }
+
+TEST_F(GameFixture, AnOverloadedJointBreaksInTheStep)
+{
+    KIVGame& g = *mGame;
+    Toy* a = AddRoundToy(g, 100.0f, {0, 0});
+    Toy* b = AddRoundToy(g, 100.0f, {150, 0});
+    ASSERT_TRUE(a && b);
+    Joint* strong = g.CreateJoint(g.mJoints, "strong", a, VectorF(50, 0), b, VectorF(-50, 0), nullptr);
+    Joint* weak = g.CreateJoint(g.mJoints, "weak", a, VectorF(0, 50), b, VectorF(0, 50), nullptr);
+    ASSERT_TRUE(strong && weak);
+    weak->SetBreakJointMinForce(-1.0f); // any load breaks it
+    g.SimulateStep();
+    ASSERT_EQ(g.mJoints.mJoints.Count(), 1);
+    EXPECT_EQ(g.mJoints.mJoints[0], strong);
+}
