@@ -1,5 +1,6 @@
 #include <cmath>
 #include "physics/Toy.h"
+#include "physics/ToyDeform.h"
 
 // Giving a toy its body: meshing an outline, mass and inertia, placement.
 
@@ -88,7 +89,7 @@ bool Toy::BuildFromPolygon(const VectorF* points, int32_t count, float density, 
     return true;
 }
 
-void Toy::SetPlacement(const VectorF& position, float angle, bool /*resetFlag*/)
+void Toy::SetPlacement(const VectorF& position, float angle, bool resetFlag)
 {
     mPosition = position;
     mOrientation = angle;
@@ -100,7 +101,8 @@ void Toy::SetPlacement(const VectorF& position, float angle, bool /*resetFlag*/)
     mAngularVelocityAfterImpulses = 0.0f;
     mAcceleration = VectorF();
 
-    // The deformation reset joins here once plastic deformation exists.
+    // A placed toy starts without pending dents; a reset also takes back its old dents.
+    ResetDeformation(mGeometry, resetFlag);
     mMomentOfInertia = mGeometry.ComputeMomentOfInertia(mArea, mWeight);
     if (!(mMomentOfInertia >= kMinimumMass)) mMomentOfInertia = kMinimumMass;
     mInverseMoment = 1.0f / mMomentOfInertia;

@@ -408,3 +408,23 @@ TEST(ToyHit, AParticlePushMovesTheNearestPointAndWakesTheToy)
     EXPECT_NE(toy.mGeometry.mPoints[6], before[6]);
     EXPECT_NE(toy.mRandom.mSeed, 1);
 }
+
+TEST(ToyPlacement, AResetTakesBackTheDentsAndEveryPlacementDropsPendingDentForces)
+{
+    Toy toy;
+    BuildSmallEllipseToy(toy);
+    const Array<VectorF> rest = toy.mGeometry.mPoints;
+    toy.SetMinimalImpulseToDeform(0.0f);
+    VectorF j = toy.mPosition - toy.mOutline[9];
+    j.Normalize(3000.0f / toy.mInverseMass);
+    toy.mPointContacts.PushBack(PointContact(9, j, toy.mOutline[9]));
+    toy.ProcessImpacts();
+    ASSERT_GT(MaxPointShift(toy.mGeometry, rest), 0.0f);
+    toy.mGeometry.mDentForces[3] = {5, 5};
+
+    toy.SetPlacement({100, 100}, 0.0f, false);
+    EXPECT_GT(MaxPointShift(toy.mGeometry, rest), 0.0f);
+    EXPECT_TRUE(toy.mGeometry.mDentForces[3].IsZero());
+    toy.SetPlacement({100, 100}, 0.0f, true);
+    EXPECT_EQ(MaxPointShift(toy.mGeometry, rest), 0.0f);
+}

@@ -1,5 +1,6 @@
-// determinism_check: steps the shared pile of mixed soft toys, and the shared
-// chains of jointed toys, the same number of steps on 1, 2, 4 and 8 threads
+// determinism_check: steps the shared pile of mixed soft toys, the shared
+// chains of jointed toys, and the pile thrown down hard enough that its toys
+// dent and break, the same number of steps on 1, 2, 4 and 8 threads
 // and prints one line per run, "world=W threads=T hash=0x...", the hash
 // covering every outline point, pose and velocity bit. Exits with 1 when any
 // run differs from the first of its world, 2 on bad arguments or a world that
@@ -14,6 +15,7 @@
 #include <cstring>
 #include "physics/GameSettings.h"
 #include "physics/Scene.h"
+#include "scenes/ImpactWorlds.h"
 #include "scenes/JointWorlds.h"
 #include "scenes/StepWorlds.h"
 
@@ -49,8 +51,11 @@ int main(int argc, char** argv)
     struct World {
         const char* name;
         bool (*build)(KIV::Scene&, int32_t);
+        void (*step)(KIV::Scene&, const KIV::GameSettings&, int32_t);
     };
-    const World worlds[] = {{"pile", KIV::Scenes::MakeSoftPile}, {"chains", KIV::Scenes::MakeChains}};
+    const World worlds[] = {{"pile", KIV::Scenes::MakeSoftPile, KIV::Scenes::StepWorld},
+                            {"chains", KIV::Scenes::MakeChains, KIV::Scenes::StepWorld},
+                            {"impacts", KIV::Scenes::MakeImpactPile, KIV::Scenes::StepImpactWorld}};
     bool same = true;
     const int32_t threadCounts[] = {1, 2, 4, 8};
     for (const World& world : worlds) {
@@ -64,7 +69,7 @@ int main(int argc, char** argv)
             KIV::GameSettings settings;
             settings.mParallelismEnabled = threads > 1 ? 1 : 0;
             omp_set_num_threads(threads);
-            KIV::Scenes::StepWorld(scene, settings, steps);
+            world.step(scene, settings, steps);
             const uint64_t hash = KIV::Scenes::HashToyState(scene);
             std::printf("world=%s threads=%d hash=0x%016" PRIx64 "\n", world.name, threads, hash);
             std::fflush(stdout);
