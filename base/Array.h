@@ -74,19 +74,23 @@ public:
     }
     bool Reserve(int32_t capacity) { return capacity <= mCapacity || SetCapacity(capacity, mCount); }
 
+    // The value is copied before the storage may move: it can be one of this
+    // array's own elements.
     bool PushBack(const T& value)
     {
+        const T copy = value;
         if (mCount >= mCapacity && !Grow()) return false;
-        mData[mCount++] = value;
+        mData[mCount++] = copy;
         return true;
     }
 
     bool InsertAt(int32_t index, const T& value)
     {
         if (index < 0 || index > mCount) return false;
+        const T copy = value;
         if (mCount >= mCapacity && !Grow()) return false;
         std::memmove(static_cast<void*>(mData + index + 1), mData + index, sizeof(T) * (mCount - index));
-        mData[index] = value;
+        mData[index] = copy;
         ++mCount;
         return true;
     }

@@ -199,3 +199,15 @@ TEST(StringArray, InsertKeepsOrderAndSlotsAreConstructed)
     s.SetCapacity(8, 1);
     EXPECT_EQ(s[1], "");
 }
+
+TEST(Array, AppendingAnOwnElementSurvivesTheGrowth)
+{
+    // Growth by one slot reallocates on every append, moving the storage.
+    Array<VectorF> a;
+    a.PushBack({1, 2});
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(a.PushBack(a[0]));
+        ASSERT_TRUE(a.InsertAt(1, a[a.Count() - 1]));
+    }
+    for (const VectorF& v : a) EXPECT_EQ(v, VectorF(1, 2));
+}
