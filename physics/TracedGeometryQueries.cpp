@@ -105,8 +105,10 @@ bool TracedGeometry::PushNearestPoint(const VectorF& position, const VectorF& of
     const float fractions[4] = {1.0f, 0.5f, 0.25f, 0.125f};
     for (float f : fractions) {
         const VectorF step = offset * f;
+        // An accepted push moves the point by twice the step; the second
+        // move is guarded too, so it can never turn a triangle over.
         if (TryMovePoint(point, step)) {
-            mPoints[point] += step;
+            TryMovePoint(point, step);
             return true;
         }
     }

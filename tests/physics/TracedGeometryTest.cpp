@@ -267,6 +267,16 @@ TEST_F(SquareMesh, PushesOfTheNearestPoint)
     EXPECT_FALSE(empty.PushNearestPoint({0, 0}, {1, 1}));
 }
 
+TEST_F(SquareMesh, SecondMoveOfAPushIsGuardedToo)
+{
+    TracedGeometry& g = mMesh;
+    // Half the push is accepted; twice that half would cross the diagonal.
+    ASSERT_TRUE(g.PushNearestPoint({9, 1}, {-6, 6}));
+    EXPECT_EQ(g.mPoints[1], VectorF(7, 3));
+    for (const IndexTriangle& t : g.mTriangles)
+        EXPECT_GT(Cross(g.mPoints[t.mB] - g.mPoints[t.mA], g.mPoints[t.mC] - g.mPoints[t.mA]), 0.0f);
+}
+
 TEST_F(SquareMesh, TexturePointQueries)
 {
     TracedGeometry& g = mMesh;
