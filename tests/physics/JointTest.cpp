@@ -125,7 +125,7 @@ TEST(JointFade, TakesTheShortWayRound)
     EXPECT_EQ(joint.mChanged, 1);
 }
 
-TEST(JointFade, TakesItsSpecifiedNumberOfSteps)
+TEST(JointFade, TakesItsSetNumberOfSteps)
 {
     struct Case {
         float seconds;

@@ -135,7 +135,7 @@ bool BuildChecked(TracedGeometry& g, const Array<VectorF>& outline, float spacin
     return ok;
 }
 
-// ---- Plain scans of the specified procedure, to check the indexed searches ----
+// ---- Plain scans, the reference the indexed searches must match exactly ----
 
 bool ScanDiagonal(const OutlineMesher& m, int32_t a, int32_t c)
 {

@@ -106,7 +106,7 @@ Material* FakeMaterial() { return reinterpret_cast<Material*>(static_cast<uintpt
 
 } // namespace
 
-TEST(ToyRecord, IsOneHundredAndEightBytesInTheSpecifiedLayout)
+TEST(ToyRecord, IsOneHundredAndEightBytesInItsFixedLayout)
 {
     Toy toy;
     SetEveryRecordField(toy);

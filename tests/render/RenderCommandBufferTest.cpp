@@ -108,7 +108,7 @@ TEST(RenderCommandBuffer, CameraRecordsOnlyWhenItChanges)
     EXPECT_EQ(CountOpcode(b, kOpCamera), 2);
 }
 
-TEST(RenderCommandBuffer, CommandSizesStayAsSpecifiedWithPoolIndices)
+TEST(RenderCommandBuffer, CommandSizesStayFixedWithPoolIndices)
 {
     RenderCommandBuffer b;
     b.BindTexture(7, 2);
