@@ -21,24 +21,38 @@ enum PendingSlot { kMinX = 0, kMinY = 1, kMaxX = 2, kMaxY = 3, kMinAngular = 4, 
 
 // A toy's velocity term at a contact point: w * lever - v, that is the point's
 // velocity negated (levers are stored turned by a right angle).
-VectorF PointTerm(const Toy& toy, const VectorF& lever)
+inline VectorF PointTerm(const Toy& toy, const VectorF& lever)
 {
     return lever * toy.mAngularVelocityAfterImpulses - toy.mVelocityAfterImpulses;
 }
 
+// VectorF::NormalizeInPlace, operation for operation, where the solver's
+// inner loop can inline it.
+inline void NormalizeUnit(VectorF& v)
+{
+    const float length = SqrtF(v.mX * v.mX + v.mY * v.mY);
+    if (length == 0.0f) {
+        v = VectorF(1.0f, 0.0f);
+        return;
+    }
+    const float s = 1.0f / length;
+    v.mX *= s;
+    v.mY *= s;
+}
+
 // The direction along which a contact's impulse acts: from the chosen start
 // towards the contact normal by the morph factor s (1 = pure normal impulse).
-VectorF ShapeResponseDirection(VectorF d, const VectorF& normal, float s, const GameSettings& settings)
+inline VectorF ShapeResponseDirection(VectorF d, const VectorF& normal, float s, const GameSettings& settings)
 {
     if (settings.mColNormal2Negate) d = -d;
-    if (settings.mNormalizeResponseNormals1) d.NormalizeInPlace();
+    if (settings.mNormalizeResponseNormals1) NormalizeUnit(d);
     if (settings.mVectorAngleMorph) {
         const float angle = std::atan2(Cross(d, normal), Dot(d, normal));
         d = d.GetRotated(angle * s);
     } else {
         d = d + (normal - d) * s;
     }
-    if (settings.mNormalizeResponseNormals2) d.NormalizeInPlace();
+    if (settings.mNormalizeResponseNormals2) NormalizeUnit(d);
     return d;
 }
 

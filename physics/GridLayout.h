@@ -1,4 +1,6 @@
 #pragma once
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include "base/Rect.h"
 #include "base/Vector.h"
@@ -46,5 +48,41 @@ struct GridLayout {
     // the grid; false when none of it lies on the grid.
     bool GetCellRange(const VectorF& a, const VectorF& b, CellRange& range) const;
 };
+
+// Every grid query starts here: inline, so the walks pay no call for it.
+inline bool GridLayout::CellCoordinate(float v, int32_t origin, int32_t count, int32_t& out) const
+{
+    const float c = std::floor((v - static_cast<float>(origin)) / static_cast<float>(mCellSize));
+    if (c != c) return false;
+    if (c < 0.0f)
+        out = -1;
+    else if (c >= static_cast<float>(count))
+        out = count;
+    else
+        out = static_cast<int32_t>(c);
+    return true;
+}
+
+inline int32_t GridLayout::GetCellIndex(const VectorF& p) const
+{
+    int32_t column, row;
+    if (!IsSetUp() || !CellCoordinate(p.mX, mX0, mColumns, column) || !CellCoordinate(p.mY, mY0, mRows, row))
+        return -1;
+    if (column < 0 || column >= mColumns || row < 0 || row >= mRows) return -1;
+    return GetCellIndex(column, row);
+}
+
+inline bool GridLayout::GetCellRange(const VectorF& a, const VectorF& b, CellRange& range) const
+{
+    int32_t ca, ra, cb, rb;
+    if (!IsSetUp() || !CellCoordinate(a.mX, mX0, mColumns, ca) || !CellCoordinate(a.mY, mY0, mRows, ra) ||
+        !CellCoordinate(b.mX, mX0, mColumns, cb) || !CellCoordinate(b.mY, mY0, mRows, rb))
+        return false;
+    range.mColumn0 = std::max(std::min(ca, cb), 0);
+    range.mColumn1 = std::min(std::max(ca, cb), mColumns - 1);
+    range.mRow0 = std::max(std::min(ra, rb), 0);
+    range.mRow1 = std::min(std::max(ra, rb), mRows - 1);
+    return range.mColumn0 <= range.mColumn1 && range.mRow0 <= range.mRow1;
+}
 
 } // namespace KIV
