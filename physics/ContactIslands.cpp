@@ -21,6 +21,15 @@ const ColorRGBA kIslandColors[6] = {
     ColorRGBA(0, 255, 255, 255), ColorRGBA(0, 0, 255, 255), ColorRGBA(255, 0, 255, 255),
 };
 
+void PrefetchSolveData(const Toy& toy)
+{
+    __builtin_prefetch(&toy.mInverseMass);
+    __builtin_prefetch(&toy.mVelocityAfterImpulses);
+    __builtin_prefetch(toy.mLineContacts.Data());
+    __builtin_prefetch(toy.mPointContacts.Data());
+    __builtin_prefetch(toy.mPenetrationContacts.Data());
+}
+
 Toy* JointPartner(const Joint* joint, const Toy* toy)
 {
     if (!joint) return nullptr;
@@ -140,8 +149,13 @@ void Scene::SolveContactIsland(int32_t island, const GameSettings& settings)
     for (int32_t i = 0; i < settings.mVelIterations; ++i) {
         bool solved = false;
         float largestSquared = 0.0f;
-        for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node))
+        for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node)) {
+            // A large island outgrows the caches: the next member's toy and
+            // contacts are fetched while this one is solved.
+            const int32_t next = mIslandPool.GetNext(node);
+            if (next >= 0) PrefetchSolveData(*mIslandOwners[next]);
             if (SolveToyContacts(*mIslandOwners[node], i == 0, largestSquared, settings)) solved = true;
+        }
         if (!settings.mImmediateImpulses && solved)
             for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node))
                 ApplyPendingImpulses(*mIslandOwners[node]);
