@@ -1,4 +1,5 @@
 #include "physics/Toy.h"
+#include "physics/ElasticLinks.h"
 
 // The elastic-deformation settings of the script interface. They live in the
 // toy's geometry record; a change of a spring set makes the links anew.
@@ -36,20 +37,8 @@ int32_t Toy::GetEDSpringsCount() const { return mGeometry.mElasticLinks.Count();
 
 void Toy::EDResetDeform()
 {
-    TracedGeometry& g = mGeometry;
-    g.mPoints.Assign(g.mRestPoints);
-    g.mLinksBuilt = 0;
-    g.mElasticLinks.Free();
-    g.mElasticVelocities.Free();
-    g.mElasticForces.Free();
-    g.mElasticForceMin.Free();
-    g.mElasticForceMax.Free();
-    g.mStageStartPositions.Free();
-    g.mStageStartVelocities.Free();
-    for (int32_t i = 0; i < 4; ++i) {
-        g.mStagePositions[i].Free();
-        g.mStageVelocities[i].Free();
-    }
+    mGeometry.mPoints.Assign(mGeometry.mRestPoints);
+    FreeElasticLinks(mGeometry);
 }
 
 float Toy::GetEDFrequency() const { return mGeometry.mFrequency; }
