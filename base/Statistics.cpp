@@ -96,8 +96,20 @@ void Statistics::InitItems()
     }
 }
 
+void StatFoldThreadTally()
+{
+    for (int i = 0; i < kStatNamedCount; ++i) {
+        int32_t& n = tStatTally.mCounts[i];
+        if (n == 0) continue;
+        StatAdd(i, n);
+        n = 0;
+    }
+}
+
 void Statistics::ResetFrame()
 {
+    // What the main thread counted belongs to the frame that ends here.
+    if (gStatistics == this) StatFoldThreadTally();
     for (int i = 0; i < kStatNamedCount; ++i) {
         StatItem& it = mItems[i];
         if (!it.mResetEachFrame) continue;

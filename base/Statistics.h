@@ -132,15 +132,40 @@ inline void StatAdd(int index, int32_t n = 1)
     if (!gStatistics) return;
     std::atomic_ref<int32_t>(gStatistics->GetItem(index)->Ints()[0]).fetch_add(n, std::memory_order_relaxed);
 }
+
+// Counters bumped in the innermost loops of the physics (every segment test,
+// every pair solve) would have all threads fight over one cache line, even
+// with relaxed atomics. Those collect in a tally of the counting thread's own
+// and reach the table when that thread folds it in: the physics step does so
+// on every thread at its end. A thread reading or setting a counter sees its
+// own tally at once.
+struct StatTally {
+    int32_t mCounts[kStatNamedCount];
+};
+inline constinit thread_local StatTally tStatTally{};
+
+inline void StatCount(int index)
+{
+    if (index >= 0 && index < kStatNamedCount) ++tStatTally.mCounts[index];
+}
+inline int32_t StatTallyOf(int index)
+{
+    return index >= 0 && index < kStatNamedCount ? tStatTally.mCounts[index] : 0;
+}
+// Adds the calling thread's tally to the table and empties it.
+void StatFoldThreadTally();
+
 inline void StatSetInt(int index, int32_t v)
 {
+    if (index >= 0 && index < kStatNamedCount) tStatTally.mCounts[index] = 0;
     if (!gStatistics) return;
     std::atomic_ref<int32_t>(gStatistics->GetItem(index)->Ints()[0]).store(v, std::memory_order_relaxed);
 }
 inline int32_t StatGetInt(int index)
 {
     if (!gStatistics) return 0;
-    return std::atomic_ref<int32_t>(gStatistics->GetItem(index)->Ints()[0]).load(std::memory_order_relaxed);
+    return std::atomic_ref<int32_t>(gStatistics->GetItem(index)->Ints()[0]).load(std::memory_order_relaxed) +
+           StatTallyOf(index);
 }
 inline void StatSetIntPair(int index, int32_t a, int32_t b)
 {

@@ -46,9 +46,11 @@ void Scene::BuildContactIslands()
     BuildTouchGraph();
     for (Toy* toy : mToys) toy->mVisited = 0;
 
+    mIslandSizes.Clear();
     auto join = [this](Toy* toy) {
         const int32_t node = mIslandPool.Add(mIslandCount);
         if (node >= 0) mIslandOwners[node] = toy;
+        ++mIslandSizes[mIslandCount];
         toy->mVisited = 1;
         mIslandQueue.PushBack(toy);
     };
@@ -56,6 +58,7 @@ void Scene::BuildContactIslands()
     for (int32_t first = 0; first < n; ++first) {
         if (mToys[first]->mVisited) continue;
         mIslandQueue.Clear();
+        mIslandSizes.PushBack(0);
         join(mToys[first]);
         // Taken from the front in order; a read index keeps that order
         // without moving the rest of the queue down each time.
@@ -121,7 +124,7 @@ void Scene::BuildTouchGraph()
     mIslandLinkStart[0] = 0;
 }
 
-void Scene::SolveContactIsland(int32_t island, const GameSettings& settings)
+void Scene::SolveContactIsland(int32_t island, const GameSettings& settings, bool wholeTeam)
 {
     const int32_t first = mIslandPool.GetHead(island);
     int32_t members = 0;
@@ -146,6 +149,13 @@ void Scene::SolveContactIsland(int32_t island, const GameSettings& settings)
         return;
     }
 
+    if (wholeTeam) {
+        mIslandMembers.Clear();
+        for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node))
+            mIslandMembers.PushBack(mIslandOwners[node]);
+        mSharedIslandSolve.Run(mIslandMembers.Data(), mIslandMembers.Count(), settings);
+        return;
+    }
     for (int32_t i = 0; i < settings.mVelIterations; ++i) {
         bool solved = false;
         float largestSquared = 0.0f;

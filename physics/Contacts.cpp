@@ -330,7 +330,7 @@ VectorF PenetrationNormal(const VectorF& chord) { return -OutsideNormal(chord); 
 
 bool SolveToyContacts(Toy& toy, bool firstIteration, float& maxRelativeSquared, const GameSettings& settings)
 {
-    StatAdd(kStatSolverStepsCount);
+    StatCount(kStatSolverStepsCount);
     bool solved = SolveLineContacts(toy, firstIteration, maxRelativeSquared, settings);
     if (SolvePointContacts(toy, firstIteration, maxRelativeSquared, settings)) solved = true;
     if (settings.mSolveJoints && SolveAttachedJoints(toy, settings)) solved = true;

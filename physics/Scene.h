@@ -6,6 +6,7 @@
 #include "base/Rect.h"
 #include "base/Vector.h"
 #include "physics/RectGrid.h"
+#include "physics/SharedIslandSolve.h"
 #include "physics/SpatialGrid.h"
 // terrain objects and lights
 #include <functional>
@@ -91,8 +92,13 @@ public:
     void BuildContactIslands();
     // The links between touching toys, both ways, that the island walk follows.
     void BuildTouchGraph();
-    // One island's velocity iterations.
-    void SolveContactIsland(int32_t island, const GameSettings& settings);
+    // One island's velocity iterations; wholeTeam runs them on every thread
+    // of a parallel region of their own (call from serial code), with the
+    // same results.
+    void SolveContactIsland(int32_t island, const GameSettings& settings, bool wholeTeam = false);
+    // Islands this large are worth a whole thread team.
+    static constexpr int32_t kTeamIslandSize = 64;
+    int32_t GetIslandSize(int32_t island) const { return mIslandSizes[island]; }
     // Line pairs joining the members of each island in chain order, one
     // colour per island.
     void BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const;
@@ -103,6 +109,9 @@ public:
     Array<int32_t> mIslandLinks;
     Array<int32_t> mIslandPairs;
     Array<int32_t> mIslandIndexOfSlot;
+    Array<int32_t> mIslandSizes;  // members per island
+    Array<Toy*> mIslandMembers;   // one island's members in chain order, for a team solve
+    SharedIslandSolve mSharedIslandSolve;
     // ---- end of the scene step's block ----
 
     // ---- terrain objects and lights (SceneTerrain.cpp) ----

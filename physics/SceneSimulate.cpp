@@ -141,7 +141,9 @@ void UpdateJointAnchorsParallel(const StepContext& s)
 void CorrectJointPositions(const StepContext& s) { KIV::CorrectJointPositions(s.mScene.mJoints.mJoints); }
 
 // Stage 7: impulses. The islands touch disjoint sets of toys, so they are
-// solved side by side; each island's own order is the chain order.
+// solved side by side; each island's own order is the chain order. A large
+// island would keep one thread busy while the rest wait: such islands take the
+// whole team each, one after another, and the others share the threads.
 void StageImpulses(const StepContext& s)
 {
     PtrArray<Toy>& toys = s.Toys();
@@ -154,9 +156,14 @@ void StageImpulses(const StepContext& s)
     UpdateJointAnchorsParallel(s);
     Scene& scene = s.mScene;
     const int32_t islands = scene.mIslandCount;
+    const bool teams = s.mParallel && omp_get_max_threads() > 1;
+    auto takesTeam = [&](int32_t g) { return teams && scene.GetIslandSize(g) >= Scene::kTeamIslandSize; };
+    for (int32_t g = 0; g < islands; ++g)
+        if (takesTeam(g)) scene.SolveContactIsland(g, s.mSettings, true);
     // Island sizes vary widely; any schedule gives the same result.
 #pragma omp parallel for schedule(dynamic, 1) if (s.mParallel)
-    for (int32_t g = 0; g < islands; ++g) scene.SolveContactIsland(g, s.mSettings);
+    for (int32_t g = 0; g < islands; ++g)
+        if (!takesTeam(g)) scene.SolveContactIsland(g, s.mSettings);
 }
 
 // Stage 8: joint position correction, then every toy's pose after its move.
@@ -210,6 +217,13 @@ void StageMeasure(const StepContext& s)
     }
 }
 
+// The counts of every thread that worked in the stages reach the statistics.
+void FoldCounterTallies(const StepContext& s)
+{
+#pragma omp parallel if (s.mParallel)
+    StatFoldThreadTally();
+}
+
 void RunStage(const StepContext& s, int32_t stage, void (*body)(const StepContext&))
 {
     StageTimer timer(kStatToysStageBase + stage);
@@ -246,6 +260,7 @@ void Scene::SimulateFrame(const GameSettings& settings)
     }
     RunStage(s, 11, StageSleepAndCommit);
     RunStage(s, 12, StageMeasure);
+    FoldCounterTallies(s);
 }
 
 } // namespace KIV

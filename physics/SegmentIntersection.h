@@ -14,7 +14,7 @@ namespace KIV {
 inline bool SegmentsIntersectCore(const VectorF& p0, const VectorF& p1, const VectorF& q0, const VectorF& q1,
                                   VectorF& point, float& t)
 {
-    StatAdd(kStatLineIntersectCalls);
+    StatCount(kStatLineIntersectCalls);
 
     // Closed ranges: boxes that only touch still go on to the exact test.
     const float pMinX = p0.mX < p1.mX ? p0.mX : p1.mX, pMaxX = p0.mX < p1.mX ? p1.mX : p0.mX;
@@ -24,7 +24,7 @@ inline bool SegmentsIntersectCore(const VectorF& p0, const VectorF& p1, const Ve
     const float qMinY = q0.mY < q1.mY ? q0.mY : q1.mY, qMaxY = q0.mY < q1.mY ? q1.mY : q0.mY;
     if (pMaxY < qMinY || qMaxY < pMinY) return false;
 
-    StatAdd(kStatLineIntersectChecks);
+    StatCount(kStatLineIntersectChecks);
 
     const VectorF d = q1 - q0;
     const float num = d.mX * (q0.mY - p0.mY) - d.mY * (q0.mX - p0.mX);

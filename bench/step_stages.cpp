@@ -1,0 +1,132 @@
+// step_stages: where a fixed step of the settled pile spends its time. Builds
+// the shared pile of soft toys, lets it settle for six simulated seconds, then
+// steps it further on 1 and on 8 threads and prints, per stage, the mean
+// milliseconds per step, with the island and sleep figures that explain them.
+//
+//   step_stages [toys] [steps] [settle]   (defaults: 2048 toys, 50 measured steps, 1260 settling steps)
+
+#include <omp.h>
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <map>
+#include <vector>
+#include "physics/Contact.h"
+#include "base/Statistics.h"
+#include "physics/GameSettings.h"
+#include "physics/PhysicsStep.h"
+#include "physics/Scene.h"
+#include "physics/Toy.h"
+#include "scenes/StepWorlds.h"
+
+namespace {
+
+using namespace KIV;
+
+constexpr int32_t kSettleSteps = 1260;  // six simulated seconds, as the benchmark settles its pile
+
+double TimerMs(int item)
+{
+    const StatItem* it = gStatistics->GetItem(item);
+    return 1000.0 * static_cast<double>(it->Ticks()[2]) / static_cast<double>(gStatistics->GetCounterFrequency());
+}
+
+// How many pair solves the largest island's velocity iteration must run one
+// after another: a solve writes its toy and the toys its records name, so it
+// waits for every earlier solve that shares one of them.
+void CriticalPath(const Scene& scene, int64_t& members, int64_t& levels, double& meanContacts)
+{
+    int32_t best = -1;
+    members = 0;
+    for (int32_t g = 0; g < scene.mIslandCount; ++g) {
+        int64_t m = 0;
+        for (int32_t node = scene.mIslandPool.GetHead(g); node >= 0; node = scene.mIslandPool.GetNext(node)) ++m;
+        if (m > members) { members = m; best = g; }
+    }
+    levels = 0;
+    meanContacts = 0.0;
+    if (best < 0) return;
+    std::map<const Toy*, int64_t> lastLevel;
+    int64_t contacts = 0;
+    for (int32_t node = scene.mIslandPool.GetHead(best); node >= 0; node = scene.mIslandPool.GetNext(node)) {
+        const Toy* toy = scene.mIslandOwners[node];
+        std::vector<const Toy*> touched{toy};
+        for (const ContactRecord& c : toy->mPointContacts) if (c.mPartnerToy) touched.push_back(c.mPartnerToy);
+        for (const ContactRecord& c : toy->mLineContacts) if (c.mPartnerToy) touched.push_back(c.mPartnerToy);
+        for (const PenetrationRecord& r : toy->mPenetrationContacts) if (r.mPartner) touched.push_back(r.mPartner);
+        contacts += toy->mPointContacts.Count() + toy->mLineContacts.Count() + toy->mPenetrationContacts.Count();
+        int64_t level = 0;
+        for (const Toy* t : touched) level = std::max(level, lastLevel[t]);
+        ++level;
+        for (const Toy* t : touched) lastLevel[t] = level;
+        levels = std::max(levels, level);
+    }
+    meanContacts = static_cast<double>(contacts) / static_cast<double>(members);
+}
+
+void Measure(Scene& scene, int32_t threads, int32_t steps)
+{
+    GameSettings settings;
+    settings.mParallelismEnabled = threads > 1 ? 1 : 0;
+    omp_set_num_threads(threads);
+    double stage[13] = {};
+    double whole = 0.0;
+    int64_t pairSolves = 0, islands = 0, largest = 0, asleep = 0;
+    for (int32_t step = 0; step < steps; ++step) {
+        StatSetInt(kStatSolverStepsCount, 0);
+        PhysicsStep(scene, settings);
+        for (int k = 1; k <= 12; ++k) stage[k] += TimerMs(kStatToysStageBase + k);
+        whole += TimerMs(kStatToysPlaytime);
+        pairSolves += StatGetInt(kStatSolverStepsCount);
+        islands += scene.mIslandCount;
+        for (int32_t g = 0; g < scene.mIslandCount; ++g) {
+            int64_t members = 0;
+            for (int32_t node = scene.mIslandPool.GetHead(g); node >= 0; node = scene.mIslandPool.GetNext(node))
+                ++members;
+            if (members > largest) largest = members;
+        }
+        for (const Toy* toy : scene.mToys) asleep += toy->mSleeping;
+    }
+    const double n = static_cast<double>(steps);
+    std::printf("threads=%d  step %.2f ms  |", threads, whole / n);
+    for (int k = 1; k <= 12; ++k) std::printf(" %d:%.2f", k, stage[k] / n);
+    std::printf("\n    islands %.1f (largest %lld)  asleep %.1f%%  pair solves/step %.0f (%.1f per toy)\n",
+                static_cast<double>(islands) / n, static_cast<long long>(largest),
+                100.0 * static_cast<double>(asleep) / (n * scene.GetToyCount()), pairSolves / n,
+                pairSolves / n / scene.GetToyCount());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int32_t toys = argc > 1 ? std::atoi(argv[1]) : 2048;
+    const int32_t steps = argc > 2 ? std::atoi(argv[2]) : 50;
+    const int32_t settleSteps = argc > 3 ? std::atoi(argv[3]) : kSettleSteps;
+    if (toys < 1 || steps < 1 || settleSteps < 0) {
+        std::fprintf(stderr, "usage: step_stages [toys] [steps] [settle]\n");
+        return 2;
+    }
+    Statistics statistics;
+    Scene scene;
+    if (!Scenes::MakeSoftPile(scene, toys)) {
+        std::fprintf(stderr, "step_stages: cannot build a pile of %d toys\n", toys);
+        return 2;
+    }
+    GameSettings settle;
+    settle.mParallelismEnabled = 1;
+    omp_set_num_threads(omp_get_num_procs());
+    Scenes::StepWorld(scene, settle, settleSteps);
+    std::printf("pile of %d toys, settled %d steps, %d steps measured\n", scene.GetToyCount(), settleSteps, steps);
+    int64_t members = 0, levels = 0;
+    double contacts = 0.0;
+    GameSettings one;
+    PhysicsStep(scene, one);
+    CriticalPath(scene, members, levels, contacts);
+    std::printf("largest island %lld toys, %.1f contact records each; its solves in %lld dependent rounds (%.1f side by side)\n",
+                static_cast<long long>(members), contacts, static_cast<long long>(levels),
+                levels ? static_cast<double>(members) / static_cast<double>(levels) : 0.0);
+    Measure(scene, 1, steps);
+    Measure(scene, 8, steps);
+    return 0;
+}
