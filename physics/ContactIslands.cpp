@@ -21,15 +21,6 @@ const ColorRGBA kIslandColors[6] = {
     ColorRGBA(0, 255, 255, 255), ColorRGBA(0, 0, 255, 255), ColorRGBA(255, 0, 255, 255),
 };
 
-void PrefetchSolveData(const Toy& toy)
-{
-    __builtin_prefetch(&toy.mInverseMass);
-    __builtin_prefetch(&toy.mVelocityAfterImpulses);
-    __builtin_prefetch(toy.mLineContacts.Data());
-    __builtin_prefetch(toy.mPointContacts.Data());
-    __builtin_prefetch(toy.mPenetrationContacts.Data());
-}
-
 Toy* JointPartner(const Joint* joint, const Toy* toy)
 {
     if (!joint) return nullptr;
@@ -149,28 +140,16 @@ void Scene::SolveContactIsland(int32_t island, const GameSettings& settings, boo
         return;
     }
 
-    if (wholeTeam) {
-        mIslandMembers.Clear();
-        for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node))
-            mIslandMembers.PushBack(mIslandOwners[node]);
-        mSharedIslandSolve.Run(mIslandMembers.Data(), mIslandMembers.Count(), settings);
-        return;
-    }
-    for (int32_t i = 0; i < settings.mVelIterations; ++i) {
-        bool solved = false;
-        float largestSquared = 0.0f;
-        for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node)) {
-            // A large island outgrows the caches: the next member's toy and
-            // contacts are fetched while this one is solved.
-            const int32_t next = mIslandPool.GetNext(node);
-            if (next >= 0) PrefetchSolveData(*mIslandOwners[next]);
-            if (SolveToyContacts(*mIslandOwners[node], i == 0, largestSquared, settings)) solved = true;
-        }
-        if (!settings.mImmediateImpulses && solved)
-            for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node))
-                ApplyPendingImpulses(*mIslandOwners[node]);
-        if (largestSquared < settings.mMaxvABPSquared || !solved) break;
-    }
+    // The members in chain order; each thread that solves islands side by
+    // side gathers into its own list.
+    thread_local Array<Toy*> chain;
+    Array<Toy*>& order = wholeTeam ? mIslandMembers : chain;
+    order.Clear();
+    for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node)) order.PushBack(mIslandOwners[node]);
+    if (wholeTeam)
+        mSharedIslandSolve.Run(order.Data(), order.Count(), settings);
+    else
+        SolveIslandIterations(order.Data(), order.Count(), 0, settings);
 }
 
 void Scene::BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const

@@ -20,7 +20,36 @@ constexpr int32_t kSpinsBeforeSleep = 512;
 // What the deal counts a wait for a solve on another thread, in contact records.
 constexpr int64_t kHandOverCost = 4;
 
+// Islands solved alone after the cores were found crowded, before a team is tried again.
+constexpr int32_t kSolvesAloneAfterCrowding = 64;
+
+void PrefetchSolveData(const Toy& toy)
+{
+    __builtin_prefetch(&toy.mInverseMass);
+    __builtin_prefetch(&toy.mVelocityAfterImpulses);
+    __builtin_prefetch(toy.mLineContacts.Data());
+    __builtin_prefetch(toy.mPointContacts.Data());
+    __builtin_prefetch(toy.mPenetrationContacts.Data());
+}
+
 } // namespace
+
+void SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings)
+{
+    for (int32_t i = from; i < settings.mVelIterations; ++i) {
+        bool solved = false;
+        float largestSquared = 0.0f;
+        for (int32_t k = 0; k < count; ++k) {
+            // A large island outgrows the caches: the next member's toy and
+            // contacts are fetched while this one is solved.
+            if (k + 1 < count) PrefetchSolveData(*members[k + 1]);
+            if (SolveToyContacts(*members[k], i == 0, largestSquared, settings)) solved = true;
+        }
+        if (!settings.mImmediateImpulses && solved)
+            for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
+        if (largestSquared < settings.mMaxvABPSquared || !solved) break;
+    }
+}
 
 void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
 {
@@ -126,7 +155,7 @@ void SharedIslandSolve::Deal(int32_t count, int32_t threads)
     mResults = std::vector<ThreadResult>(2 * threads);
 }
 
-void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations)
+void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations, ThreadResult& result)
 {
     int32_t spins = 0;
     for (int32_t seen = flag.mIterations.load(std::memory_order_acquire); seen < iterations;
@@ -137,6 +166,7 @@ void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations)
         }
         // Announced before the flag is checked once more inside the wait, so
         // the thread that raises it either sees a sleeper or is seen.
+        result.mSlept = true;
         mSleepers.fetch_add(1);
         flag.mIterations.wait(seen);
         mSleepers.fetch_sub(1);
@@ -148,7 +178,7 @@ void SharedIslandSolve::RunSolves(Toy* const* members, int32_t thread, int32_t i
 {
     for (int32_t d = mDealStart[thread]; d < mDealStart[thread + 1]; ++d) {
         const int32_t k = mDealt[d];
-        for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) WaitForIteration(mDone[mPreds[i]], iteration + 1);
+        for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) WaitForIteration(mDone[mPreds[i]], iteration + 1, result);
         if (SolveToyContacts(*members[k], iteration == 0, result.mLargest, settings)) result.mSolved = true;
         mDone[k].mIterations.store(iteration + 1);
         if (mSleepers.load() > 0) mDone[k].mIterations.notify_all();
@@ -158,7 +188,13 @@ void SharedIslandSolve::RunSolves(Toy* const* members, int32_t thread, int32_t i
 void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
 {
     if (count <= 0 || settings.mVelIterations <= 0) return;
+    if (mSolvesAloneLeft > 0) {
+        --mSolvesAloneLeft;
+        SolveIslandIterations(members, count, 0, settings);
+        return;
+    }
     LinkPredecessors(members, count);
+    mResumeAt = -1;
 #pragma omp parallel num_threads(UsefulThreads(count))
     {
         const int32_t team = omp_get_num_threads();
@@ -172,17 +208,26 @@ void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettin
             RunSolves(members, thread, iteration, results[thread], settings);
 #pragma omp barrier
             float largest = 0.0f;
-            bool solved = false;
+            bool solved = false, crowded = false;
             for (int32_t t = 0; t < team; ++t) {
                 if (results[t].mLargest > largest) largest = results[t].mLargest;
                 if (results[t].mSolved) solved = true;
+                if (results[t].mSlept) crowded = true;
             }
             if (!settings.mImmediateImpulses && solved) {
 #pragma omp for schedule(static)
                 for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
             }
             if (largest < settings.mMaxvABPSquared || !solved) break;
+            if (crowded) {
+                if (thread == 0) mResumeAt = iteration + 1;
+                break;
+            }
         }
+    }
+    if (mResumeAt >= 0) {
+        mSolvesAloneLeft = kSolvesAloneAfterCrowding;
+        SolveIslandIterations(members, count, mResumeAt, settings);
     }
 }
 

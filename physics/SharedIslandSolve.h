@@ -25,6 +25,11 @@ struct GameSettings;
 // for a predecessor on another thread costing a little more than one on the
 // same thread. So chains of dependent solves tend to stay on one core, and a
 // thread never waits for a solve that is queued after one of its own.
+//
+// Fine-grained waits need every thread on a core. When threads must sleep in
+// their waits, the cores are crowded (other programs, more threads than
+// cores): the team stops at the end of the iteration and the calling thread
+// finishes the island, and the next few islands, alone, with the same bits.
 class SharedIslandSolve {
 public:
     // members: the island's toys in chain order. Opens its own parallel
@@ -38,6 +43,7 @@ private:
     struct alignas(64) ThreadResult {
         float mLargest = 0.0f;
         bool mSolved = false;
+        bool mSlept = false;
     };
 
     void LinkPredecessors(Toy* const* members, int32_t count);
@@ -46,7 +52,7 @@ private:
     void Deal(int32_t count, int32_t threads);
     void RunSolves(Toy* const* members, int32_t thread, int32_t iteration, ThreadResult& result,
                    const GameSettings& settings);
-    void WaitForIteration(DoneFlag& flag, int32_t iterations);
+    void WaitForIteration(DoneFlag& flag, int32_t iterations, ThreadResult& result);
 
     std::vector<int32_t> mLocalOfSlot;   // island-local index of each toy slot, -1 outside
     std::vector<int32_t> mTouched;       // scratch: the local toys of one solve
@@ -64,6 +70,13 @@ private:
     std::vector<ThreadResult> mResults;  // two per thread: this iteration's and the last one's
     std::atomic<int32_t> mSleepers{0};
     int32_t mDeepest = 0;
+    int32_t mResumeAt = -1;        // the iteration the calling thread goes on from after a crowded one
+    int32_t mSolvesAloneLeft = 0;  // islands still solved alone after crowding
 };
+
+// One island's velocity iterations, from iteration `from` on, on the calling
+// thread: every member's pair solve in chain order, until the largest squared
+// relative contact velocity falls below the setting or nothing was solved.
+void SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings);
 
 } // namespace KIV
