@@ -419,8 +419,12 @@ public:
     float mAngularVelocityHistory[kHistoryLength] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
     // ---- the scene step's per-toy stages (ToyStep.cpp) ----
-    // Stage 1, first part (serial): gravity, balancer, impacts, elastic step.
+    // Stage 1, first part: gravity, balancer, impacts, elastic step.
     void BeginStep(const VectorF& gravity);
+    // Whether BeginStep touches data that other objects hold: a dent moves
+    // the anchors of the toy's joints and re-measures them, and particle
+    // systems link to toys. Without either, it reads and writes only this toy.
+    bool SharesStepStart() const;
     // Stage 1, second part: integration and the line contacts.
     void IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context);
     void ApplyBalancer();

@@ -81,6 +81,8 @@ void Toy::BeginStep(const VectorF& gravity)
     StepElastic();
 }
 
+bool Toy::SharesStepStart() const { return !mJoints.IsEmpty() || !mParticleSystems.IsEmpty(); }
+
 void Toy::IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context)
 {
     IntegrateToy(*this);
