@@ -1,6 +1,7 @@
 #include "physics/SharedIslandSolve.h"
 #include <omp.h>
 #include <algorithm>
+#include <chrono>
 #include "physics/Contact.h"
 #include "physics/Contacts.h"
 #include "physics/GameSettings.h"
@@ -15,13 +16,15 @@ namespace {
 // for is running on another one. When threads outnumber free cores it may
 // belong to a thread that is not running at all; the waiter then sleeps until
 // the flag moves, so its core goes to the threads that can work.
-constexpr int32_t kSpinsBeforeSleep = 512;
+constexpr int32_t kSpinsBeforeSleep = 4096;
 
 // What the deal counts a wait for a solve on another thread, in contact records.
 constexpr int64_t kHandOverCost = 4;
 
-// Islands solved alone after the cores were found crowded, before a team is tried again.
-constexpr int32_t kSolvesAloneAfterCrowding = 64;
+// Islands solved the faster way before the slower one is tried again: at
+// first, and at most while it keeps losing.
+constexpr int32_t kFirstRetryInterval = 16;
+constexpr int32_t kLongestRetryInterval = 1024;
 
 void PrefetchSolveData(const Toy& toy)
 {
@@ -34,9 +37,10 @@ void PrefetchSolveData(const Toy& toy)
 
 } // namespace
 
-void SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings)
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings)
 {
-    for (int32_t i = from; i < settings.mVelIterations; ++i) {
+    int32_t i = from;
+    while (i < settings.mVelIterations) {
         bool solved = false;
         float largestSquared = 0.0f;
         for (int32_t k = 0; k < count; ++k) {
@@ -47,8 +51,10 @@ void SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, con
         }
         if (!settings.mImmediateImpulses && solved)
             for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
+        ++i;
         if (largestSquared < settings.mMaxvABPSquared || !solved) break;
     }
+    return i - from;
 }
 
 void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
@@ -155,7 +161,7 @@ void SharedIslandSolve::Deal(int32_t count, int32_t threads)
     mResults = std::vector<ThreadResult>(2 * threads);
 }
 
-void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations, ThreadResult& result)
+void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations)
 {
     int32_t spins = 0;
     for (int32_t seen = flag.mIterations.load(std::memory_order_acquire); seen < iterations;
@@ -166,7 +172,6 @@ void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations, Thr
         }
         // Announced before the flag is checked once more inside the wait, so
         // the thread that raises it either sees a sleeper or is seen.
-        result.mSlept = true;
         mSleepers.fetch_add(1);
         flag.mIterations.wait(seen);
         mSleepers.fetch_sub(1);
@@ -178,24 +183,42 @@ void SharedIslandSolve::RunSolves(Toy* const* members, int32_t thread, int32_t i
 {
     for (int32_t d = mDealStart[thread]; d < mDealStart[thread + 1]; ++d) {
         const int32_t k = mDealt[d];
-        for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) WaitForIteration(mDone[mPreds[i]], iteration + 1, result);
+        for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) WaitForIteration(mDone[mPreds[i]], iteration + 1);
         if (SolveToyContacts(*members[k], iteration == 0, result.mLargest, settings)) result.mSolved = true;
         mDone[k].mIterations.store(iteration + 1);
         if (mSleepers.load() > 0) mDone[k].mIterations.notify_all();
     }
 }
 
-void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
+bool SharedIslandSolve::PickTeam()
 {
-    if (count <= 0 || settings.mVelIterations <= 0) return;
-    if (mSolvesAloneLeft > 0) {
-        --mSolvesAloneLeft;
-        SolveIslandIterations(members, count, 0, settings);
-        return;
-    }
-    LinkPredecessors(members, count);
-    mResumeAt = -1;
-#pragma omp parallel num_threads(UsefulThreads(count))
+    const double alone = mSecondsPerSolve[0], team = mSecondsPerSolve[1];
+    if (team == 0.0) return true;
+    if (alone == 0.0) return false;
+    const bool teamFaster = team <= alone;
+    return --mRunsUntilRetry > 0 ? teamFaster : !teamFaster;
+}
+
+void SharedIslandSolve::RecordTime(bool team, double secondsPerSolve)
+{
+    const bool wasFaster = mSecondsPerSolve[team] != 0.0 && mSecondsPerSolve[!team] != 0.0 &&
+                           mSecondsPerSolve[team] <= mSecondsPerSolve[!team];
+    double& mean = mSecondsPerSolve[team];
+    mean = mean == 0.0 ? secondsPerSolve : 0.5 * (mean + secondsPerSolve);
+    if (mSecondsPerSolve[!team] == 0.0) return;
+    const bool isFaster = mean <= mSecondsPerSolve[!team];
+    // A retry that loses again waits twice as long for the next one.
+    if (!wasFaster && !isFaster)
+        mRetryInterval = std::min(2 * std::max(mRetryInterval, kFirstRetryInterval / 2), kLongestRetryInterval);
+    else if (isFaster != wasFaster)
+        mRetryInterval = kFirstRetryInterval;
+    if (mRunsUntilRetry <= 0) mRunsUntilRetry = mRetryInterval;
+}
+
+int32_t SharedIslandSolve::RunTeam(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings)
+{
+    mIterationsRun = 0;
+#pragma omp parallel num_threads(threads)
     {
         const int32_t team = omp_get_num_threads();
         const int32_t thread = omp_get_thread_num();
@@ -208,27 +231,37 @@ void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettin
             RunSolves(members, thread, iteration, results[thread], settings);
 #pragma omp barrier
             float largest = 0.0f;
-            bool solved = false, crowded = false;
+            bool solved = false;
             for (int32_t t = 0; t < team; ++t) {
                 if (results[t].mLargest > largest) largest = results[t].mLargest;
                 if (results[t].mSolved) solved = true;
-                if (results[t].mSlept) crowded = true;
             }
             if (!settings.mImmediateImpulses && solved) {
 #pragma omp for schedule(static)
                 for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
             }
+            if (thread == 0) mIterationsRun = iteration + 1;
             if (largest < settings.mMaxvABPSquared || !solved) break;
-            if (crowded) {
-                if (thread == 0) mResumeAt = iteration + 1;
-                break;
-            }
         }
     }
-    if (mResumeAt >= 0) {
-        mSolvesAloneLeft = kSolvesAloneAfterCrowding;
-        SolveIslandIterations(members, count, mResumeAt, settings);
+    return mIterationsRun;
+}
+
+void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
+{
+    if (count <= 0 || settings.mVelIterations <= 0) return;
+    const auto start = std::chrono::steady_clock::now();
+    bool team = PickTeam();
+    int32_t threads = 1;
+    if (team) {
+        LinkPredecessors(members, count);
+        threads = UsefulThreads(count);
+        team = threads > 1;
     }
+    const int32_t iterations =
+        team ? RunTeam(members, count, threads, settings) : SolveIslandIterations(members, count, 0, settings);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    if (iterations > 0) RecordTime(team, seconds.count() / (static_cast<double>(iterations) * count));
 }
 
 } // namespace KIV

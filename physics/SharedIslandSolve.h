@@ -26,10 +26,11 @@ struct GameSettings;
 // same thread. So chains of dependent solves tend to stay on one core, and a
 // thread never waits for a solve that is queued after one of its own.
 //
-// Fine-grained waits need every thread on a core. When threads must sleep in
-// their waits, the cores are crowded (other programs, more threads than
-// cores): the team stops at the end of the iteration and the calling thread
-// finishes the island, and the next few islands, alone, with the same bits.
+// Fine-grained waits pay only while every thread has a core of its own.
+// Whether a team or the calling thread alone solves an island faster depends
+// on the machine and on what else runs on it, so each solve is timed, the
+// faster way is taken, and the slower one is tried again now and then. Either
+// way gives the same bits.
 class SharedIslandSolve {
 public:
     // members: the island's toys in chain order. Opens its own parallel
@@ -43,7 +44,6 @@ private:
     struct alignas(64) ThreadResult {
         float mLargest = 0.0f;
         bool mSolved = false;
-        bool mSlept = false;
     };
 
     void LinkPredecessors(Toy* const* members, int32_t count);
@@ -52,7 +52,11 @@ private:
     void Deal(int32_t count, int32_t threads);
     void RunSolves(Toy* const* members, int32_t thread, int32_t iteration, ThreadResult& result,
                    const GameSettings& settings);
-    void WaitForIteration(DoneFlag& flag, int32_t iterations, ThreadResult& result);
+    void WaitForIteration(DoneFlag& flag, int32_t iterations);
+    // The iterations run.
+    int32_t RunTeam(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings);
+    bool PickTeam();
+    void RecordTime(bool team, double secondsPerSolve);
 
     std::vector<int32_t> mLocalOfSlot;   // island-local index of each toy slot, -1 outside
     std::vector<int32_t> mTouched;       // scratch: the local toys of one solve
@@ -70,13 +74,16 @@ private:
     std::vector<ThreadResult> mResults;  // two per thread: this iteration's and the last one's
     std::atomic<int32_t> mSleepers{0};
     int32_t mDeepest = 0;
-    int32_t mResumeAt = -1;        // the iteration the calling thread goes on from after a crowded one
-    int32_t mSolvesAloneLeft = 0;  // islands still solved alone after crowding
+    int32_t mIterationsRun = 0;
+    double mSecondsPerSolve[2] = {0.0, 0.0};  // alone, by a team; 0 until measured
+    int32_t mRunsUntilRetry = 0;              // of the slower way
+    int32_t mRetryInterval = 0;
 };
 
 // One island's velocity iterations, from iteration `from` on, on the calling
 // thread: every member's pair solve in chain order, until the largest squared
 // relative contact velocity falls below the setting or nothing was solved.
-void SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings);
+// Returns the number of iterations run.
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings);
 
 } // namespace KIV
