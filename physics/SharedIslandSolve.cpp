@@ -24,7 +24,7 @@ constexpr int64_t kHandOverCost = 4;
 // Islands solved the faster way before the slower one is tried again: at
 // first, and at most while it keeps losing.
 constexpr int32_t kFirstRetryInterval = 16;
-constexpr int32_t kLongestRetryInterval = 1024;
+constexpr int32_t kLongestRetryInterval = 256;
 
 void PrefetchSolveData(const Toy& toy)
 {
@@ -203,8 +203,10 @@ void SharedIslandSolve::RecordTime(bool team, double secondsPerSolve)
 {
     const bool wasFaster = mSecondsPerSolve[team] != 0.0 && mSecondsPerSolve[!team] != 0.0 &&
                            mSecondsPerSolve[team] <= mSecondsPerSolve[!team];
+    // A retry replaces what the slower way measured long ago: the islands
+    // and the load on the cores may have changed since.
     double& mean = mSecondsPerSolve[team];
-    mean = mean == 0.0 ? secondsPerSolve : 0.5 * (mean + secondsPerSolve);
+    mean = mean == 0.0 || !wasFaster ? secondsPerSolve : 0.5 * (mean + secondsPerSolve);
     if (mSecondsPerSolve[!team] == 0.0) return;
     const bool isFaster = mean <= mSecondsPerSolve[!team];
     // A retry that loses again waits twice as long for the next one.
