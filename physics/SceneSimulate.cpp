@@ -13,10 +13,12 @@
 // settings allow it. Each iteration writes only its own toy and reads what no
 // iteration of the same loop writes; grid queries stamp into the context of
 // their own thread. So a run gives the same bits on any number of threads.
-// Stages the scene defines as serial because they write other toys (5, the
-// island solve's pairs, the grid updates of 11) stay serial; stages whose
-// toy work only reads other toys (the grid queries of 1 and 6) run in
-// parallel with the same results as in list order.
+// Work that writes other toys or shared lists (un-penetration, the grid
+// updates of 11, the step start of jointed toys) stays serial; work that only
+// reads other toys (the grid queries of 1 and 6) runs in parallel with the
+// same results as in list order. The pair solves of a large island write
+// other toys, yet run on a team: each waits for the earlier solves it shares
+// a toy with, so the chain order's results come out.
 
 namespace KIV {
 
