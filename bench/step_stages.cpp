@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <map>
 #include <vector>
-#include "physics/Contact.h"
 #include "base/Statistics.h"
+#include "physics/Contact.h"
 #include "physics/GameSettings.h"
 #include "physics/PhysicsStep.h"
 #include "physics/Scene.h"
