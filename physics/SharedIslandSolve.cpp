@@ -192,6 +192,7 @@ void SharedIslandSolve::RunSolves(Toy* const* members, int32_t thread, int32_t i
 
 bool SharedIslandSolve::PickTeam()
 {
+    if (mAlwaysTeam) return true;
     const double alone = mSecondsPerSolve[0], team = mSecondsPerSolve[1];
     if (team == 0.0) return true;
     if (alone == 0.0) return false;

@@ -37,6 +37,10 @@ public:
     // region; call it from serial code.
     void Run(Toy* const* members, int32_t count, const GameSettings& settings);
 
+    // Tests and measurements that must see the team at work pin it; by
+    // default the timings choose.
+    void SetAlwaysTeam(bool always) { mAlwaysTeam = always; }
+
 private:
     struct alignas(64) DoneFlag {
         std::atomic<int32_t> mIterations{0};  // iterations in which the solve is done
@@ -74,6 +78,7 @@ private:
     std::vector<ThreadResult> mResults;  // two per thread: this iteration's and the last one's
     std::atomic<int32_t> mSleepers{0};
     int32_t mDeepest = 0;
+    bool mAlwaysTeam = false;
     int32_t mIterationsRun = 0;
     double mSecondsPerSolve[2] = {0.0, 0.0};  // alone, by a team; 0 until measured
     int32_t mRunsUntilRetry = 0;              // of the slower way
