@@ -42,11 +42,7 @@ void ScalePoints(VectorF* list, int n, const VectorF& scale)
 
 void RotatePoints(VectorF* list, int n, const SinCos& pair)
 {
-    for (int i = 0; i < n; ++i) {
-        float x = list[i].mX, y = list[i].mY;
-        list[i].mX = x * pair.mCos + y * pair.mSin;
-        list[i].mY = y * pair.mCos - x * pair.mSin;
-    }
+    for (int i = 0; i < n; ++i) list[i] = RotatedBy(list[i], pair);
 }
 
 int FindNearestPointIndex(const VectorF* list, int n, const VectorF& p)

@@ -14,6 +14,11 @@ void AddPointLists(VectorF* p, int n, const VectorF* q);
 void SubtractPointLists(VectorF* p, int n, const VectorF* q);
 void ScalePoints(VectorF* list, int n, const VectorF& scale);
 void RotatePoints(VectorF* list, int n, const SinCos& pair);
+// One point rotated as RotatePoints turns each of its points.
+inline VectorF RotatedBy(const VectorF& v, const SinCos& pair)
+{
+    return {v.mX * pair.mCos + v.mY * pair.mSin, v.mY * pair.mCos - v.mX * pair.mSin};
+}
 int FindNearestPointIndex(const VectorF* list, int n, const VectorF& p);
 bool ComputePointsBounds(const VectorF* list, int n, RectF& out);
 RectF GetPointsBounds(const VectorF* list, int n);

@@ -143,13 +143,12 @@ void Scene::SolveContactIsland(int32_t island, const GameSettings& settings, boo
     // The members in chain order; each thread that solves islands side by
     // side gathers into its own list.
     thread_local Array<Toy*> chain;
-    Array<Toy*>& order = wholeTeam ? mIslandMembers : chain;
-    order.Clear();
-    for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node)) order.PushBack(mIslandOwners[node]);
+    chain.Clear();
+    for (int32_t node = first; node >= 0; node = mIslandPool.GetNext(node)) chain.PushBack(mIslandOwners[node]);
     if (wholeTeam)
-        mSharedIslandSolve.Run(order.Data(), order.Count(), settings);
+        mSharedIslandSolve.Run(chain.Data(), chain.Count(), settings);
     else
-        SolveIslandIterations(order.Data(), order.Count(), 0, settings);
+        SolveIslandIterations(chain.Data(), chain.Count(), settings);
 }
 
 void Scene::BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const

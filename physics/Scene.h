@@ -110,7 +110,6 @@ public:
     Array<int32_t> mIslandPairs;
     Array<int32_t> mIslandIndexOfSlot;
     Array<int32_t> mIslandSizes;  // members per island
-    Array<Toy*> mIslandMembers;   // one island's members in chain order, for a team solve
     SharedIslandSolve mSharedIslandSolve;
     // ---- end of the scene step's block ----
 

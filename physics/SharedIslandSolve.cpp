@@ -37,9 +37,9 @@ void PrefetchSolveData(const Toy& toy)
 
 } // namespace
 
-int32_t SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings)
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings)
 {
-    int32_t i = from;
+    int32_t i = 0;
     while (i < settings.mVelIterations) {
         bool solved = false;
         float largestSquared = 0.0f;
@@ -54,7 +54,7 @@ int32_t SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, 
         ++i;
         if (largestSquared < settings.mMaxvABPSquared || !solved) break;
     }
-    return i - from;
+    return i;
 }
 
 void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
@@ -262,7 +262,7 @@ void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettin
         team = threads > 1;
     }
     const int32_t iterations =
-        team ? RunTeam(members, count, threads, settings) : SolveIslandIterations(members, count, 0, settings);
+        team ? RunTeam(members, count, threads, settings) : SolveIslandIterations(members, count, settings);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (iterations > 0) RecordTime(team, seconds.count() / (static_cast<double>(iterations) * count));
 }

@@ -85,10 +85,10 @@ private:
     int32_t mRetryInterval = 0;
 };
 
-// One island's velocity iterations, from iteration `from` on, on the calling
-// thread: every member's pair solve in chain order, until the largest squared
-// relative contact velocity falls below the setting or nothing was solved.
-// Returns the number of iterations run.
-int32_t SolveIslandIterations(Toy* const* members, int32_t count, int32_t from, const GameSettings& settings);
+// One island's velocity iterations on the calling thread: every member's pair
+// solve in chain order, until the largest squared relative contact velocity
+// falls below the setting or nothing was solved. Returns the number of
+// iterations run.
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings);
 
 } // namespace KIV

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <utility>
 #include "base/MathUtil.h"
+#include "base/PointList.h"
 #include "physics/Contacts.h"
 #include "physics/Joint.h"
 #include "physics/SegmentIntersection.h"
@@ -18,12 +19,6 @@ namespace {
 constexpr float kBalancerStrength = 1000.0f;
 constexpr float kSleepSpeedSquared = 40.0f;
 constexpr float kSleepAngularSpeed = 0.15f;
-
-// Rotation by a precomputed angle in the engine's clockwise form.
-VectorF RotateBy(const VectorF& v, const SinCos& sc)
-{
-    return {v.mX * sc.mCos + v.mY * sc.mSin, v.mY * sc.mCos - v.mX * sc.mSin};
-}
 
 VectorF TurnedLever(const VectorF& point, const VectorF& centre)
 {
@@ -263,8 +258,8 @@ void Toy::BuildPredictedOutline()
     for (int32_t i = 0; i < n; ++i) {
         const VectorF d = mOutline[i];
         // E: the point carried rigidly; R: the mesh's point at the predicted pose.
-        VectorF e = RotateBy(d - mPosition, turn) + mPredictedPosition;
-        VectorF r = RotateBy(mesh[i], pose) + mPredictedPosition;
+        VectorF e = RotatedBy(d - mPosition, turn) + mPredictedPosition;
+        VectorF r = RotatedBy(mesh[i], pose) + mPredictedPosition;
         r = r - e;  // how far the deformation moves the point beyond the rigid motion
         e = e - d;  // the point's rigid displacement
         e = e + r;
