@@ -1,9 +1,9 @@
 // Meshing outlines into soft bodies: the cost of the first toy of a picture
 // (later toys copy the cached mesh) and of every water rebuild.
 #include <benchmark/benchmark.h>
-#include "physics/SampleOutlines.h"
-#include "physics/TracedGeometry.h"
-#include "physics/TracedOutline.h"
+#include "physics/geometry/SampleOutlines.h"
+#include "physics/geometry/TracedGeometry.h"
+#include "physics/geometry/TracedOutline.h"
 #include "render/ImageFile.h"
 
 using namespace KIV;

@@ -10,10 +10,10 @@
 #include <map>
 #include <memory>
 #include <utility>
-#include "physics/GameSettings.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/JointWorlds.h"
 #include "scenes/StepWorlds.h"
 

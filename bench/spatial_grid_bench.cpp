@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 #include "base/Random.h"
-#include "physics/Scene.h"
-#include "physics/SpatialGrid.h"
-#include "physics/Toy.h"
+#include "physics/world/Scene.h"
+#include "physics/grid/SpatialGrid.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 
 using namespace KIV;

@@ -12,11 +12,11 @@
 #include <map>
 #include <vector>
 #include "base/Statistics.h"
-#include "physics/Contact.h"
-#include "physics/GameSettings.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/contacts/Contact.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/StepWorlds.h"
 
 namespace {

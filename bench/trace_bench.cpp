@@ -4,8 +4,8 @@
 #include <cmath>
 #include "base/MathUtil.h"
 #include "base/Random.h"
-#include "physics/TracedGeometry.h"
-#include "physics/TracedOutline.h"
+#include "physics/geometry/TracedGeometry.h"
+#include "physics/geometry/TracedOutline.h"
 #include "render/ImageFile.h"
 
 using namespace KIV;

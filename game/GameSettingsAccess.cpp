@@ -1,6 +1,6 @@
 #include "game/KIVGame.h"
-#include "physics/GameSettings.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/toys/Toy.h"
 
 namespace KIV {
 

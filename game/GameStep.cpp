@@ -1,8 +1,8 @@
 #include "base/Statistics.h"
 #include "game/KIVGame.h"
-#include "physics/GameSettings.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/toys/Toy.h"
 
 namespace KIV {
 

@@ -4,7 +4,7 @@
 #include "game/KIVGame.h"
 #include "game/ScenePass.h"
 #include "game/SdlEventPump.h"
-#include "physics/GameSettings.h"
+#include "physics/world/GameSettings.h"
 #include "render/Renderer.h"
 
 namespace KIV {

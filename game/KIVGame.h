@@ -10,8 +10,8 @@
 #include "game/InputFrame.h"
 #include "game/LayerList.h"
 #include "game/ViewCamera.h"
-#include "physics/DrawOptions.h"
-#include "physics/Scene.h"
+#include "physics/world/DrawOptions.h"
+#include "physics/world/Scene.h"
 #include "robots/Scenario.h"
 
 namespace KIV {

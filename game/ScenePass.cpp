@@ -2,9 +2,9 @@
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
-#include "physics/GameSettings.h"
-#include "physics/Toy.h"
-#include "physics/ToyRenderGeometry.h"
+#include "physics/world/GameSettings.h"
+#include "physics/toys/Toy.h"
+#include "physics/toys/ToyRenderGeometry.h"
 #include "render/BitmapFont.h"
 
 namespace KIV {

@@ -1,8 +1,8 @@
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
-#include "physics/Light.h"
-#include "physics/Toy.h"
+#include "physics/terrain/Light.h"
+#include "physics/toys/Toy.h"
 
 namespace KIV {
 

@@ -1,9 +1,9 @@
 #include "scenes/ImpactWorlds.h"
 #include "base/Array.h"
 #include "base/Rect.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 

@@ -1,7 +1,7 @@
 #include "scenes/JointWorlds.h"
-#include "physics/Joint.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/joints/Joint.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 

@@ -1,8 +1,8 @@
 #include "scenes/Scenes.h"
 #include <cmath>
 #include "base/MathUtil.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 
 namespace KIV {
 namespace Scenes {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include "base/MathUtil.h"
 #include "base/Random.h"
-#include "physics/GameSettings.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 
 namespace KIV {

@@ -1,6 +1,6 @@
 #include "scenes/TerrainWorlds.h"
-#include "physics/BendObject.h"
-#include "physics/Scene.h"
+#include "physics/terrain/BendObject.h"
+#include "physics/world/Scene.h"
 
 namespace KIV {
 namespace Scenes {

@@ -6,7 +6,7 @@
 #include "base/FileUtils.h"
 #include "base/Statistics.h"
 #include "game/KIVGame.h"
-#include "physics/GameSettings.h"
+#include "physics/world/GameSettings.h"
 #include "render/Renderer.h"
 #include "render/TextureLib.h"
 

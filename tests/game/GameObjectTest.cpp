@@ -4,8 +4,8 @@
 #include <memory>
 #include "base/MemoryStream.h"
 #include "game/KIVGame.h"
-#include "physics/GameSettings.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/toys/Toy.h"
 #include "render/TextureLib.h"
 #include "support/PictureFolder.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <algorithm>
-#include "physics/SampleOutlines.h"
-#include "physics/TracedGeometry.h"
+#include "physics/geometry/SampleOutlines.h"
+#include "physics/geometry/TracedGeometry.h"
 
 // Meshes and measures shared by the deformation and breaking tests.
 namespace KIV::MeshSamples {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 #include <cmath>
-#include "physics/GameSettings.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/ImpactWorlds.h"
 #include "scenes/StepWorlds.h"
 

@@ -2,8 +2,8 @@
 #include <omp.h>
 #include <algorithm>
 #include <vector>
-#include "physics/GameSettings.h"
-#include "physics/Scene.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/Scene.h"
 #include "scenes/StepWorlds.h"
 
 // A contact island of at least Scene::kTeamIslandSize toys is solved by a

@@ -2,11 +2,11 @@
 #include <omp.h>
 #include <algorithm>
 #include <cmath>
-#include "physics/GameSettings.h"
-#include "physics/Joint.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/joints/Joint.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/JointWorlds.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 
 using namespace KIV;

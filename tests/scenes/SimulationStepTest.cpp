@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include "base/Statistics.h"
-#include "physics/GameSettings.h"
-#include "physics/PhysicsStep.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/PhysicsStep.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 

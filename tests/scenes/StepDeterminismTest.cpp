@@ -2,10 +2,10 @@
 #include <omp.h>
 #include <bit>
 #include <vector>
-#include "physics/GameSettings.h"
-#include "physics/Joint.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/world/GameSettings.h"
+#include "physics/joints/Joint.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/ImpactWorlds.h"
 #include "scenes/JointWorlds.h"
 #include "scenes/StepWorlds.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include "physics/BendObject.h"
-#include "physics/GameSettings.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/terrain/BendObject.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 #include "scenes/TerrainWorlds.h"

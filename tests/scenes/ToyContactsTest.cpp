@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <cmath>
-#include "physics/Contacts.h"
-#include "physics/Scene.h"
-#include "physics/Toy.h"
+#include "physics/contacts/Contacts.h"
+#include "physics/world/Scene.h"
+#include "physics/toys/Toy.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 

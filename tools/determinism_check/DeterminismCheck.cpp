@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "physics/GameSettings.h"
-#include "physics/Scene.h"
+#include "physics/world/GameSettings.h"
+#include "physics/world/Scene.h"
 #include "scenes/ImpactWorlds.h"
 #include "scenes/JointWorlds.h"
 #include "scenes/StepWorlds.h"

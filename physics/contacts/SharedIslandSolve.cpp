@@ -1,0 +1,270 @@
+#include "physics/contacts/SharedIslandSolve.h"
+#include <omp.h>
+#include <algorithm>
+#include <chrono>
+#include "physics/contacts/Contact.h"
+#include "physics/contacts/Contacts.h"
+#include "physics/world/GameSettings.h"
+#include "physics/joints/Joint.h"
+#include "physics/toys/Toy.h"
+
+namespace KIV {
+
+namespace {
+
+// Waits are short while every thread has a core of its own: the solve waited
+// for is running on another one. When threads outnumber free cores it may
+// belong to a thread that is not running at all; the waiter then sleeps until
+// the flag moves, so its core goes to the threads that can work.
+constexpr int32_t kSpinsBeforeSleep = 4096;
+
+// What the deal counts a wait for a solve on another thread, in contact records.
+constexpr int64_t kHandOverCost = 4;
+
+// Islands solved the faster way before the slower one is tried again: at
+// first, and at most while it keeps losing.
+constexpr int32_t kFirstRetryInterval = 16;
+constexpr int32_t kLongestRetryInterval = 256;
+
+void PrefetchSolveData(const Toy& toy)
+{
+    __builtin_prefetch(&toy.mInverseMass);
+    __builtin_prefetch(&toy.mVelocityAfterImpulses);
+    __builtin_prefetch(toy.mLineContacts.Data());
+    __builtin_prefetch(toy.mPointContacts.Data());
+    __builtin_prefetch(toy.mPenetrationContacts.Data());
+}
+
+} // namespace
+
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings)
+{
+    int32_t i = 0;
+    while (i < settings.mVelIterations) {
+        bool solved = false;
+        float largestSquared = 0.0f;
+        for (int32_t k = 0; k < count; ++k) {
+            // A large island outgrows the caches: the next member's toy and
+            // contacts are fetched while this one is solved.
+            if (k + 1 < count) PrefetchSolveData(*members[k + 1]);
+            if (SolveToyContacts(*members[k], i == 0, largestSquared, settings)) solved = true;
+        }
+        if (!settings.mImmediateImpulses && solved)
+            for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
+        ++i;
+        if (largestSquared < settings.mMaxvABPSquared || !solved) break;
+    }
+    return i;
+}
+
+void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
+{
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t slot = members[k]->mSlotIndex;
+        if (slot < 0) continue;
+        if (slot >= static_cast<int32_t>(mLocalOfSlot.size())) mLocalOfSlot.resize(slot + 1, -1);
+        mLocalOfSlot[slot] = k;
+    }
+    // Toys outside the island (none, as islands are built) share one stand-in.
+    const int32_t outside = count;
+    auto localOf = [&](const Toy* toy) {
+        const int32_t slot = toy->mSlotIndex;
+        if (slot < 0 || slot >= static_cast<int32_t>(mLocalOfSlot.size())) return outside;
+        const int32_t k = mLocalOfSlot[slot];
+        return k >= 0 && members[k] == toy ? k : outside;
+    };
+
+    mLastSolve.assign(count + 1, -1);
+    mPredStart.assign(count + 1, 0);
+    mPreds.clear();
+    mCost.assign(count, 1);
+    mDepth.assign(count, 1);
+    mDeepest = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const Toy& toy = *members[k];
+        mTouched.clear();
+        auto touch = [&](const Toy* other) {
+            if (!other) return;
+            const int32_t t = localOf(other);
+            if (std::find(mTouched.begin(), mTouched.end(), t) == mTouched.end()) mTouched.push_back(t);
+        };
+        touch(&toy);
+        for (const ContactRecord& c : toy.mLineContacts) touch(c.mPartnerToy);
+        for (const ContactRecord& c : toy.mPointContacts) touch(c.mPartnerToy);
+        for (const PenetrationRecord& r : toy.mPenetrationContacts) touch(r.mPartner);
+        for (const Joint* joint : toy.mJoints) {
+            if (!joint) continue;
+            touch(joint->mToyA);
+            touch(joint->mToyB);
+        }
+        mCost[k] = 1 + toy.mLineContacts.Count() + toy.mPointContacts.Count() + toy.mPenetrationContacts.Count();
+
+        mPredStart[k] = static_cast<int32_t>(mPreds.size());
+        for (const int32_t t : mTouched) {
+            const int32_t p = mLastSolve[t];
+            mLastSolve[t] = k;
+            if (p < 0 || std::find(mPreds.begin() + mPredStart[k], mPreds.end(), p) != mPreds.end()) continue;
+            mPreds.push_back(p);
+            mDepth[k] = std::max(mDepth[k], mDepth[p] + 1);
+        }
+        mDeepest = std::max(mDeepest, mDepth[k]);
+    }
+    mPredStart[count] = static_cast<int32_t>(mPreds.size());
+
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t slot = members[k]->mSlotIndex;
+        if (slot >= 0) mLocalOfSlot[slot] = -1;
+    }
+}
+
+int32_t SharedIslandSolve::UsefulThreads(int32_t count) const
+{
+    // More threads than solves per step of the longest chain would only wait.
+    const int32_t breadth = (count + mDeepest - 1) / std::max(mDeepest, 1) + 1;
+    return std::max(1, std::min(omp_get_max_threads(), breadth));
+}
+
+void SharedIslandSolve::Deal(int32_t count, int32_t threads)
+{
+    mFinish.assign(count, 0);
+    mThreadOf.assign(count, 0);
+    mThreadFree.assign(threads, 0);
+    for (int32_t k = 0; k < count; ++k) {
+        int32_t best = 0;
+        int64_t bestStart = INT64_MAX;
+        for (int32_t t = 0; t < threads; ++t) {
+            int64_t start = mThreadFree[t];
+            for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) {
+                const int32_t p = mPreds[i];
+                start = std::max(start, mFinish[p] + (mThreadOf[p] == t ? 0 : kHandOverCost));
+            }
+            if (start < bestStart) {
+                bestStart = start;
+                best = t;
+            }
+        }
+        mThreadOf[k] = best;
+        mFinish[k] = bestStart + mCost[k];
+        mThreadFree[best] = mFinish[k];
+    }
+    // Each thread runs its solves in the order they were dealt, which is the
+    // order of their planned starts.
+    mDealStart.assign(threads + 1, 0);
+    for (int32_t k = 0; k < count; ++k) ++mDealStart[mThreadOf[k] + 1];
+    for (int32_t t = 0; t < threads; ++t) mDealStart[t + 1] += mDealStart[t];
+    mDealt.assign(count, 0);
+    std::vector<int64_t>& next = mThreadFree;
+    next.assign(mDealStart.begin(), mDealStart.end() - 1);
+    for (int32_t k = 0; k < count; ++k) mDealt[next[mThreadOf[k]]++] = k;
+
+    mDone = std::vector<DoneFlag>(count);
+    mResults = std::vector<ThreadResult>(2 * threads);
+}
+
+void SharedIslandSolve::WaitForIteration(DoneFlag& flag, int32_t iterations)
+{
+    int32_t spins = 0;
+    for (int32_t seen = flag.mIterations.load(std::memory_order_acquire); seen < iterations;
+         seen = flag.mIterations.load(std::memory_order_acquire)) {
+        if (++spins < kSpinsBeforeSleep) {
+            __builtin_ia32_pause();
+            continue;
+        }
+        // Announced before the flag is checked once more inside the wait, so
+        // the thread that raises it either sees a sleeper or is seen.
+        mSleepers.fetch_add(1);
+        flag.mIterations.wait(seen);
+        mSleepers.fetch_sub(1);
+    }
+}
+
+void SharedIslandSolve::RunSolves(Toy* const* members, int32_t thread, int32_t iteration, ThreadResult& result,
+                                  const GameSettings& settings)
+{
+    for (int32_t d = mDealStart[thread]; d < mDealStart[thread + 1]; ++d) {
+        const int32_t k = mDealt[d];
+        for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) WaitForIteration(mDone[mPreds[i]], iteration + 1);
+        if (SolveToyContacts(*members[k], iteration == 0, result.mLargest, settings)) result.mSolved = true;
+        mDone[k].mIterations.store(iteration + 1);
+        if (mSleepers.load() > 0) mDone[k].mIterations.notify_all();
+    }
+}
+
+bool SharedIslandSolve::PickTeam()
+{
+    if (mAlwaysTeam) return true;
+    const double alone = mSecondsPerSolve[0], team = mSecondsPerSolve[1];
+    if (team == 0.0) return true;
+    if (alone == 0.0) return false;
+    const bool teamFaster = team <= alone;
+    return --mRunsUntilRetry > 0 ? teamFaster : !teamFaster;
+}
+
+void SharedIslandSolve::RecordTime(bool team, double secondsPerSolve)
+{
+    const bool wasFaster = mSecondsPerSolve[team] != 0.0 && mSecondsPerSolve[!team] != 0.0 &&
+                           mSecondsPerSolve[team] <= mSecondsPerSolve[!team];
+    // A retry replaces what the slower way measured long ago: the islands
+    // and the load on the cores may have changed since.
+    double& mean = mSecondsPerSolve[team];
+    mean = mean == 0.0 || !wasFaster ? secondsPerSolve : 0.5 * (mean + secondsPerSolve);
+    if (mSecondsPerSolve[!team] == 0.0) return;
+    const bool isFaster = mean <= mSecondsPerSolve[!team];
+    // A retry that loses again waits twice as long for the next one.
+    if (!wasFaster && !isFaster)
+        mRetryInterval = std::min(2 * std::max(mRetryInterval, kFirstRetryInterval / 2), kLongestRetryInterval);
+    else if (isFaster != wasFaster)
+        mRetryInterval = kFirstRetryInterval;
+    if (mRunsUntilRetry <= 0) mRunsUntilRetry = mRetryInterval;
+}
+
+int32_t SharedIslandSolve::RunTeam(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings)
+{
+    mIterationsRun = 0;
+#pragma omp parallel num_threads(threads)
+    {
+        const int32_t team = omp_get_num_threads();
+        const int32_t thread = omp_get_thread_num();
+#pragma omp single
+        Deal(count, team);
+
+        for (int32_t iteration = 0; iteration < settings.mVelIterations; ++iteration) {
+            ThreadResult* results = &mResults[(iteration & 1) * team];
+            results[thread] = ThreadResult();
+            RunSolves(members, thread, iteration, results[thread], settings);
+#pragma omp barrier
+            float largest = 0.0f;
+            bool solved = false;
+            for (int32_t t = 0; t < team; ++t) {
+                if (results[t].mLargest > largest) largest = results[t].mLargest;
+                if (results[t].mSolved) solved = true;
+            }
+            if (!settings.mImmediateImpulses && solved) {
+#pragma omp for schedule(static)
+                for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
+            }
+            if (thread == 0) mIterationsRun = iteration + 1;
+            if (largest < settings.mMaxvABPSquared || !solved) break;
+        }
+    }
+    return mIterationsRun;
+}
+
+void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
+{
+    if (count <= 0 || settings.mVelIterations <= 0) return;
+    const auto start = std::chrono::steady_clock::now();
+    bool team = PickTeam();
+    int32_t threads = 1;
+    if (team) {
+        LinkPredecessors(members, count);
+        threads = UsefulThreads(count);
+        team = threads > 1;
+    }
+    const int32_t iterations =
+        team ? RunTeam(members, count, threads, settings) : SolveIslandIterations(members, count, settings);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    if (iterations > 0) RecordTime(team, seconds.count() / (static_cast<double>(iterations) * count));
+}
+
+} // namespace KIV

@@ -1,0 +1,162 @@
+#pragma once
+#include <cstdint>
+#include "base/Array.h"
+#include "base/Color.h"
+#include "base/IndexPool.h"
+#include "base/Rect.h"
+#include "base/Vector.h"
+#include "physics/grid/RectGrid.h"
+#include "physics/contacts/SharedIslandSolve.h"
+#include "physics/grid/SpatialGrid.h"
+// terrain objects and lights
+#include <functional>
+#include "physics/terrain/BendObject.h"
+#include "physics/terrain/Light.h"
+// joints and radial pushes
+#include <string>
+#include "physics/joints/Joint.h"
+#include "physics/world/RadialPush.h"
+
+namespace KIV {
+
+class Toy;
+class Robot;
+struct GameSettings;
+
+// The world the physics steps: for now its toy table (the toy list, the slot
+// pool that caps it at 2048 toys, the contact-island pool) and its grids. The
+// game's scene grows from this class.
+class Scene {
+public:
+    static constexpr int32_t kMaxToys = 2048;
+
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // The spatial grid over the world rectangle; false for a rectangle the
+    // grid cannot cover.
+    bool SetupGrid(const RectF& world);
+
+    // Every slot free and the island pool empty; the toy list is not touched.
+    void ResetToyIndex();
+    // A new default toy in a free slot, appended to the list; null when 2048
+    // toys exist or the list cannot grow (nothing changes then).
+    Toy* NewToySlot();
+    // As NewToySlot, but the toy goes directly after the shooter in the list
+    // (at the front when the shooter is not in the list).
+    Toy* NewShotToySlot(const Toy* shooter);
+    // Removes and destroys a toy of the list. The toy is found first: a toy
+    // that is not in the list is refused (false) and nothing is released.
+    // Its grid entry, its slot and everything else that names it go.
+    bool RemoveToy(Toy* toy);
+    void DeleteAllToys();
+    // The toy leaves the spatial grid (grid slot -1, entry count 0).
+    bool ReleaseToySlot(Toy* toy);
+
+    // Lets the toy and every toy of the list collide again (pair flags back to 1).
+    static void MarkToyPairs(Toy* const* list, int32_t count, Toy* toy);
+    static int32_t SumToyPointCounts(Toy* const* list, int32_t count);
+    static int32_t SumToyContactCounts(Toy* const* list, int32_t count);
+
+    PtrArray<Toy>& GetToys() { return mToys; }
+    const PtrArray<Toy>& GetToys() const { return mToys; }
+    int32_t GetToyCount() const { return mToys.Count(); }
+    Toy* GetToy(int32_t i) const { return mToys[i]; }
+    const IndexPool& GetToySlots() const { return mToySlots; }
+    SpatialGrid& GetGrid() { return mGrid; }
+    const SpatialGrid& GetGrid() const { return mGrid; }
+    RectGrid& GetRectGrid() { return mRectGrid; }
+
+    VectorF mGravity;
+    float mStepLength = 0.0f;
+
+    // The toy table.
+    PtrArray<Toy> mToys;
+    IndexPool mToySlots;
+    KeyedListPool mIslandPool;
+    Array<Toy*> mIslandOwners;  // the toy of each island-pool node
+    int32_t mIslandCount = 0;
+    Array<int32_t> mToyTable1;  // two tables of 2048 entries kept for the scene code
+    Array<int32_t> mToyTable2;
+    int32_t mToyCounter = 0;
+
+    SpatialGrid mGrid;
+    RectGrid mRectGrid;
+
+    // ---- the scene step (SceneSimulate.cpp, ContactIslands.cpp) ----
+    // The twelve toy stages of one fixed step.
+    void SimulateFrame(const GameSettings& settings);
+    // Groups the toys that touch, through contacts or joints, into islands.
+    void BuildContactIslands();
+    // The links between touching toys, both ways, that the island walk follows.
+    void BuildTouchGraph();
+    // One island's velocity iterations; wholeTeam runs them on every thread
+    // of a parallel region of their own (call from serial code), with the
+    // same results.
+    void SolveContactIsland(int32_t island, const GameSettings& settings, bool wholeTeam = false);
+    // Islands this large are worth a whole thread team.
+    static constexpr int32_t kTeamIslandSize = 64;
+    int32_t GetIslandSize(int32_t island) const { return mIslandSizes[island]; }
+    // Line pairs joining the members of each island in chain order, one
+    // colour per island.
+    void BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const;
+    Array<Toy*> mIslandQueue;  // the island walk's work queue
+    // The touch graph the islands are walked on: per toy (list index) its
+    // partners, both those it names and those that name it.
+    Array<int32_t> mIslandLinkStart;
+    Array<int32_t> mIslandLinks;
+    Array<int32_t> mIslandPairs;
+    Array<int32_t> mIslandIndexOfSlot;
+    Array<int32_t> mIslandSizes;  // members per island
+    SharedIslandSolve mSharedIslandSolve;
+    // ---- end of the scene step's block ----
+
+    // ---- terrain objects and lights (SceneTerrain.cpp) ----
+    PtrArray<BendObject> mTerrainObjects;
+    PtrArray<Light> mLights;
+    // The leading (parallax) factor of a depth layer; false when the layer
+    // does not exist. The game's layer list answers; while none is set, layer
+    // 0 alone exists, with factor 1.0.
+    std::function<bool(int32_t layer, float& factor)> mLayerFactorLookup;
+    // Clears the grid's terrain part and enters, in list order, every terrain
+    // object whose collisions are on and whose layer's factor is exactly 1.0;
+    // each object keeps the static slot it got (-1 when not entered).
+    void RebuildStaticGrid();
+    // The light pass and the terrain pass of one fixed step. Animated terrain
+    // moves its edges in the grid afterwards, serially.
+    void AnimateLights(bool parallel);
+    void StepTerrainObjects(bool parallel);
+    // Level reset: every terrain object back to its saved frame and texture.
+    void ResetTerrainObjects();
+    // ---- end of the terrain objects and lights block ----
+
+    // ---- joints and radial pushes (SceneJoints.cpp) ----
+    // A new joint in the list, connected to two toys, or to the world at
+    // pointB when toyB is null; it keeps the list's slot as its first index.
+    // null (nothing taken) when the list holds 8192 joints, has no free slot
+    // or cannot grow. Listing the joint in its toys' joint lists and in the
+    // robot's are the caller's; the joint only keeps its robot link.
+    Joint* CreateJoint(JointList& list, const std::string& name, Toy* toyA, const VectorF& anchorA, Toy* toyB,
+                       const VectorF& pointB, Robot* robot);
+    // Takes the joint out of its toys' joint lists, gives its slot back and
+    // destroys it; false when it is not in the list.
+    bool DeleteJoint(JointList& list, Joint* joint);
+    // Joints that named a toy which goes away lose it and die.
+    void DetachJointsFromToy(const Toy* toy);
+    void AddRadialPush(const VectorF& centre, float radius, float strength, float time);
+    JointList mJoints;      // the simulated joints
+    JointList mEditJoints;  // the robot builder's joints
+    PtrArray<RadialPush> mRadialPushes;
+    // ---- end of the joints and radial pushes block ----
+
+private:
+    Toy* TakeToySlot(int32_t listIndex);
+    // Clears every reference other objects hold to a toy that is going away:
+    // other toys' contacts and pair flags for its slot, the island owners.
+    // Joints, particle links and robots add their cleanup here.
+    void ForgetToy(Toy* toy);
+};
+
+} // namespace KIV

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include "base/Random.h"
+#include "physics/grid/SlotList.h"
+
+using namespace KIV;
+
+namespace {
+
+// Walks every cell list and every node's entry chain and checks that the two
+// views agree: each entry sits in the cell it names, is reachable from its
+// node, and the used counts match what is linked.
+void ExpectConsistent(const SlotList& list)
+{
+    std::set<int32_t> fromCells;
+    for (int32_t cell = 0; cell < list.GetCellCount(); ++cell) {
+        int32_t prev = -1;
+        for (int32_t e = list.GetCellHead(cell); e >= 0; e = list.GetEntry(e).mNextInCell) {
+            ASSERT_EQ(list.GetEntry(e).mCell, cell);
+            ASSERT_EQ(list.GetEntry(e).mPrevInCell, prev);
+            ASSERT_TRUE(fromCells.insert(e).second) << "entry listed twice";
+            prev = e;
+        }
+    }
+    std::set<int32_t> fromNodes;
+    int32_t nodes = 0;
+    int32_t objects = 0;
+    for (int32_t o = list.GetUsedTail(); o >= 0; o = list.GetObject(o).mPrev) {
+        ++objects;
+        int32_t count = 0;
+        for (int32_t n = list.GetObject(o).mFirstNode; n >= 0; n = list.GetNode(n).mNext, ++count)
+            for (int32_t e = list.GetNode(n).mFirstEntry; e >= 0; e = list.GetEntry(e).mNextOfNode) {
+                ASSERT_EQ(list.GetEntry(e).mNode, n);
+                fromNodes.insert(e);
+            }
+        ASSERT_EQ(count, list.GetObject(o).mNodeCount);
+        nodes += count;
+    }
+    EXPECT_EQ(fromCells, fromNodes);
+    EXPECT_EQ(static_cast<int32_t>(fromCells.size()), list.GetUsedEntryCount());
+    EXPECT_EQ(nodes, list.GetUsedNodeCount());
+    EXPECT_EQ(objects, list.GetUsedObjectCount());
+}
+
+} // namespace
+
+TEST(SlotList, ReleaseOfABadOrFreeObjectIsRefusedAndChangesNothing)
+{
+    SlotList list;
+    ASSERT_TRUE(list.Init(16, 4));
+    const int32_t o = list.Alloc(7);
+    ASSERT_GE(list.AllocateChain(o, 2), 0);
+    list.AddCellEntry(list.GetObject(o).mFirstNode, 3);
+
+    EXPECT_FALSE(list.Release(-1));
+    EXPECT_FALSE(list.Release(1000));
+    EXPECT_EQ(list.GetUsedObjectCount(), 1);
+    EXPECT_EQ(list.GetUsedEntryCount(), 1);
+
+    EXPECT_TRUE(list.Release(o));
+    // A second release would put the object on the free list twice.
+    EXPECT_FALSE(list.Release(o));
+    EXPECT_EQ(list.GetUsedObjectCount(), 0);
+    EXPECT_EQ(list.GetUsedNodeCount(), 0);
+    EXPECT_EQ(list.GetCellHead(3), -1);
+}
+
+TEST(SlotList, ChainsAndCellEntriesRefuseBadArguments)
+{
+    SlotList list;
+    ASSERT_TRUE(list.Init(4, 2));
+    const int32_t o = list.Alloc(0);
+    EXPECT_EQ(list.AllocateChain(o, 0), -1);
+    EXPECT_EQ(list.AllocateChain(-1, 3), -1);
+    const int32_t node = list.AllocateChain(o, 1);
+    EXPECT_EQ(list.AddCellEntry(node, -1), -1);
+    EXPECT_EQ(list.AddCellEntry(node, 4), -1);
+    EXPECT_EQ(list.GetUsedEntryCount(), 0);
+}
+
+TEST(SlotList, RandomWorkBeyondTheInitialCapacityKeepsBothViewsInStep)
+{
+    SlotList list;
+    ASSERT_TRUE(list.Init(64, 2));  // every table has to grow many times
+    Random random;
+    std::vector<int32_t> live;
+    for (int32_t step = 0; step < 3000; ++step) {
+        const int32_t action = random.NextInt(4);
+        if (action <= 1 || live.empty()) {
+            const int32_t o = list.Alloc(step);
+            ASSERT_GE(o, 0);
+            const int32_t n = 1 + random.NextInt(6);
+            ASSERT_GE(list.AllocateChain(o, n), 0);
+            for (int32_t node = list.GetObject(o).mFirstNode; node >= 0; node = list.GetNode(node).mNext)
+                for (int32_t k = random.NextInt(4); k > 0; --k) ASSERT_GE(list.AddCellEntry(node, random.NextInt(64)), 0);
+            live.push_back(o);
+        } else if (action == 2) {
+            const size_t i = static_cast<size_t>(random.NextInt(static_cast<int32_t>(live.size())));
+            ASSERT_TRUE(list.Release(live[i]));
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            const int32_t o = live[static_cast<size_t>(random.NextInt(static_cast<int32_t>(live.size())))];
+            list.RemoveCellEntries(o);
+            for (int32_t node = list.GetObject(o).mFirstNode; node >= 0; node = list.GetNode(node).mNext)
+                ASSERT_GE(list.AddCellEntry(node, random.NextInt(64)), 0);
+        }
+        if (step % 250 == 0) ExpectConsistent(list);
+    }
+    ExpectConsistent(list);
+    for (int32_t o : live) EXPECT_EQ(list.GetObject(o).mInUse, 1);
+}
