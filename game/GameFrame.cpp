@@ -1,3 +1,4 @@
+#include "base/Notices.h"
 #include "base/Statistics.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
@@ -16,6 +17,7 @@ void KIVGame::RunGameFrame(uint32_t ticks)
     if (mFrameCapture) mTiming.mStepsDue = mTiming.GetMaxStepsPerFrame();
     if (mTiming.mStepsDue != 0) HandleFrame();
     if (mSavedNoticeCounter < kSavedNoticeFrames) ++mSavedNoticeCounter;
+    Notices().AgeOneFrame();
 }
 
 void KIVGame::FirstFrameStartUp()

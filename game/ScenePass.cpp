@@ -1,4 +1,5 @@
 #include "game/ScenePass.h"
+#include "base/Notices.h"
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
@@ -58,8 +59,15 @@ void ScenePass::DrawOverlays(Renderer& renderer)
     std::string text = "FPS " + IntToText(mGame.GetCurrentFPS()) + "   toys " + IntToText(mGame.mToys.Count());
     if (mGame.mPaused) text += "   PAUSED";
     if (mGame.mSavedNoticeCounter < KIVGame::kSavedNoticeFrames) text += "   SCENE HAVE BEEN SAVED";
-    if (DrawTextWhite(mTextShape, text, 8.0f, ColorRGBA(255, 255, 255, 255), VectorF(10.0f, 10.0f)))
-        Draw(renderer, mTextShape, true);
+    if (!DrawTextWhite(mTextShape, text, 8.0f, ColorRGBA(255, 255, 255, 255), VectorF(10.0f, 10.0f))) return;
+    // Notices under the status line, newest at the bottom, in a colour that
+    // stands out from the status text.
+    float y = 24.0f;
+    for (const std::string& notice : Notices().GetShown()) {
+        BitmapFont::DrawString(mTextShape, notice, 8.0f, ColorRGBA(255, 210, 80, 255), VectorF(10.0f, y));
+        y += 12.0f;
+    }
+    Draw(renderer, mTextShape, true);
 }
 
 } // namespace KIV
