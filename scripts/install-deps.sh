@@ -8,6 +8,9 @@ packages=(
   libsdl1.2-dev libgl-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libdevil-dev liblua5.2-dev libluabind-dev libboost-dev
   libgtest-dev libbenchmark-dev
+  libpng-dev libjpeg62-turbo-dev
+  libwebkit2gtk-4.1-dev
+  clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick bc
 )
 
