@@ -6,4 +6,4 @@ root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/build.sh"
 build=${KIV_BUILD_DIR:-$root/build}
 cd "$build"
-ctest --output-on-failure -j "$(nproc)"
+ctest --output-on-failure -j "${KIV_JOBS:-$(nproc)}"

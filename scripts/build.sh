@@ -3,7 +3,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KIV_BUILD_DIR:-$root/build}
-jobs=$(nproc)
+jobs=${KIV_JOBS:-$(nproc)}
 launcher=()
 # Several work trees of one machine share their object files through ccache
 # when it is there; a clean machine builds without it.
