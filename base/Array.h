@@ -315,6 +315,15 @@ public:
         return -1;
     }
 
+    void Swap(PtrArray& o) noexcept
+    {
+        std::swap(mData, o.mData);
+        std::swap(mCount, o.mCount);
+        std::swap(mCapacity, o.mCapacity);
+        std::swap(mGrowBy, o.mGrowBy);
+        std::swap(mSelected, o.mSelected);
+    }
+
     T* operator[](int32_t i) const { return mData[i]; }
     T* const* begin() const { return mData; }
     T* const* end() const { return mData + mCount; }
