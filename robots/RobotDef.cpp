@@ -211,10 +211,6 @@ bool RobotDef::Write(MemoryStream& s) const
 RecordRead RobotDef::Read(MemoryStream& s)
 {
     const int32_t start = s.GetPosition();
-    if (start >= s.GetSize()) {
-        MarkRebuildNeeded();
-        return RecordRead::EndedEarly;
-    }
     // Read into scratch lists first, so a refused record leaves this one whole.
     RobotDef scratch;
     scratch.mStartDead = mStartDead;

@@ -4,6 +4,7 @@
 #include "base/Array.h"
 #include "base/FastName.h"
 #include "base/Vector.h"
+#include "physics/joints/PoseAngle.h"
 
 namespace KIV {
 
@@ -35,13 +36,6 @@ struct ObjectDef {
     VectorF mScale{1.0f, 1.0f};
     bool mCircleShape = false;
     int32_t mBuiltToyId = -1; // runtime link, never stored
-};
-
-// A joint's angle in one pose. The third word is runtime scratch, never stored.
-struct PoseAngle {
-    FastName mName;
-    float mAngle = 0.0f;
-    int32_t mSpare = 0;
 };
 
 struct JointDef {
@@ -106,7 +100,8 @@ public:
     // Empties the parts and texts; start-dead and the animation settings stay.
     void Clear();
     bool Write(MemoryStream& stream) const;
-    // The caller has cleared the definition. A refused record changes nothing.
+    // Replaces the stored parts and texts with the record's; a refused record
+    // changes nothing.
     RecordRead Read(MemoryStream& stream);
 
     ObjectDef* FindObjectByName(const FastName& name) const;

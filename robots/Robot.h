@@ -1,0 +1,121 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include "base/Array.h"
+#include "robots/RobotDef.h"
+#include "robots/RobotUndoHistory.h"
+
+namespace KIV {
+
+class Joint;
+class MemoryStream;
+class ParticleSystem;
+class Toy;
+
+// A live robot: the toys, joints and particle systems built from its own
+// definition (the robot is its definition, extended), and for the robot being
+// edited its undo history, file versions, notice and changed flag. The parts
+// belong to the scene's lists; the robot only points at them.
+class Robot : public RobotDef, public RobotDefOwner {
+public:
+    static constexpr uint8_t kStreamVersion = 3;
+    static constexpr uint8_t kStateVersion = 2;
+    static constexpr int32_t kNoticeMilliseconds = 4000;
+
+    Robot();
+    ~Robot();
+
+    // ---- parts ----
+    bool AddToy(Toy* toy);
+    bool AddJoint(Joint* joint);
+    bool RemoveToy(Toy* toy);
+    bool RemoveJoint(Joint* joint);
+    void ReleaseParts();
+    void ClearPartLists();
+    Toy* GetToy(const int& index) const;
+    int GetToyCount() const { return mToys.Count(); }
+    Toy* GetToyByName(const std::string& name) const;
+    Toy* FindToyByName(const FastName& name) const;
+    Toy* GetHeadToy() const { return GetToyByName("head"); }
+    Joint* GetJoint(const int& index) const;
+    int GetJointCount() const { return mJoints.Count(); }
+    Joint* GetJointByName(const std::string& name) const;
+    int32_t GetParticleSystemCount() const { return mParticleSystems.Count(); }
+
+    bool IsDead() const { return mDead; }
+    bool IsAlive() const { return !mDead; }
+    // The name as its file is called: every byte but ASCII letters and digits percent-encoded.
+    std::string GetFileName() const;
+
+    // ---- the robot stream: one format for robot files and undo snapshots ----
+    bool WriteToStream(MemoryStream& stream) const;
+    // Clears the definition and reads it with the caption. A refused record
+    // leaves the robot as it was (the definition is only cleared when the
+    // record can be read).
+    RecordRead ReadFromStream(MemoryStream& stream);
+    // Restores the states of parts that already exist; stops at a count larger
+    // than the robot's own.
+    void ReadStateFromStream(MemoryStream& stream);
+
+    // ---- editing state ----
+    void SetRebuildNeeded() override { mRebuildNeeded = true; }
+    bool GetRebuildNeeded() const { return mRebuildNeeded; }
+    void ClearRebuildNeeded() { mRebuildNeeded = false; }
+    void RecordChange(const std::string& caption);
+    void RecordChangeNeedingRebuild(const std::string& caption);
+    void StartUndoSerie(const std::string& caption);
+    void EndUndoSerie() { mSeriesActive = false; }
+    bool CanUndo() const { return mUndo.CanUndo(); }
+    bool CanRedo() const { return mUndo.CanRedo(); }
+    bool GetChanged() const { return mChanged; }
+    void SetChanged(bool changed) { mChanged = changed; }
+    const std::string& GetUndoCaption() const { return mUndoCaption; }
+    RobotUndoHistory& GetUndoHistory() { return mUndo; }
+
+    // Puts a snapshot back: the definition and caption are read, `rebuild`
+    // builds the parts from the definition, then their states are restored and
+    // the notice says what was restored. False when there is no step.
+    using Rebuild = std::function<void(Robot&)>;
+    bool ApplyUndo(const Rebuild& rebuild);
+    bool ApplyRedo(const Rebuild& rebuild);
+
+    void SetNotice(const std::string& text);
+    const std::string& GetNotice() const { return mNoticeText; }
+    bool IsNoticeVisible() const { return mNoticeTimer < mNoticeDuration; }
+    void AdvanceNotice(int32_t milliseconds);
+
+    // The folder above "Robots\" where the robot's file lives; the program's data root unless set.
+    const std::string& GetDataRoot() const { return mDataRoot; }
+    void SetDataRoot(const std::string& root) { mDataRoot = root; }
+
+    // ---- previous versions of the robot's file ----
+    std::string GetPrevVersionsListArray();
+    int GetPrevVersionSelectedIndex() const { return mPrevVersionSelected; }
+    void SelectPrevVersion(int index);
+    // The backup file name of the selected previous version, "" when none.
+    std::string GetSelectedPrevVersion() const;
+    void RefreshPrevVersions();
+
+private:
+    bool Restore(MemoryStream* step, const char* noticePrefix, const Rebuild& rebuild);
+    void ClampPrevVersionSelection();
+
+    Array<Toy*> mToys;
+    Array<Joint*> mJoints;
+    Array<ParticleSystem*> mParticleSystems;
+    bool mDead = false;
+    bool mChanged = false;
+    bool mRebuildNeeded = true;
+    bool mSeriesActive = false;
+    int32_t mNoticeTimer = 0;
+    int32_t mNoticeDuration = 0;
+    std::string mNoticeText;
+    std::string mUndoCaption;
+    StringArray mPrevVersions;
+    int32_t mPrevVersionSelected = 0;
+    RobotUndoHistory mUndo;
+    std::string mDataRoot;
+};
+
+} // namespace KIV
