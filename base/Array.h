@@ -315,6 +315,13 @@ public:
         return -1;
     }
 
+    bool SwapAt(int32_t a, int32_t b)
+    {
+        if (a < 0 || b < 0 || a >= mCount || b >= mCount) return false;
+        std::swap(mData[a], mData[b]);
+        return true;
+    }
+
     void Swap(PtrArray& o) noexcept
     {
         std::swap(mData, o.mData);

@@ -85,7 +85,7 @@ Toy* Robot::GetToyByName(const std::string& name) const { return FindLastByName(
 Joint* Robot::GetJoint(const int& index) const { return AtIndex(mJoints, index); }
 Joint* Robot::GetJointByName(const std::string& name) const { return FindLastByName(mJoints, FastName(name)); }
 
-std::string Robot::GetFileName() const { return PercentEncodeText(GetName().GetInString()); }
+std::string Robot::GetFileName() const { return PercentEncodeText(GetName()); }
 
 bool Robot::WriteToStream(MemoryStream& s) const
 {

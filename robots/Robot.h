@@ -62,10 +62,10 @@ public:
     void SetRebuildNeeded() override { mRebuildNeeded = true; }
     bool GetRebuildNeeded() const { return mRebuildNeeded; }
     void ClearRebuildNeeded() { mRebuildNeeded = false; }
-    void RecordChange(const std::string& caption);
+    void RecordChange(const std::string& caption) override;
     void RecordChangeNeedingRebuild(const std::string& caption);
-    void StartUndoSerie(const std::string& caption);
-    void EndUndoSerie() { mSeriesActive = false; }
+    void StartUndoSerie(const std::string& caption) override;
+    void EndUndoSerie() override { mSeriesActive = false; }
     bool CanUndo() const { return mUndo.CanUndo(); }
     bool CanRedo() const { return mUndo.CanRedo(); }
     bool GetChanged() const { return mChanged; }

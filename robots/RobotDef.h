@@ -3,6 +3,7 @@
 #include <string>
 #include "base/Array.h"
 #include "base/FastName.h"
+#include "base/Rect.h"
 #include "base/Vector.h"
 #include "physics/joints/PoseAngle.h"
 
@@ -77,10 +78,15 @@ struct ParticlesDef {
     int32_t mBuiltSystemId = -1; // runtime link, never stored
 };
 
-// Whoever keeps a definition's undo history and rebuilds the robot from it.
+// Whoever keeps a definition's undo history and rebuilds the robot from it:
+// every edit of the definition records through it before the value changes.
 class RobotDefOwner {
 public:
     virtual void SetRebuildNeeded() = 0;
+    // Records one undo step with the caption unless a series is open, and marks the robot changed.
+    virtual void RecordChange(const std::string& caption) = 0;
+    virtual void StartUndoSerie(const std::string& caption) = 0;
+    virtual void EndUndoSerie() = 0;
 
 protected:
     ~RobotDefOwner() = default;
@@ -110,16 +116,169 @@ public:
     RobotDefOwner* GetUndoOwner() const { return mUndoOwner; }
     void SetUndoOwner(RobotDefOwner* owner) { mUndoOwner = owner; }
 
-    const FastName& GetName() const { return mName; }
-    void SetName(const FastName& name) { mName = name; }
+    // ---- the robot as a whole ----
+    const FastName& GetFastName() const { return mName; }
+    std::string GetName() const { return mName.GetInString(); }
+    void SetName(const std::string& name);
     const std::string& GetNotes() const { return mNotes; }
-    void SetNotes(const std::string& notes) { mNotes = notes; }
+    void SetNotes(const std::string& notes);
     bool GetStartDead() const { return mStartDead; }
-    void SetStartDead(bool dead) { mStartDead = dead; }
+    void SetStartDead(bool dead);
     const std::string& GetScriptOnBuild() const { return mScriptOnBuild; }
-    void SetScriptOnBuild(const std::string& text) { mScriptOnBuild = text; }
+    // Pages send scripts percent-encoded; an unchanged script records nothing.
+    void SetScriptOnBuild(const std::string& encoded);
     const std::string& GetScriptOnUpdate() const { return mScriptOnUpdate; }
-    void SetScriptOnUpdate(const std::string& text) { mScriptOnUpdate = text; }
+    void SetScriptOnUpdate(const std::string& encoded);
+    void StartUndoSerie(const std::string& caption);
+    void EndUndoSerie();
+    void ScaleRobot(float factor);
+    // The forwarding through which every edit reaches the owner's history.
+    void RecordUndoStructure(const std::string& caption);
+    void RecordUndo(const std::string& caption);
+
+    // The name rule shared by objects, joints and poses: arm gives arm1, leg09 gives leg10.
+    static std::string MakeNextName(const std::string& name);
+
+    // ---- objects ----
+    void SelectObject(int index);
+    int GetObjectSelectedIndex() const { return mObjects.GetSelectedIndex(); }
+    int GetObjectsCount() const { return mObjects.Count(); }
+    std::string GetObjectsList() const;
+    std::string GetObjectsListArray() const;
+    void AddObject();
+    void DeleteSelectedObject();
+    void ObjectSetName(const std::string& name);
+    std::string ObjectGetName() const;
+    void ObjectSetTextureFromLib();
+    // The texture name, with ":x,y,width,height" when a crop is set.
+    std::string ObjectGetTexture() const;
+    RectI ObjectGetTextureCrop() const;
+    void ObjectSetTextureCrop(int x, int y, int width, int height);
+    void ObjectSetTextureCropX(int x);
+    void ObjectSetTextureCropY(int y);
+    void ObjectSetTextureCropXX(int width);
+    void ObjectSetTextureCropYY(int height);
+    void ObjectSetCircleShape(bool circle);
+    bool ObjectGetCircleShape() const;
+    void ObjectSetMaster(bool master);
+    bool ObjectGetMaster() const;
+    void ObjectSetPosX(float x);
+    float ObjectGetPosX() const;
+    void ObjectSetPosY(float y);
+    float ObjectGetPosY() const;
+    void ObjectSetOrientation(float angle);
+    float ObjectGetOrientation() const;
+    void ObjectSetScale(float scale);
+    VectorF ObjectGetScale() const;
+    void ShiftSelectedObject(bool up);
+    void CopySelectedObject();
+    void PasteObject();
+    int32_t FindObjectIndexByName(const FastName& name) const;
+    static std::string GetTextureReference(const ObjectDef& object);
+
+    // ---- joints ----
+    void SelectJoint(int index);
+    int GetJointSelectedIndex() const { return mJoints.GetSelectedIndex(); }
+    int GetJointsCount() const { return mJoints.Count(); }
+    std::string GetJointsList() const;
+    std::string GetJointsListArray() const;
+    void AddJoint();
+    void DeleteSelectedJoint();
+    void JointSetName(const std::string& name);
+    void JointSetNameUnique(const std::string& name);
+    std::string JointGetName() const;
+    void JointSetObjAName(const std::string& name);
+    std::string JointGetObjAName() const;
+    void JointSetObjANameBySel();
+    void JointSetObjAPosX(float x);
+    float JointGetObjAPosX() const;
+    void JointSetObjAPosY(float y);
+    float JointGetObjAPosY() const;
+    void JointSetObjAByPic(bool byPicture);
+    bool JointGetObjAByPic() const;
+    void JointSetObjBName(const std::string& name);
+    std::string JointGetObjBName() const;
+    void JointSetObjBNameBySel();
+    void JointSetObjBPosX(float x);
+    float JointGetObjBPosX() const;
+    void JointSetObjBPosY(float y);
+    float JointGetObjBPosY() const;
+    void JointSetObjBByPic(bool byPicture);
+    bool JointGetObjBByPic() const;
+    void JointSetAngle(float angle);
+    float JointGetAngle() const;
+    void JointSetWorldJoint(bool world);
+    bool JointGetWorldJoint() const;
+    void JointSetGearJoint(bool gear);
+    bool JointGetGearJoint() const;
+    void ShiftSelectedJoint(bool up);
+    void CopySelectedJoint();
+    void PasteJoint();
+    int32_t FindJointIndexByName(const FastName& name) const;
+    bool IsObjectConnected(int32_t objectIndex) const;
+
+    // ---- particle-system links ----
+    void SelectParticles(int index);
+    int GetParticlesSelectedIndex() const { return mParticleLinks.GetSelectedIndex(); }
+    int GetParticlesCount() const { return mParticleLinks.Count(); }
+    std::string GetParticlesList() const;
+    std::string GetParticlesListArray() const;
+    void AddParticles();
+    void DeleteSelectedParticles();
+    void ParticlesSetName(const std::string& name);
+    std::string ParticlesGetName() const;
+    void ParticlesSetLinkObjName(const std::string& name);
+    std::string ParticlesGetLinkObjName() const;
+    void ParticlesSetLinkObjPosX(float x);
+    float ParticlesGetLinkObjPosX() const;
+    void ParticlesSetLinkObjPosY(float y);
+    float ParticlesGetLinkObjPosY() const;
+    void ParticlesSetLinkObjByPic(bool byPicture);
+    bool ParticlesGetLinkObjByPic() const;
+    void ParticlesSetLinkObjOrientation(float angle);
+    float ParticlesGetLinkObjOrientation() const;
+    void ParticlesSetLayer(int layer);
+    int ParticlesGetLayer() const;
+
+    // ---- poses and their preview ----
+    void AddPose();
+    void DelSelectedPose();
+    void MoveUpSelectedPose();
+    void MoveDownSelectedPose();
+    void SelectPose(int index);
+    int GetSelectedPoseIndex() const;
+    std::string GetPosesListArray() const;
+    std::string GetSelectedPoseName() const;
+    void SetSelectedPoseName(const std::string& name);
+    float GetSelectedPoseAngle() const;
+    void SetSelectedPoseAngle(float angle);
+    void MirrorPose(float mirror);
+    void SetPlayingAnim(bool playing);
+    bool GetPlayingAnim() const { return mPlayingAnimation; }
+    void SetAnimFromPose(const std::string& name) { mAnimationFromPose.SetByString(name); }
+    std::string GetAnimFromPose() const { return mAnimationFromPose.GetInString(); }
+    void SetAnimToPose(const std::string& name) { mAnimationToPose.SetByString(name); }
+    std::string GetAnimToPose() const { return mAnimationToPose.GetInString(); }
+    void SetAnimFromPoseSelected() { SetAnimFromPose(GetSelectedPoseName()); }
+    void SetAnimToPoseSelected() { SetAnimToPose(GetSelectedPoseName()); }
+    void SetAnimFPS(float fps) { mAnimationFps = fps; }
+    float GetAnimFPS() const { return mAnimationFps; }
+    void SetAnimSmooth(bool smooth) { mAnimationSmooth = smooth; }
+    bool GetAnimSmooth() const { return mAnimationSmooth; }
+    void CopySelectedPose() {}
+    void PastePose() {}
+    void AdvancePreview(int32_t milliseconds);
+    void StepPoseForward();
+    void StepPoseBackward();
+    void StartPoseTransition(const std::string& from, const std::string& to);
+    void StartPoseTransitionByIndex(int32_t from, int32_t to);
+    float GetJointPreviewAngle(const FastName& jointName) const;
+    float GetTimelinePosition() const;
+    std::string GetPoseName(int32_t index) const;
+    int32_t GetAnimFirstPoseIndex() const;
+    int32_t GetAnimLastPoseIndex() const;
+    static RectF GetPoseTimelineRect(float width, float height);
+    static const PoseAngle* FindPoseEntry(const JointDef& joint, const FastName& pose);
 
     PtrArray<ObjectDef>& Objects() { return mObjects; }
     const PtrArray<ObjectDef>& Objects() const { return mObjects; }
@@ -151,6 +310,16 @@ private:
     {
         if (mUndoOwner) mUndoOwner->SetRebuildNeeded();
     }
+    ObjectDef* SelectedObject() const { return mObjects.GetSelected(); }
+    JointDef* SelectedJoint() const { return mJoints.GetSelected(); }
+    ParticlesDef* SelectedLink() const { return mParticleLinks.GetSelected(); }
+    // The insertion rule of every list: after the selection, else at the end; the new element is selected.
+    template <typename T>
+    T* InsertAfterSelection(PtrArray<T>& list);
+    template <typename T>
+    static void ShiftSelected(PtrArray<T>& list, bool up);
+    void SelectPoseEverywhere(int32_t index);
+    float PoseAngleOf(const JointDef& joint, const FastName& pose, int32_t fallbackIndex) const;
 
     RobotDefOwner* mUndoOwner = nullptr;
     FastName mName;

@@ -25,12 +25,12 @@ bool IsSafeRobotFileName(const std::string& fileName)
 
 bool SaveRobotFile(Robot& robot)
 {
-    if (robot.GetName().IsNull()) return false;
+    if (robot.GetFastName().IsNull()) return false;
     const std::string path = GetRobotsFolder(robot.GetDataRoot()) + robot.GetFileName() + ".robot";
     MemoryStream stream;
     stream.SetGrowStep(1024);
     if (!robot.WriteToStream(stream)) {
-        ReportNotice("could not save robot \"" + robot.GetName().GetInString() + "\": out of memory");
+        ReportNotice("could not save robot \"" + robot.GetName() + "\": out of memory");
         return false;
     }
     CreateFolders(GetRobotsFolder(robot.GetDataRoot()));

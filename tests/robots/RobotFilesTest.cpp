@@ -28,7 +28,7 @@ struct RobotFolder : ::testing::Test {
 
 TEST_F(RobotFolder, SavedUnderItsEncodedNameWithOneBackupPerOverwrite)
 {
-    robot.SetName(FastName("a b"));
+    robot.SetName("a b");
     robot.SetChanged(true);
     ASSERT_TRUE(SaveRobotFile(robot));
     EXPECT_FALSE(robot.GetChanged());

@@ -60,9 +60,9 @@ inline RecordRead ReadBytes(RobotDef& def, const std::vector<uint8_t>& bytes)
 }
 
 // A small robot: two parts, a joint with two poses, one particle system.
-inline void MakeSmallRobot(RobotDef& def)
+inline void FillSmallRobot(RobotDef& def)
 {
-    def.SetName(FastName("walker"));
+    def.SetName("walker");
     def.SetStartDead(false);
     ObjectDef* body = def.Objects().AppendNew();
     body->mName = FastName("body");
@@ -101,9 +101,20 @@ inline void MakeSmallRobot(RobotDef& def)
     jet->mLinkByPicture = true;
     jet->mLinkOrientation = 3.0f;
     jet->mLayer = -2;
-    def.SetScriptOnBuild("b()");
-    def.SetScriptOnUpdate("u()");
+    def.SetScriptOnBuild("b%28%29");
+    def.SetScriptOnUpdate("u%28%29");
     def.SetNotes("hi");
+}
+
+// Gives any definition (a robot's too) the small robot, recording no undo step.
+inline void MakeSmallRobot(RobotDef& def)
+{
+    RobotDef plain;
+    FillSmallRobot(plain);
+    MemoryStream s;
+    plain.Write(s);
+    s.SetPosition(0);
+    def.Read(s);
 }
 
 inline Bytes SmallRobotBytes()
