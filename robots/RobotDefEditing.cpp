@@ -267,7 +267,11 @@ void RobotDef::ShiftSelectedObject(bool up)
 
 void RobotDef::CopySelectedObject()
 {
-    if (const ObjectDef* o = SelectedObject()) mObjectClipboard = *o;
+    const ObjectDef* o = SelectedObject();
+    if (!o) return;
+    mObjectClipboard = *o;
+    // The copy becomes a toy of its own when built; sharing the original's toy would tie the two together.
+    mObjectClipboard.mBuiltToyId = -1;
 }
 
 void RobotDef::PasteObject()

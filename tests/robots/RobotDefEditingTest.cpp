@@ -150,9 +150,11 @@ TEST_F(Editing, PastedObjectsAlwaysGetAFreeName)
 {
     AddObjects({"wheel", "wheel1"});
     def.SelectObject(0);
+    def.Objects()[0]->mBuiltToyId = 7;
     def.CopySelectedObject();
     def.PasteObject();
     EXPECT_EQ(def.ObjectGetName(), "wheel2");
+    EXPECT_EQ(def.Objects()[1]->mBuiltToyId, -1) << "the copy must not share the original's toy";
     EXPECT_EQ(def.GetObjectsList(), "wheel, wheel2, wheel1");
     def.ShiftSelectedObject(true);
     EXPECT_EQ(def.GetObjectsList(), "wheel2, wheel, wheel1");
