@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include "base/Array.h"
+#include "robots/RobotControls.h"
 #include "robots/RobotDef.h"
 #include "robots/RobotUndoHistory.h"
 
@@ -42,6 +43,50 @@ public:
     int GetJointCount() const { return mJoints.Count(); }
     Joint* GetJointByName(const std::string& name) const;
     int32_t GetParticleSystemCount() const { return mParticleSystems.Count(); }
+
+    // ---- controls (the current robot's, copied from every step's input) ----
+    void ApplyControls(const uint8_t (&inputFrame)[RobotControls::kFrameBytes])
+    {
+        mControls.CopyFromInputFrame(inputFrame);
+    }
+    const RobotControls& GetControls() const { return mControls; }
+    bool KeyUp_Downed() const { return mControls.mUp.mDowned; }
+    bool KeyUp_Down() const { return mControls.mUp.mDown; }
+    bool KeyUp_Upped() const { return mControls.mUp.mUpped; }
+    bool KeyDown_Downed() const { return mControls.mDown.mDowned; }
+    bool KeyDown_Down() const { return mControls.mDown.mDown; }
+    bool KeyDown_Upped() const { return mControls.mDown.mUpped; }
+    bool KeyLeft_Downed() const { return mControls.mLeft.mDowned; }
+    bool KeyLeft_Down() const { return mControls.mLeft.mDown; }
+    bool KeyLeft_Upped() const { return mControls.mLeft.mUpped; }
+    bool KeyRight_Downed() const { return mControls.mRight.mDowned; }
+    bool KeyRight_Down() const { return mControls.mRight.mDown; }
+    bool KeyRight_Upped() const { return mControls.mRight.mUpped; }
+    bool KeyBrake_Downed() const { return mControls.mBrake.mDowned; }
+    bool KeyBrake_Down() const { return mControls.mBrake.mDown; }
+    bool KeyBrake_Upped() const { return mControls.mBrake.mUpped; }
+    bool KeyAimUp_Downed() const { return mControls.mAimUp.mDowned; }
+    bool KeyAimUp_Down() const { return mControls.mAimUp.mDown; }
+    bool KeyAimUp_Upped() const { return mControls.mAimUp.mUpped; }
+    bool KeyAimDown_Downed() const { return mControls.mAimDown.mDowned; }
+    bool KeyAimDown_Down() const { return mControls.mAimDown.mDown; }
+    bool KeyAimDown_Upped() const { return mControls.mAimDown.mUpped; }
+    bool KeyShoot_Downed() const { return mControls.mShoot.mDowned; }
+    bool KeyShoot_Down() const { return mControls.mShoot.mDown; }
+    bool KeyShoot_Upped() const { return mControls.mShoot.mUpped; }
+    VectorF KeyMousePos_Aim() const { return mControls.mAim; }
+
+    // ---- the Update script's hands on the joints, chosen by name prefix ----
+    void SetAngularSpringAnglesByPose(const std::string& prefix, const std::string& pose);
+    void FadeAngularSpringAnglesByPose(const std::string& prefix, const std::string& pose, float seconds);
+    void SetAngularSpringPowers(const std::string& prefix, float power);
+    void SetAngularFrictions(const std::string& prefix, float friction);
+    void MirrorPose(const std::string& prefix, const std::string& pose);
+    void SetGearCramp(const std::string& prefix, bool on);
+    void SetGearCrampWhenSpringsAtTarget(const std::string& prefix, bool on, float tolerance);
+    // Turns a gun toy hanging on a base toy through a joint towards the aim.
+    void GunAim1(VectorF aim, const std::string& gunToy, const std::string& baseToy, const std::string& joint,
+                 float power);
 
     bool IsDead() const { return mDead; }
     bool IsAlive() const { return !mDead; }
@@ -98,6 +143,8 @@ public:
     void RefreshPrevVersions();
 
 private:
+    template <typename Action>
+    void ForJointsWithPrefix(const std::string& prefix, Action action);
     bool Restore(MemoryStream* step, const char* noticePrefix, const Rebuild& rebuild);
     void ClampPrevVersionSelection();
 
@@ -105,6 +152,7 @@ private:
     Array<Joint*> mJoints;
     Array<ParticleSystem*> mParticleSystems;
     bool mDead = false;
+    RobotControls mControls;
     bool mChanged = false;
     bool mRebuildNeeded = true;
     bool mSeriesActive = false;
