@@ -85,6 +85,30 @@ Toy* Robot::GetToyByName(const std::string& name) const { return FindLastByName(
 Joint* Robot::GetJoint(const int& index) const { return AtIndex(mJoints, index); }
 Joint* Robot::GetJointByName(const std::string& name) const { return FindLastByName(mJoints, FastName(name)); }
 
+void Robot::SetDead()
+{
+    mDead = true;
+    for (Toy* t : mToys) t->SetBalancer(false);
+}
+
+void Robot::ReorderParts()
+{
+    const PtrArray<ObjectDef>& objects = Objects();
+    for (int32_t i = 0; i < objects.Count() && i < mToys.Count(); ++i)
+        for (int32_t j = 0; j < mToys.Count(); ++j)
+            if (j != i && mToys[j]->mSlotIndex == objects[i]->mBuiltToyId) {
+                std::swap(mToys[i], mToys[j]);
+                break;
+            }
+    const PtrArray<JointDef>& joints = Joints();
+    for (int32_t i = 0; i < joints.Count() && i < mJoints.Count(); ++i)
+        for (int32_t j = 0; j < mJoints.Count(); ++j)
+            if (j != i && mJoints[j]->mFirstIndex == joints[i]->mBuiltJointId) {
+                std::swap(mJoints[i], mJoints[j]);
+                break;
+            }
+}
+
 std::string Robot::GetFileName() const { return PercentEncodeText(GetName()); }
 
 bool Robot::WriteToStream(MemoryStream& s) const

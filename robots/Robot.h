@@ -30,6 +30,7 @@ public:
     // ---- parts ----
     bool AddToy(Toy* toy);
     bool AddJoint(Joint* joint);
+    using RobotDef::AddJoint; // the definition's own, which adds a joint entry
     bool RemoveToy(Toy* toy);
     bool RemoveJoint(Joint* joint);
     void ReleaseParts();
@@ -89,6 +90,13 @@ public:
                  float power);
 
     bool IsDead() const { return mDead; }
+    // The robot stops: its toys stop balancing and its particle systems stop emitting.
+    void SetDead();
+    void SetDeadFlag(bool dead) { mDead = dead; }
+    // After a build: toy i belongs to object i, joint i to joint entry i.
+    void ReorderParts();
+    const Array<Toy*>& GetToys() const { return mToys; }
+    const Array<Joint*>& GetJoints() const { return mJoints; }
     bool IsAlive() const { return !mDead; }
     // The name as its file is called: every byte but ASCII letters and digits percent-encoded.
     std::string GetFileName() const;

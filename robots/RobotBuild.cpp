@@ -1,0 +1,173 @@
+#include "robots/RobotBuild.h"
+#include "base/Array.h"
+#include "physics/joints/Joint.h"
+#include "physics/toys/Toy.h"
+#include "physics/world/Scene.h"
+#include "robots/Robot.h"
+
+namespace KIV {
+
+namespace {
+
+constexpr float kRobotToyDensity = 1.0f;
+
+// Removes the robot's toys and joints whose definition entries are gone.
+void RemoveStaleParts(Scene& scene, Robot& robot)
+{
+    for (int32_t i = robot.GetToyCount() - 1; i >= 0; --i) {
+        Toy* toy = robot.GetToy(i);
+        bool wanted = false;
+        for (const ObjectDef* o : robot.Objects()) wanted = wanted || o->mBuiltToyId == toy->mSlotIndex;
+        if (wanted) continue;
+        robot.RemoveToy(toy);
+        scene.DetachJointsFromToy(toy);
+        scene.RemoveToy(toy);
+    }
+    for (int32_t i = robot.GetJointCount() - 1; i >= 0; --i) {
+        Joint* joint = robot.GetJoint(i);
+        bool wanted = false;
+        for (const JointDef* j : robot.Joints()) wanted = wanted || j->mBuiltJointId == joint->mFirstIndex;
+        if (wanted) continue;
+        robot.RemoveJoint(joint);
+        scene.DeleteJoint(scene.mJoints, joint);
+    }
+}
+
+template <typename T>
+T* FindLast(const PtrArray<T>& list, bool (*match)(const T&, int32_t), int32_t id)
+{
+    for (int32_t i = list.Count() - 1; i >= 0; --i)
+        if (match(*list[i], id)) return list[i];
+    return nullptr;
+}
+
+bool ToyHasId(const Toy& t, int32_t id) { return t.mSlotIndex == id; }
+bool JointHasId(const Joint& j, int32_t id) { return j.mFirstIndex == id; }
+
+void BuildToys(Scene& scene, Robot& robot, const RobotBuildOptions& options)
+{
+    for (ObjectDef* o : robot.Objects()) {
+        const VectorF at = o->mPosition + options.mOffset;
+        const std::string picture = RobotDef::GetTextureReference(*o);
+        Toy* toy = options.mUpdate && o->mBuiltToyId >= 0 ? FindLast(scene.GetToys(), &ToyHasId, o->mBuiltToyId)
+                                                          : nullptr;
+        if (toy) {
+            toy->mName = o->mName;
+            if (options.mKeepPlacement) {
+                toy->SetPlacement(at, o->mOrientation, false);
+            } else {
+                // The toy keeps its own picture instance when the object still names the same picture.
+                const std::string source = toy->GetMainTextureName() == picture ? toy->GetMainTextureFn() : picture;
+                toy->BuildFromTexture(source, kRobotToyDensity, o->mCircleShape, o->mScale, 0.0f, at, false,
+                                      o->mOrientation);
+            }
+        } else {
+            toy = scene.NewToySlot();
+            if (!toy) continue;
+            if (!toy->BuildFromTexture(picture, kRobotToyDensity, o->mCircleShape, o->mScale, 0.0f, at, false,
+                                       o->mOrientation)) {
+                scene.RemoveToy(toy);
+                o->mBuiltToyId = -1;
+                continue;
+            }
+            toy->mName = o->mName;
+            scene.mGrid.InsertToy(*toy);
+            robot.AddToy(toy);
+            o->mBuiltToyId = toy->mSlotIndex;
+        }
+    }
+}
+
+void BuildJoints(Scene& scene, Robot& robot, const RobotBuildOptions& options)
+{
+    for (JointDef* d : robot.Joints()) {
+        Toy* a = robot.FindToyByName(d->mObjectA);
+        Toy* b = robot.FindToyByName(d->mObjectB);
+        // A joint needs its first toy; without it there is nothing to hold.
+        if (!a) continue;
+        const VectorF anchorA = d->mAnchorAByPicture ? d->mAnchorA - a->mPictureExtent : d->mAnchorA;
+        const VectorF anchorB = b && d->mAnchorBByPicture ? d->mAnchorB - b->mPictureExtent : d->mAnchorB;
+        Joint* joint = options.mUpdate && d->mBuiltJointId >= 0
+                           ? FindLast(scene.mJoints.mJoints, &JointHasId, d->mBuiltJointId)
+                           : nullptr;
+        if (joint) {
+            if (joint->mToyA) joint->mToyA->mJoints.RemoveValue(joint);
+            if (joint->mToyB) joint->mToyB->mJoints.RemoveValue(joint);
+            joint->mName = d->mName;
+        } else {
+            joint = scene.CreateJoint(scene.mJoints, d->mName.GetInString(), a, anchorA, nullptr, VectorF(), &robot);
+            if (!joint) continue;
+            robot.AddJoint(joint);
+            d->mBuiltJointId = joint->mFirstIndex;
+            joint->mGearJoint = d->mGearJoint;
+            joint->mGearRatio = 1.0f;
+        }
+        if (b) joint->ConnectToys(a, anchorA, b, anchorB);
+        else joint->ConnectToWorld(a, anchorA, VectorF()); // its world point is set once the toys are placed
+        joint->mWorldJoint = d->mWorldJoint || !b;
+        a->AddJoint(joint);
+        if (b) b->AddJoint(joint);
+        joint->mPoseAngles = d->mPoses;
+        joint->UpdateInertia();
+    }
+}
+
+void PlaceAlongJoints(Robot& robot, const RobotBuildOptions& options)
+{
+    Array<const ObjectDef*> work(8);
+    for (const ObjectDef* o : robot.Objects())
+        if (o->mMaster) work.PushBack(o);
+    for (int32_t w = 0; w < work.Count(); ++w) {
+        Toy* t = robot.FindToyByName(work[w]->mName);
+        if (!t) continue;
+        for (Joint* joint : t->mJoints) {
+            if (joint->mGearJoint || (joint->mToyA != t && joint->mToyB != t)) continue;
+            Toy* u = joint->GetOtherToy(t);
+            if (!u) continue;
+            const ObjectDef* uo = robot.FindObjectByName(u->mName);
+            if (!uo || work.Contains(uo)) continue;
+            work.PushBack(uo);
+            const bool uIsA = joint->mToyA == u;
+            const VectorF a = uIsA ? joint->mAnchorB : joint->mAnchorA;
+            const VectorF b = uIsA ? joint->mAnchorA : joint->mAnchorB;
+            float alpha = robot.GetJointPreviewAngle(joint->mName);
+            if (uIsA) alpha = -alpha;
+            const float theta = t->GetOrientation();
+            const VectorF p = t->GetPosition() + a.GetRotatedClockwise(theta) - b.GetRotatedClockwise(theta + alpha);
+            u->SetPlacement(p, theta + alpha, false);
+        }
+    }
+    // Objects held by joints take the placement back, so the definition shows the robot as built.
+    for (ObjectDef* o : robot.Objects()) {
+        if (o->mMaster) continue;
+        bool jointed = false;
+        for (const JointDef* j : robot.Joints())
+            jointed = jointed || (!j->mWorldJoint && !j->mGearJoint && (j->mObjectA == o->mName || j->mObjectB == o->mName));
+        Toy* toy = jointed ? robot.FindToyByName(o->mName) : nullptr;
+        if (!toy) continue;
+        o->mPosition = toy->GetPosition() - options.mOffset;
+        o->mOrientation = toy->GetOrientation();
+    }
+}
+
+} // namespace
+
+bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options)
+{
+    if (!robot) return false;
+    robot->SetDeadFlag(robot->GetStartDead());
+    if (options.mUpdate) RemoveStaleParts(scene, *robot);
+    BuildToys(scene, *robot, options);
+    robot->ReorderParts();
+    BuildJoints(scene, *robot, options);
+    robot->ReorderParts();
+    PlaceAlongJoints(*robot, options);
+    for (Joint* joint : robot->GetJoints()) {
+        if (!joint->mToyA) continue;
+        if (joint->mWorldJoint) joint->mWorldPoint = joint->GetWorldPointA();
+        joint->mReferencePosition = joint->GetWorldPointA();
+    }
+    return true;
+}
+
+} // namespace KIV
