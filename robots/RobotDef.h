@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include "base/Array.h"
 #include "base/FastName.h"
 #include "base/Rect.h"
@@ -277,6 +278,7 @@ public:
     std::string GetPoseName(int32_t index) const;
     int32_t GetAnimFirstPoseIndex() const;
     int32_t GetAnimLastPoseIndex() const;
+    std::pair<int32_t, int32_t> GetAnimRange() const;
     static RectF GetPoseTimelineRect(float width, float height);
     static const PoseAngle* FindPoseEntry(const JointDef& joint, const FastName& pose);
 

@@ -154,27 +154,20 @@ const PoseAngle* RobotDef::FindPoseEntry(const JointDef& joint, const FastName& 
     return i >= 0 ? &joint.mPoses[i] : nullptr;
 }
 
-int32_t RobotDef::GetAnimFirstPoseIndex() const
+// The animated range of the first joint's poses: a name it lacks opens the range to that end.
+std::pair<int32_t, int32_t> RobotDef::GetAnimRange() const
 {
-    if (mJoints.Count() == 0) return 0;
+    if (mJoints.Count() == 0) return {0, 0};
     const Array<PoseAngle>& poses = mJoints[0]->mPoses;
     int32_t first = FindPoseIndex(poses, mAnimationFromPose);
     int32_t last = FindPoseIndex(poses, mAnimationToPose);
     if (first < 0) first = 0;
     if (last < 0) last = poses.Count() - 1;
-    return std::min(first, last);
+    return {std::min(first, last), std::max(first, last)};
 }
 
-int32_t RobotDef::GetAnimLastPoseIndex() const
-{
-    if (mJoints.Count() == 0) return 0;
-    const Array<PoseAngle>& poses = mJoints[0]->mPoses;
-    int32_t first = FindPoseIndex(poses, mAnimationFromPose);
-    int32_t last = FindPoseIndex(poses, mAnimationToPose);
-    if (first < 0) first = 0;
-    if (last < 0) last = poses.Count() - 1;
-    return std::max(first, last);
-}
+int32_t RobotDef::GetAnimFirstPoseIndex() const { return GetAnimRange().first; }
+int32_t RobotDef::GetAnimLastPoseIndex() const { return GetAnimRange().second; }
 
 std::string RobotDef::GetPoseName(int32_t index) const
 {
