@@ -31,7 +31,8 @@ Robot::Robot() : mToys(1), mJoints(1), mParticleSystems(1), mDataRoot(GetDataRoo
     SetUndoOwner(this);
 }
 
-Robot::~Robot() = default;
+// Parts outlive their robot in the scene's lists; they must not point at it afterwards.
+Robot::~Robot() { ReleaseParts(); }
 
 bool Robot::AddToy(Toy* toy)
 {

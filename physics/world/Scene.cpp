@@ -93,6 +93,7 @@ void Scene::ForgetToy(Toy* toy)
     for (Toy*& owner : mIslandOwners)
         if (owner == toy) owner = nullptr;
     DetachJointsFromToy(toy);
+    if (toy->mOwningRobot && mToyLeavingHook) mToyLeavingHook(*toy);
 }
 
 bool Scene::RemoveToy(Toy* toy)

@@ -151,6 +151,11 @@ public:
     PtrArray<RadialPush> mRadialPushes;
     // ---- end of the joints and radial pushes block ----
 
+    // Told of every toy that leaves the scene while a robot still owns it, so
+    // the robot lets go of it (the robots live above the physics).
+    using ToyLeavingHook = void (*)(Toy& toy);
+    ToyLeavingHook mToyLeavingHook = nullptr;
+
 private:
     Toy* TakeToySlot(int32_t listIndex);
     // Clears every reference other objects hold to a toy that is going away:

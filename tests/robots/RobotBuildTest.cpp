@@ -6,6 +6,8 @@
 #include "render/TextureLib.h"
 #include "robots/Robot.h"
 #include "robots/RobotBuild.h"
+#include "robots/RobotFiles.h"
+#include "robots/RobotList.h"
 #include "support/PictureFolder.h"
 
 using namespace KIV;
@@ -122,4 +124,36 @@ TEST_F(RobotBuildTest, JointsNamingNoToyAreSkippedAndGearsMoveNothing)
     EXPECT_TRUE(BuildRobot(scene, &empty, {}));
     EXPECT_EQ(empty.GetToyCount(), 0);
     EXPECT_FALSE(BuildRobot(scene, nullptr, {}));
+}
+
+TEST_F(RobotBuildTest, RobotsComeFromTheirFilesAndLeaveWithTheirParts)
+{
+    TempFolder data;
+    robot.SetDataRoot(data.Path());
+    robot.SetName("leg");
+    ASSERT_TRUE(SaveRobotFile(robot));
+
+    RobotList robots(scene);
+    robots.SetDataRoot(data.Path());
+    Robot* leg = robots.AddRobot("leg.robot", {300, 40});
+    ASSERT_NE(leg, nullptr);
+    ASSERT_EQ(leg->GetToyCount(), 3);
+    EXPECT_EQ(leg->GetToy(0)->GetPosition(), VectorF(300, 40)) << "built at its start position";
+    EXPECT_EQ(leg->GetJointCount(), 2);
+    EXPECT_EQ(robots.GetCurrentRobot(), leg);
+
+    // A toy the physics takes away (broken, or removed as debris) leaves its robot too.
+    Toy* shin = leg->GetToy(2);
+    scene.RemoveToy(shin);
+    EXPECT_EQ(leg->GetToyCount(), 2);
+
+    const int32_t before = scene.GetToys().Count();
+    EXPECT_TRUE(robots.RemoveRobot(leg));
+    EXPECT_EQ(scene.GetToys().Count(), before - 2);
+    EXPECT_EQ(scene.mJoints.mJoints.Count(), 0);
+    EXPECT_EQ(robots.GetCount(), 0);
+
+    Robot* missing = robots.AddRobot("nowhere.robot", {});
+    ASSERT_NE(missing, nullptr) << "a missing file leaves an empty robot";
+    EXPECT_EQ(missing->GetToyCount(), 0);
 }
