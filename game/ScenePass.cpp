@@ -23,6 +23,8 @@ void ScenePass::DrawScene(Renderer& renderer, bool screenOverlays)
 {
     if (!mGame.mDrawOptions.mDoRenderScene) return;
     LayerList& layers = mGame.mLayers;
+    PrepareToys();
+    mOverlays.Prepare(mGame);
     for (int32_t i = 0; i < layers.GetLayerCount(); ++i) {
         DepthLayer* layer = layers.GetLayerAt(i);
         renderer.SetView(RectF(layer->mViewMin.mX, layer->mViewMin.mY, layer->mViewMax.mX, layer->mViewMax.mY), 0.0f);
@@ -30,6 +32,9 @@ void ScenePass::DrawScene(Renderer& renderer, bool screenOverlays)
         // Toys live in the plane of play, in front of its terrain.
         if (layers.GetMinIndex() + i == 0) DrawToys(renderer);
     }
+    // The debug frames lie over every layer, so a front layer never hides them.
+    for (int32_t i = 0; i < layers.GetLayerCount(); ++i) mOverlays.DrawTerrainObjectOverlays(renderer, mGame, i);
+    mOverlays.DrawTerrainAndGrid(renderer, mGame);
     if (screenOverlays) DrawOverlays(renderer);
 }
 
@@ -39,16 +44,27 @@ void ScenePass::DrawLayerTerrain(Renderer& renderer, int32_t position)
         Draw(renderer, o->mTexturedShape, false);
 }
 
+void ScenePass::PrepareToys()
+{
+    Array<Toy*>& toys = mVisibleToys;
+    toys.Clear();
+    for (Toy* toy : mGame.mToys) toys.PushBack(toy);
+    BuildToyRenderGeometryParallel(toys.Data(), toys.Count(), mGame.mDrawOptions,
+                                   gSettings->mParallelismEnabled != 0);
+    // A toy outside the view keeps last frame's shapes: only the visible ones are drawn.
+    int32_t kept = 0;
+    for (Toy* toy : toys)
+        if (toy->mVisible) toys[kept++] = toy;
+    toys.SetCount(kept);
+}
+
 void ScenePass::DrawToys(Renderer& renderer)
 {
-    Array<Toy*>& visible = mVisibleToys;
-    visible.Clear();
-    for (Toy* toy : mGame.mToys) visible.PushBack(toy);
-    BuildToyRenderGeometryParallel(visible.Data(), visible.Count(), mGame.mDrawOptions,
-                                   gSettings->mParallelismEnabled != 0);
-    for (Toy* toy : visible)
-        for (Shape& shape : toy->mShapes)
-            if (shape.mPoints.Count() > 0) Draw(renderer, shape, false);
+    for (Toy* toy : mVisibleToys) {
+        Shape& picture = toy->mShapes[kToyShapeTextured];
+        if (picture.mPoints.Count() > 0) Draw(renderer, picture, false);
+    }
+    mOverlays.DrawToyOverlays(renderer, mGame, mVisibleToys);
 }
 
 void ScenePass::DrawOverlays(Renderer& renderer)

@@ -2,6 +2,7 @@
 #include "render/Renderer.h"
 #include "base/Array.h"
 #include "render/Shape.h"
+#include "game/DebugOverlays.h"
 
 namespace KIV {
 
@@ -17,9 +18,12 @@ public:
     void DrawScene(Renderer& renderer, bool screenOverlays) override;
 
     Shape mTextShape;
+    DebugOverlays mOverlays;
 
 private:
     void DrawLayerTerrain(Renderer& renderer, int32_t position);
+    // The toys' pictures and debug shapes are built before any layer is drawn.
+    void PrepareToys();
     void DrawToys(Renderer& renderer);
     void DrawOverlays(Renderer& renderer);
 

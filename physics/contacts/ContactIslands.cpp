@@ -162,8 +162,12 @@ void Scene::BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors)
         int32_t node = mIslandPool.GetHead(island);
         if (node < 0) continue;
         for (int32_t next = mIslandPool.GetNext(node); next >= 0; node = next, next = mIslandPool.GetNext(node)) {
-            points.PushBack(mIslandOwners[node]->mPosition);
-            points.PushBack(mIslandOwners[next]->mPosition);
+            // Islands are read between steps, after the break pass may have removed members.
+            const Toy* a = mIslandOwners[node];
+            const Toy* b = mIslandOwners[next];
+            if (!a || !b) continue;
+            points.PushBack(a->mPosition);
+            points.PushBack(b->mPosition);
             colors.PushBack(color);
             colors.PushBack(color);
         }

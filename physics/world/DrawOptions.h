@@ -15,7 +15,7 @@ struct DrawOptions {
     uint8_t mAllTerrainObjsTriangles = 0;
     uint8_t mAllTerrainObjsBeziers = 0;
     uint8_t mAllTerrainObjsBezierVectors = 0;
-    uint8_t mSelTerrainObjsVectorBorder = 0;
+    uint8_t mSelTerrainObjsVectorBorder = 1;
     uint8_t mSelTerrainObjsBoundBox = 0;
     uint8_t mSelTerrainObjsTriangles = 0;
     uint8_t mSelTerrainObjsBeziers = 0;
@@ -36,7 +36,7 @@ struct DrawOptions {
     uint8_t mRobotBuilderTriangles = 0;
     uint8_t mRobotBuilderGrid = 0;
     uint8_t mDoRenderScene = 1;  // the scene pass runs only when set
-    uint8_t mTestVisible = 0;
+    uint8_t mTestVisible = 1;   // toys outside the view build no shapes
     RectF mViewRect;  // first x, first y, second x, second y
 };
 
