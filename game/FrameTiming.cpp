@@ -36,7 +36,13 @@ void FrameTiming::Update(uint32_t ticks)
 
     int64_t sum = 0;
     for (int32_t v : mRing) sum += v;
-    if (sum > 0) mFramesPerSecond = static_cast<int32_t>(1000.0f / (static_cast<float>(sum) / kRingSize));
+    // The mean frame time is taken in whole milliseconds, as the clock gives them. Frames
+    // quicker than one millisecond on average are more than that clock can tell apart: they
+    // count as a thousand a second rather than as a division by zero.
+    if (sum > 0) {
+        const int64_t meanMs = sum / kRingSize;
+        mFramesPerSecond = meanMs > 0 ? static_cast<int32_t>(1000.0 / static_cast<double>(meanMs)) : 1000;
+    }
 
     if (mStepsDue > GetMaxStepsPerFrame()) mStepsDue = GetMaxStepsPerFrame();
 }

@@ -9,8 +9,11 @@ namespace KIV {
 
 namespace {
 
-// Sub-steps one elastic step may run; the time beyond them is dropped.
-constexpr int32_t kMaxSubSteps = 64;
+// A guard, not a rule of the integration: at the default 200 Hz a step would need 50 s of
+// time to reach it, so every sane frequency and step length runs all its sub-steps. Only an
+// absurd frequency (a script setting millions of hertz) meets it; its time beyond the guard is
+// dropped so that one toy cannot stall the step.
+constexpr int32_t kMaxSubSteps = 10000;
 // The hop counts of the ring families, in family order.
 constexpr int32_t kRingHops[5] = {2, 3, 4, 8, 12};
 constexpr int32_t kOutlineFamilies = 8;

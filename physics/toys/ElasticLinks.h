@@ -25,9 +25,9 @@ void FreeElasticLinks(TracedGeometry& record);
 
 // Sub-steps of the elastic correction for a step of dt seconds, then the
 // shape is re-centred and its rigid rotation removed. held (may be null, else
-// one byte per point) marks points that keep their place this step. The
-// sub-steps of one call are capped, the rest of the time is dropped, so a
-// tiny period cannot stall the step.
+// one byte per point) marks points that keep their place this step. Every
+// whole period of the accumulated time runs; only an absurdly small period
+// meets a guard on the sub-steps of one call, beyond which its time is dropped.
 void ElasticStep(TracedGeometry& record, float dt, const uint8_t* held);
 
 // Adds an impact at a position of the record's frame to the elastic forces,

@@ -10,7 +10,7 @@
 # display" when that server went away with its own test.
 start_xvfb() {
   XVFB_NUMBER_FILE=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XVFB_NUMBER_FILE" >/tmp/player_xvfb.log 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XVFB_NUMBER_FILE" >/dev/null 2>&1 &
   XVFB_PID=$!
   local n=""
   for _ in $(seq 200); do

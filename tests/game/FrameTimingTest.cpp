@@ -46,7 +46,28 @@ TEST(FrameTiming, FramesPerSecondFromTheRing)
     uint32_t ticks = 0;
     for (int i = 0; i < 40; ++i) t.Update(ticks += 16);
     EXPECT_EQ(t.mFramesPerSecond, 62);
-    t.Update(ticks - 100); // a backward tick enters the ring as 0
+    t.Update(ticks - 100); // a backward tick enters the ring as 0: 304 ms over 20 is 15 whole ms
     EXPECT_EQ(t.mElapsedMs, 0u);
-    EXPECT_EQ(t.mFramesPerSecond, 65);
+    EXPECT_EQ(t.mFramesPerSecond, 66);
+}
+
+TEST(FrameTiming, FramesPerSecondUseTheWholeMillisecondMean)
+{
+    struct Case {
+        uint32_t frameMs[2];  // ten frames of each
+        int32_t fps;
+    } const cases[] = {
+        {{16, 17}, 62},  // 330 / 20 = 16 whole ms, not 16.5
+        {{33, 34}, 30},  // 670 / 20 = 33: 30.3
+        {{1, 2}, 1000},  // 30 / 20 = 1
+        {{0, 1}, 1000},  // 10 / 20 = 0: quicker than the clock tells, not a division by zero
+        {{250, 250}, 4},
+    };
+    for (const Case& c : cases) {
+        FrameTiming t;
+        uint32_t ticks = 1000;
+        t.Update(ticks);
+        for (int i = 0; i < FrameTiming::kRingSize; ++i) t.Update(ticks += c.frameMs[i % 2]);
+        EXPECT_EQ(t.mFramesPerSecond, c.fps) << c.frameMs[0] << "/" << c.frameMs[1];
+    }
 }

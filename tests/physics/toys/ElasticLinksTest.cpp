@@ -131,7 +131,9 @@ TEST(ElasticStep, SubStepsRunWhenTheAccumulatedTimeExceedsThePeriod)
     // Period 1/200 = 0.005 (as a float, exactly half of 0.01f): a step runs a
     // sub-step only while the accumulated time is strictly greater than the
     // period, so 0.005 runs none at first and the remainder carries over.
-    const Case cases[] = {{0.005f, 1, 0}, {0.005f, 2, 1}, {0.01f, 1, 1}, {0.01f, 2, 3}, {0.0101f, 1, 2}, {0.0f, 3, 0}};
+    // A long step (a low physics frequency) runs every one of its periods: none of its time is lost.
+    const Case cases[] = {{0.005f, 1, 0}, {0.005f, 2, 1}, {0.01f, 1, 1},    {0.01f, 2, 3},
+                          {0.0101f, 1, 2}, {0.0f, 3, 0},   {0.4025f, 1, 80}};
     for (const Case& c : cases) {
         TracedGeometry g = LoosePoints(3);
         // Opposite velocities (mean 0) that only the damping changes.
