@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include "base/Statistics.h"
 #include "physics/world/GameSettings.h"
@@ -228,4 +229,66 @@ TEST_F(StepWorld, AnIslandOfSleepersIsFrozenButALoneSleeperIsSolved)
 }
 
 } // namespace
+} // namespace KIV
+
+namespace KIV {
+namespace {
+
+// How deep the points of one toy's outline lie inside another's: the largest distance from a
+// point inside to the other's nearest outline edge (0 when none is inside).
+float DeepestPointInside(const Toy& toy, const Toy& other)
+{
+    const Array<VectorF>& ring = other.mOutline;
+    const int32_t n = ring.Count();
+    float deepest = 0.0f;
+    for (const VectorF& p : toy.mOutline) {
+        bool inside = false;
+        float nearest = 1e30f;
+        for (int32_t i = 0, j = n - 1; i < n; j = i++) {
+            const VectorF a = ring[j], b = ring[i];
+            if ((a.mY > p.mY) != (b.mY > p.mY) && p.mX < a.mX + (p.mY - a.mY) * (b.mX - a.mX) / (b.mY - a.mY))
+                inside = !inside;
+            const VectorF ab = b - a;
+            const float t = std::clamp(Dot(p - a, ab) / ab.GetLengthSquared(), 0.0f, 1.0f);
+            nearest = std::min(nearest, (a + ab * t - p).GetLength());
+        }
+        if (inside) deepest = std::max(deepest, nearest);
+    }
+    return deepest;
+}
+
+} // namespace
+
+// Two boxes laid over each other at a corner, without gravity, stepped once: the overlap
+// shrinks in that step only when the un-penetration stage runs (switched by its stage byte and
+// by its own setting).
+TEST_F(StepWorld, UnPenetrationShrinksAnOverlapOnlyWhenItRuns)
+{
+    struct Case {
+        bool stage;
+        bool setting;
+        bool shrinks;
+    } const cases[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+    for (const Case& c : cases) {
+        Scene scene;
+        ASSERT_TRUE(Scenes::MakeWalledWorld(scene, RectF(0.0f, 0.0f, 1000.0f, 600.0f)));
+        Scenes::ApplyStepDefaults(scene);
+        scene.mGravity = VectorF();
+        Toy* a = Scenes::AddBoxToy(scene, VectorF(40.0f, 40.0f), VectorF(500.0f, 300.0f));
+        Toy* b = Scenes::AddBoxToy(scene, VectorF(40.0f, 40.0f), VectorF(510.0f, 336.0f));
+        ASSERT_TRUE(a && b);
+        const float before = DeepestPointInside(*a, *b) + DeepestPointInside(*b, *a);
+        ASSERT_GT(before, 3.0f);
+        GameSettings settings;
+        settings.SetToySubPlayEnabled(5, c.stage);
+        settings.mUnPenetrate = c.setting ? 1 : 0;
+        Scenes::StepWorld(scene, settings, 1);
+        const float after = DeepestPointInside(*a, *b) + DeepestPointInside(*b, *a);
+        if (c.shrinks)
+            EXPECT_LT(after, 0.5f * before) << "stage " << c.stage << " setting " << c.setting;
+        else
+            EXPECT_GT(after, 0.9f * before) << "stage " << c.stage << " setting " << c.setting;
+    }
+}
+
 } // namespace KIV

@@ -68,6 +68,74 @@ TEST(JointRecord, IsFiftyEightLittleEndianBytes)
     EXPECT_EQ(breakForce, 500.0f);
 }
 
+// The record of FillSettings written by hand, field by field in the record's order, so that
+// neither side's code supplies the expected bytes.
+struct GoldenField {
+    int32_t offset;
+    uint8_t Joint::*byte;  // null for a 4-byte value
+    float Joint::*value;
+    float expected;
+};
+const GoldenField kGolden[] = {
+    {5, &Joint::mMotorEnabled, nullptr, 1},         {6, nullptr, &Joint::mMotorPower, 1.5f},
+    {10, nullptr, &Joint::mMotorMaxSpeed, 7.25f},   {14, nullptr, &Joint::mBrakePower, 3.0f},
+    {18, nullptr, &Joint::mAngularFriction, 0.125f}, {22, nullptr, &Joint::mSpringPower, 40.0f},
+    {26, nullptr, &Joint::mSpringAngle, -1.25f},    {30, nullptr, &Joint::mSpringShift, 0.5f},
+    {34, nullptr, &Joint::mSpringShiftSpeed, -2.0f}, {38, &Joint::mRobotFlag1, nullptr, 1},
+    {39, nullptr, &Joint::mRobotValue2, 9.5f},      {43, &Joint::mRobotFlag3, nullptr, 2},
+    {44, &Joint::mRobotFlag4, nullptr, 3},          {45, nullptr, &Joint::mRobotValue5, 0.01f},
+    {49, &Joint::mRobotFlag6, nullptr, 4},          {50, nullptr, &Joint::mGearRatio, -3.0f},
+    {54, nullptr, &Joint::mBreakJointMinForce, 500.0f},
+};
+
+std::vector<uint8_t> GoldenRecord()
+{
+    std::vector<uint8_t> b = {1, 12, 0, 0, 0};  // version, slot index 12
+    for (const GoldenField& f : kGolden) {
+        EXPECT_EQ(static_cast<int32_t>(b.size()), f.offset) << "the table lists the fields in record order";
+        if (f.byte) {
+            b.push_back(static_cast<uint8_t>(f.expected));
+            continue;
+        }
+        uint32_t bits;
+        std::memcpy(&bits, &f.expected, 4);
+        for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(bits >> (8 * k)));  // low byte first
+    }
+    return b;
+}
+
+TEST(JointRecord, WritesAndReadsTheHandWrittenGoldenRecord)
+{
+    const std::vector<uint8_t> golden = GoldenRecord();
+    ASSERT_EQ(golden.size(), 58u);
+    // The float bytes of two fields, spelled out, pin the byte order itself.
+    EXPECT_EQ(std::vector<uint8_t>(golden.begin() + 6, golden.begin() + 10), (std::vector<uint8_t>{0, 0, 0xC0, 0x3F}));
+    EXPECT_EQ(std::vector<uint8_t>(golden.begin() + 50, golden.begin() + 54),
+              (std::vector<uint8_t>{0, 0, 0x40, 0xC0}));
+
+    Joint source;
+    FillSettings(source);
+    MemoryStream written;
+    ASSERT_TRUE(source.WriteState(written));
+    ASSERT_EQ(written.GetSize(), 58);
+    for (int32_t i = 0; i < 58; ++i) EXPECT_EQ(written.GetData()[i], golden[i]) << "byte " << i;
+
+    MemoryStream s;
+    ASSERT_TRUE(s.WriteBytes(golden.data(), 58));
+    s.SetPosition(0);
+    Joint target;
+    target.mFirstIndex = 3;
+    ASSERT_TRUE(target.ReadState(s));
+    EXPECT_EQ(target.mFirstIndex, 3);
+    EXPECT_EQ(target.mSecondIndex, 12);
+    for (const GoldenField& f : kGolden) {
+        if (f.byte)
+            EXPECT_EQ(target.*f.byte, static_cast<uint8_t>(f.expected)) << "field at offset " << f.offset;
+        else
+            EXPECT_EQ(target.*f.value, f.expected) << "field at offset " << f.offset;
+    }
+}
+
 TEST(JointRecord, RoundTripsIntoAFreshJointKeepingItsOwnSlot)
 {
     Joint source;

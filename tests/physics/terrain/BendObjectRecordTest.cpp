@@ -81,6 +81,122 @@ TEST(BendObjectRecordTest, RecordIsVersionThreeOf179BytesPlusTheName)
     }
 }
 
+// Every stored field of a terrain object set to a value of its own, and its record written by
+// hand, field by field, so that neither the writer nor the reader supplies the expected bytes.
+struct GoldenTerrainRecord {
+    static constexpr const char* kName = "T\\x.png";
+
+    static float SideValue(int32_t k) { return 100.0f + 1.25f * float(k); }  // 32 distinct values
+
+    static void Fill(BendObject& o)
+    {
+        o.mTextureFileName = kName;
+        o.SetLayer(-3);
+        int32_t k = 0;
+        for (CubicBezier& side : o.mFrame.mSides)
+            for (VectorF* v : {&side.mStart, &side.mEnd, &side.mStartVector, &side.mEndVector}) {
+                v->mX = SideValue(k++);
+                v->mY = SideValue(k++);
+            }
+        o.mFrame.mColumns = 5;
+        o.mFrame.mRows = 2;
+        o.mCollisions = 0;
+        o.mPassDynamics = 1;
+        o.mPassParticles = 2;
+        o.mSlippery = 0.75f;
+        DrawState& d = o.mTexturedShape.mDrawState;
+        d.mBlender = 4;
+        d.mTexColorOp = 1;
+        d.mFillColor = ColorRGBA(1, 2, 3, 4);
+        d.mFogColor = ColorRGBA(5, 6, 7, 8);
+        d.mAlphaExtrude = -9;
+        d.mLighted = 0;
+    }
+
+    static Bytes Record()
+    {
+        Bytes b;
+        auto u8 = [&](uint8_t v) { b.push_back(v); };
+        auto i32 = [&](int32_t v) {
+            for (int s = 0; s < 32; s += 8) b.push_back(uint8_t(uint32_t(v) >> s));  // low byte first
+        };
+        auto f32 = [&](float v) {
+            int32_t bits;
+            std::memcpy(&bits, &v, 4);
+            i32(bits);
+        };
+        u8(3);                                              // record version, offset 0
+        i32(7);                                             // name length, 1
+        for (const char* c = kName; *c; ++c) u8(uint8_t(*c));  // name, 5
+        i32(-3);                                            // layer, 12
+        u8(1);                                              // frame version, 16
+        for (int32_t side = 0, k = 0; side < 4; ++side) {   // sides at 17 + 33 * side
+            u8(1);
+            for (int32_t v = 0; v < 8; ++v) f32(SideValue(k++));
+        }
+        i32(5);    // columns, 149
+        i32(2);    // rows, 153
+        u8(0);     // collisions, 157
+        u8(1);     // pass dynamics, 158
+        u8(2);     // pass particles, 159
+        f32(0.75f);  // slippery, 160
+        u8(1);     // draw-state version, 164
+        i32(4);    // blender, 165
+        i32(1);    // texture colour operation, 169
+        u8(1), u8(2), u8(3), u8(4);  // fill colour, 173
+        u8(5), u8(6), u8(7), u8(8);  // fog colour, 177
+        i32(-9);   // alpha extrude, 181
+        u8(0);     // lighted, 185
+        return b;
+    }
+};
+
+TEST(BendObjectRecordTest, WritesAndReadsTheHandWrittenGoldenRecord)
+{
+    const Bytes golden = GoldenTerrainRecord::Record();
+    ASSERT_EQ(golden.size(), 179u + 7u);
+    // Spelled-out bytes of two values pin the byte order itself: 0.75f and the first side's start x.
+    EXPECT_EQ(Bytes(golden.begin() + 160, golden.begin() + 164), (Bytes{0, 0, 0x40, 0x3F}));
+    EXPECT_EQ(Bytes(golden.begin() + 18, golden.begin() + 22), (Bytes{0, 0, 0xC8, 0x42}));
+
+    BendObject source;
+    GoldenTerrainRecord::Fill(source);
+    MemoryStream written;
+    ASSERT_TRUE(source.Write(written));
+    const Bytes out = StreamBytes(written);
+    ASSERT_EQ(out.size(), golden.size());
+    for (size_t i = 0; i < golden.size(); ++i) EXPECT_EQ(int(out[i]), int(golden[i])) << "byte " << i;
+
+    MemoryStream s;
+    Load(s, golden);
+    BendObject target;
+    ASSERT_TRUE(target.Read(s));
+    EXPECT_EQ(s.GetPosition(), int32_t(golden.size()));
+    EXPECT_EQ(target.mTextureFileName, "T\\x.png");
+    EXPECT_EQ(target.GetLayer(), -3);
+    int32_t k = 0;
+    for (const CubicBezier& side : target.mFrame.mSides)
+        for (const VectorF* v : {&side.mStart, &side.mEnd, &side.mStartVector, &side.mEndVector}) {
+            EXPECT_EQ(v->mX, GoldenTerrainRecord::SideValue(k)) << "frame value " << k;
+            ++k;
+            EXPECT_EQ(v->mY, GoldenTerrainRecord::SideValue(k)) << "frame value " << k;
+            ++k;
+        }
+    EXPECT_EQ(target.mFrame.mColumns, 5);
+    EXPECT_EQ(target.mFrame.mRows, 2);
+    EXPECT_EQ(target.mCollisions, 0);
+    EXPECT_EQ(target.mPassDynamics, 1);
+    EXPECT_EQ(target.mPassParticles, 2);
+    EXPECT_EQ(target.mSlippery, 0.75f);
+    const DrawState& d = target.mTexturedShape.mDrawState;
+    EXPECT_EQ(d.mBlender, 4);
+    EXPECT_EQ(d.mTexColorOp, 1);
+    EXPECT_EQ(d.mFillColor, ColorRGBA(1, 2, 3, 4));
+    EXPECT_EQ(d.mFogColor, ColorRGBA(5, 6, 7, 8));
+    EXPECT_EQ(d.mAlphaExtrude, -9);
+    EXPECT_EQ(d.mLighted, 0);
+}
+
 TEST(BendObjectRecordTest, WrittenRecordReadsBackIntoANewObject)
 {
     BendObject o;
