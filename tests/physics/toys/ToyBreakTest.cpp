@@ -292,6 +292,36 @@ TEST_F(ToyImpact, AnImpactAtTheDentThresholdDentsAndOneAtTheHullThresholdRecords
     EXPECT_EQ(mToy.mHit.mOutlineIndex, -1);
 }
 
+// The dent of one contact grows with the square root of its speed change d = J x 0.005 / mass,
+// s = sqrt(|d| + 1) - 1 held at 2: the dent is d x s (deform power 1), its size |d| x s.
+TEST(ToyDent, DentSizeFollowsTheImpulseUpToTheGrowthClamp)
+{
+    struct Case {
+        float d;     // |d|
+        float size;  // deformed how much
+    } const cases[] = {
+        {0.21f, 0.21f * 0.1f},
+        {3.0f, 3.0f * 1.0f},
+        {8.0f, 8.0f * 2.0f},   // exactly at the clamp
+        {24.0f, 24.0f * 2.0f},  // past it: s would be 4
+        {99.0f, 99.0f * 2.0f},  // far past it: s would be 9
+    };
+    for (const Case& c : cases) {
+        Toy toy;
+        BuildSmallEllipseToy(toy);
+        toy.SetDeformPower(1.0f);
+        toy.SetMinimalImpulseToDeform(0.0f);
+        toy.SetMinimalImpulseToBreakHull(1e30f);
+        toy.SetMinimalImpulseToBreakCore(1e30f);
+        const VectorF j(0.0f, -c.d / (0.005f * toy.mInverseMass));
+        toy.mPointContacts.PushBack(PointContact(10, j, toy.mOutline[10]));
+        toy.ProcessImpacts();
+        EXPECT_EQ(toy.GetDeformedCount(), 1) << c.d;
+        EXPECT_NEAR(toy.GetDeformedHowMuch(), c.size, 1e-3f * c.size) << c.d;
+        EXPECT_EQ(toy.mHit.mOutlineIndex, -1) << c.d;
+    }
+}
+
 TEST_F(ToyImpact, BelowTheDentThresholdNothingMovesAndTheStreakEnds)
 {
     const VectorF j(0.0f, -3000.0f);
