@@ -11,7 +11,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev
   libwebkit2gtk-4.1-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils xdotool imagemagick bc ccache
+  xvfb xauth x11-utils xdotool imagemagick bc ccache python3
 )
 
 missing=()
