@@ -5,33 +5,17 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
-#include <memory>
 #include <vector>
 #include "game/KIVGame.h"
 #include "game/ScenePass.h"
-#include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
 #include "render/Renderer.h"
-#include "render/TextureLib.h"
 #include "support/CommandStream.h"
-#include "support/PictureFolder.h"
+#include "support/GameFixture.h"
 
 using namespace KIV;
 
 namespace {
-
-Toy* AddRoundToy(KIVGame& g, float side, const VectorF& at)
-{
-    VectorF ring[40];
-    for (int i = 0; i < 40; ++i) {
-        const float a = kTwoPi * float(i) / 40.0f;
-        ring[i] = VectorF(std::cos(a), std::sin(a)) * (0.5f * side);
-    }
-    Toy* toy = g.NewToySlot();
-    if (!toy || !toy->BuildFromPolygon(ring, 40, 1.0f, at, 0.0f)) return nullptr;
-    g.mGrid.InsertToy(*toy);
-    return toy;
-}
 
 // Every switch off but the scene itself.
 DrawOptions Nothing(const RectF& view)
@@ -46,23 +30,13 @@ DrawOptions Nothing(const RectF& view)
 
 // A game object with two touching round toys joined by a joint, a ground object, a camera on
 // them, and contact, impulse and motion data that the passes draw.
-class OverlayFixture : public PictureFolderTest {
+class OverlayFixture : public GameFixture {
 protected:
     void SetUp() override
     {
-        PictureFolderTest::SetUp();
-        mSavedSettings = *gSettings;
-        Write("Ground\\g.png", TestPicture::Filled(64, 32, 90, 60, 30));
-        mGame = std::make_unique<KIVGame>();
-        mTextures = std::make_unique<TextureLib>(Root());
+        GameFixture::SetUp();
         KIVGame& g = *mGame;
-        g.mTextureLib = mTextures.get();
-        g.mDataRoot = mFolder.Path();
-        g.SetupGrid(RectF(-4000, -4000, 4000, 4000));
-        g.mLayers.SetDefaultLayers();
-        BendObject* ground = g.mTerrainObjects.AppendNew();
-        ASSERT_TRUE(ground->SetTexture(*mTextures, "Ground\\g.png"));
-        ground->Move(VectorF(-100, 60));
+        AddGround(0, VectorF(-100, 60));
         g.RebuildDerivedState();
         g.mTerrainObjects.Select(0);
 
@@ -75,7 +49,7 @@ protected:
         g.mTiming.mElapsedMs = 5;
         g.UpdateCamera();
         mView = g.mDrawOptions.mViewRect;
-        ASSERT_TRUE(mView.x1 < -60.0f && mView.x2 > 160.0f) << "the camera sees both toys: " << mView.x1 << " " << mView.y1 << " " << mView.x2 << " " << mView.y2;
+        ASSERT_TRUE(mView.x1 < -60.0f && mView.x2 > 160.0f) << "the camera sees both toys";
 
         mA->mVelocityAfterImpulses = VectorF(3000, 0);
         PenetrationRecord pen;
@@ -93,14 +67,6 @@ protected:
         g.BuildContactIslands();
         mRenderer.SetWindowSize(1024, 576);
     }
-    void TearDown() override
-    {
-        mGame.reset();
-        mTextures.reset();
-        *gSettings = mSavedSettings;
-        PictureFolderTest::TearDown();
-    }
-
     // The colours of every wireframe drawn in one frame of the scene pass.
     std::vector<uint32_t> WireColours(ScenePass& pass)
     {
@@ -121,9 +87,6 @@ protected:
         return colours;
     }
 
-    GameSettings mSavedSettings;
-    std::unique_ptr<KIVGame> mGame;
-    std::unique_ptr<TextureLib> mTextures;
     Renderer mRenderer;
     Toy* mA = nullptr;
     Toy* mB = nullptr;

@@ -88,29 +88,17 @@ struct GoldenTerrainRecord {
 
     static float SideValue(int32_t k) { return 100.0f + 1.25f * float(k); }  // 32 distinct values
 
+    // The unusual object, with pass particles and every frame value made distinct as well.
     static void Fill(BendObject& o)
     {
-        o.mTextureFileName = kName;
-        o.SetLayer(-3);
+        MakeUnusual(o, kName);
         int32_t k = 0;
         for (CubicBezier& side : o.mFrame.mSides)
             for (VectorF* v : {&side.mStart, &side.mEnd, &side.mStartVector, &side.mEndVector}) {
                 v->mX = SideValue(k++);
                 v->mY = SideValue(k++);
             }
-        o.mFrame.mColumns = 5;
-        o.mFrame.mRows = 2;
-        o.mCollisions = 0;
-        o.mPassDynamics = 1;
         o.mPassParticles = 2;
-        o.mSlippery = 0.75f;
-        DrawState& d = o.mTexturedShape.mDrawState;
-        d.mBlender = 4;
-        d.mTexColorOp = 1;
-        d.mFillColor = ColorRGBA(1, 2, 3, 4);
-        d.mFogColor = ColorRGBA(5, 6, 7, 8);
-        d.mAlphaExtrude = -9;
-        d.mLighted = 0;
     }
 
     static Bytes Record()
