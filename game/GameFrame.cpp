@@ -7,17 +7,19 @@
 
 namespace KIV {
 
-void KIVGame::RunGameFrame(uint32_t ticks)
+bool KIVGame::RunGameFrame(uint32_t ticks)
 {
-    if (mQuit) return;
+    if (mQuit) return true;
     if (!mFirstFrameDone) FirstFrameStartUp();
     mTiming.Update(ticks);
     // Captured frames each advance the world by a thirtieth of a second,
     // whatever the clock says.
     if (mFrameCapture) mTiming.mStepsDue = mTiming.GetMaxStepsPerFrame();
-    if (mTiming.mStepsDue != 0) HandleFrame();
+    const bool handled = mTiming.mStepsDue != 0;
+    if (handled) HandleFrame();
     if (mSavedNoticeCounter < kSavedNoticeFrames) ++mSavedNoticeCounter;
     Notices().AgeOneFrame();
+    return handled;
 }
 
 void KIVGame::FirstFrameStartUp()

@@ -111,8 +111,7 @@ int KIVGame::RunMainLoop()
         }
 
         if (gStatistics) gStatistics->ResetFrame();
-        RunGameFrame(SDL_GetTicks());
-        mInput.EndFrame();
+        if (RunGameFrame(SDL_GetTicks())) mInput.EndFrame();
         if (mQuit) break;
 
         FrameRequest frame;

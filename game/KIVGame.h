@@ -46,7 +46,10 @@ public:
     void ToggleFullScreen();
 
     // ---- the game frame (GameFrame.cpp) ----
-    void RunGameFrame(uint32_t ticks);
+    // False when no step was due, so the keys and the mouse of this frame were
+    // not looked at: the caller keeps them for the next frame instead of
+    // ending the input frame, or a key pressed in a quick frame would be lost.
+    bool RunGameFrame(uint32_t ticks);
     void FirstFrameStartUp();
     // The per-frame handler that runs when steps are due: keys, step driver, camera.
     void HandleFrame();

@@ -177,3 +177,32 @@ TEST_F(GameFixture, AnOverloadedJointBreaksInTheStep)
     ASSERT_EQ(g.mJoints.mJoints.Count(), 1);
     EXPECT_EQ(g.mJoints.mJoints[0], strong);
 }
+
+// A key pressed during a frame too quick to run a step is seen by the next frame that runs one:
+// the main loop ends the input frame only when the frame looked at the input.
+TEST_F(GameFixture, AKeyPressedInAFrameWithoutStepsIsNotLost)
+{
+    KIVGame& g = *mGame;
+    g.mInput.AddKeyboard();
+    g.mInput.AddMouse();
+    g.mFirstFrameDone = true;
+    auto frame = [&g](uint32_t ticks) {
+        const bool handled = g.RunGameFrame(ticks);
+        if (handled) g.mInput.EndFrame();
+        return handled;
+    };
+    ASSERT_TRUE(frame(1000));
+    InputEvent press;
+    press.mType = InputEvent::kKeyDown;
+    press.mCode = 'p';
+    g.mInput.HandleEvent(press);
+    InputEvent release = press;
+    release.mType = InputEvent::kKeyUp;
+    g.mInput.HandleEvent(release);
+    EXPECT_FALSE(frame(1001)) << "one millisecond runs no step";
+    EXPECT_FALSE(g.mPaused);
+    EXPECT_TRUE(frame(1010));
+    EXPECT_TRUE(g.mPaused) << "the press of the quick frame pauses the game";
+    EXPECT_TRUE(frame(1020));
+    EXPECT_TRUE(g.mPaused) << "and only once";
+}

@@ -97,6 +97,7 @@ public:
         r.SetView(RectF(1000 - w * 0.5f, 500 - h * 0.5f, 1000 + w * 0.5f, 500 + h * 0.5f), 0.05f);
         const VectorF places[3] = {{820, 520}, {1000, 430}, {1180, 560}};
         DrawOptions options;
+        options.mTestVisible = 0;  // no view rectangle here: every toy is drawn
         options.mToyDiagonals = 1;
         options.mToyPoints = 1;
         for (int i = 0; i < 3; ++i) {
