@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
 #include <cstring>
 #include <vector>
 #include "game/KIVGame.h"
@@ -20,8 +19,8 @@ namespace {
 // Every switch off but the scene itself.
 DrawOptions Nothing(const RectF& view)
 {
-    DrawOptions o;
-    std::memset(&o, 0, offsetof(DrawOptions, mViewRect));
+    DrawOptions o;  // the only switch on at the start besides these two
+    o.mSelTerrainObjsVectorBorder = 0;
     o.mDoRenderScene = 1;
     o.mTestVisible = 1;
     o.mViewRect = view;
