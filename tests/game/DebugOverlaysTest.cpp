@@ -19,8 +19,8 @@ namespace {
 // Every switch off but the scene itself.
 DrawOptions Nothing(const RectF& view)
 {
-    DrawOptions o;  // the only switch on at the start besides these two
-    o.mSelTerrainObjsVectorBorder = 0;
+    DrawOptions o;
+    o.mSelTerrainObjsVectorBorder = 0;  // the one drawing that starts switched on
     o.mDoRenderScene = 1;
     o.mTestVisible = 1;
     o.mViewRect = view;
