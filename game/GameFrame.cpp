@@ -2,8 +2,10 @@
 #include "base/Statistics.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/ScriptAPI.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
+#include "script/ScriptHost.h"
 
 namespace KIV {
 
@@ -24,6 +26,8 @@ bool KIVGame::RunGameFrame(uint32_t ticks)
 
 void KIVGame::FirstFrameStartUp()
 {
+    // Scripting comes first: the start-up content already runs robot scripts.
+    if (gScriptHost) gScriptHost->InitScriptVM(&RegisterScriptAPI);
     LoadStartUpContent();
     mFirstFrameDone = true;
 }

@@ -6,6 +6,7 @@
 #include "game/SdlEventPump.h"
 #include "physics/world/GameSettings.h"
 #include "render/Renderer.h"
+#include "script/ScriptHost.h"
 
 namespace KIV {
 
@@ -113,6 +114,8 @@ int KIVGame::RunMainLoop()
         if (gStatistics) gStatistics->ResetFrame();
         if (RunGameFrame(SDL_GetTicks())) mInput.EndFrame();
         if (mQuit) break;
+        // Whatever a script left on the stack still reaches the results ring.
+        if (gScriptHost) gScriptHost->CollectLuaResults("", "undefined so far");
 
         FrameRequest frame;
         frame.mScene = &scene;

@@ -9,6 +9,8 @@
 #include "physics/world/GameSettings.h"
 #include "render/Renderer.h"
 #include "render/TextureLib.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptTemplates.h"
 
 using namespace KIV;
 
@@ -19,6 +21,7 @@ int main(int, char**)
     // destructor can touch an object another one already freed.
     new Statistics;
     KIVGame& game = *new KIVGame;
+    new ScriptTemplates(*new ScriptHost);
     game.mTextureLib = new TextureLib;
     new Renderer;
     game.mDataRoot = GetDataRootDirectory();

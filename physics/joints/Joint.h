@@ -3,6 +3,7 @@
 #include <string>
 #include "base/Array.h"
 #include "base/FastName.h"
+#include "base/HandleTable.h"
 #include "base/IndexPool.h"
 #include "base/Vector.h"
 #include "physics/joints/PoseAngle.h"
@@ -193,6 +194,8 @@ public:
     float mBreakJointMinForce = kDefaultBreakForce;
     uint8_t mChanged = 0;
     VectorF mReferencePosition;
+    // How scripts name the joint; everything they kept of it goes stale with it.
+    ObjectHandle mScriptHandle;
 };
 
 // One of the scene's joint lists with the pool of slot indices its joints take.

@@ -3,6 +3,7 @@
 #include <string>
 #include "base/Array.h"
 #include "base/Color.h"
+#include "base/HandleTable.h"
 #include "base/Random.h"
 #include "base/Vector.h"
 #include "physics/terrain/BendFrame.h"
@@ -146,6 +147,8 @@ public:
     int32_t mEditCounter;
     int32_t mEditCounterCap;
     int32_t mStaticSlot;  // this object's entry in the spatial grid's static store, -1 when none
+    // How scripts name the object; everything they kept of it goes stale with it.
+    ObjectHandle mScriptHandle;
 
 private:
     bool BuildPolygonFromGrid(const FragmentGrid& grid);

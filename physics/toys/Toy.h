@@ -3,6 +3,7 @@
 #include <string>
 #include "base/Array.h"
 #include "base/FastName.h"
+#include "base/HandleTable.h"
 #include "base/Random.h"
 #include "base/Rect.h"
 #include "base/Vector.h"
@@ -482,6 +483,8 @@ public:
 
     // Mesh points held in place by contacts and joints during the elastic step.
     Array<uint8_t> mElasticHeld{1};
+    // How scripts name the toy; everything they kept of it goes stale with it.
+    ObjectHandle mScriptHandle;
 
 private:
     // The mesh point a contact acts on: its outline point, the start of its

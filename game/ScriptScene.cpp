@@ -1,0 +1,42 @@
+#include <luabind/luabind.hpp>
+#include "game/KIVGame.h"
+#include "game/ScriptAPI.h"
+#include "physics/toys/Toy.h"
+#include "script/ScriptRef.h"
+
+namespace KIV {
+
+namespace {
+// Scripts see the scene only as the leading part of the game object.
+DrawOptions& GetDrawOptions(Scene& scene)
+{
+    return static_cast<KIVGame&>(scene).mDrawOptions;
+}
+
+ScriptRef<Toy> SelectedToy(Scene& scene)
+{
+    return ScriptRef<Toy>(scene.mToys.GetSelected());
+}
+
+ScriptRef<Joint> SelectedJoint(Scene& scene)
+{
+    return ScriptRef<Joint>(scene.mJoints.mJoints.GetSelected());
+}
+
+ScriptRef<BendObject> SelectedTerrainObject(Scene& scene)
+{
+    return ScriptRef<BendObject>(scene.mTerrainObjects.GetSelected());
+}
+} // namespace
+
+luabind::scope ScriptScopeScene()
+{
+    using namespace luabind;
+    return class_<Scene>("Scene")
+        .def("GetDrawOptions", &GetDrawOptions)
+        .def("ST", &SelectedToy)
+        .def("SJ", &SelectedJoint)
+        .def("STO", &SelectedTerrainObject);
+}
+
+} // namespace KIV
