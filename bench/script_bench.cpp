@@ -1,7 +1,7 @@
-// BM_ScriptGetter / BM_ScriptSetter: one bound call from Lua on a toy that the
+// BM_ScriptCallGetter / BM_ScriptCallSetter: one bound call from Lua on a toy that the
 // script holds by its checked handle (a getter of a float, a setter of one);
 // time per call. The goal is under 1 us.
-// BM_ScriptUpdate512: one step's worth of per-object Update calls through the
+// BM_ScriptCallUpdate512: one step's worth of per-object Update calls through the
 // script templates for 512 scripted objects with a trivial Update function;
 // time per step. The goal is under 0.5 ms.
 
@@ -91,19 +91,19 @@ void RunCalls(benchmark::State& state, const char* chunk)
     state.SetItemsProcessed(state.iterations() * kCallsPerRun);
 }
 
-void BM_ScriptGetter(benchmark::State& state)
+void BM_ScriptCallGetter(benchmark::State& state)
 {
     RunCalls(state, "local t = toy; local d = 0; for i = 1, 1000 do d = t:GetDensity() end");
 }
-BENCHMARK(BM_ScriptGetter);
+BENCHMARK(BM_ScriptCallGetter);
 
-void BM_ScriptSetter(benchmark::State& state)
+void BM_ScriptCallSetter(benchmark::State& state)
 {
     RunCalls(state, "local t = toy; for i = 1, 1000 do t:SetAirFriction(0.2) end");
 }
-BENCHMARK(BM_ScriptSetter);
+BENCHMARK(BM_ScriptCallSetter);
 
-void BM_ScriptUpdate512(benchmark::State& state)
+void BM_ScriptCallUpdate512(benchmark::State& state)
 {
     ScriptedWorld* world = World();
     if (!world) {
@@ -115,7 +115,7 @@ void BM_ScriptUpdate512(benchmark::State& state)
     if (world->host.GetStackSize() != 0) state.SkipWithError("an Update call failed");
     state.SetItemsProcessed(state.iterations() * kScriptedObjects);
 }
-BENCHMARK(BM_ScriptUpdate512)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScriptCallUpdate512)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

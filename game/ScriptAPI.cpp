@@ -1,6 +1,7 @@
 #include "game/ScriptAPI.h"
 #include <luabind/luabind.hpp>
 #include "game/KIVGame.h"
+#include "game/ScriptScopes.h"
 #include "script/ScriptHost.h"
 #include "script/api/ScriptApi.h"
 

@@ -1,6 +1,6 @@
 #include <luabind/luabind.hpp>
 #include "game/KIVGame.h"
-#include "game/ScriptAPI.h"
+#include "game/ScriptScopes.h"
 #include "physics/world/GameSettings.h"
 #include "script/ScriptHost.h"
 

@@ -1,6 +1,6 @@
 #include <luabind/luabind.hpp>
 #include "game/KIVGame.h"
-#include "game/ScriptAPI.h"
+#include "game/ScriptScopes.h"
 #include "physics/toys/Toy.h"
 #include "script/ScriptRef.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <luabind/luabind.hpp>
+#include <luabind/open.hpp>
 
 namespace KIV {
 
