@@ -12,6 +12,7 @@
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
+#include "robots/RobotList.h"
 #include "robots/Scenario.h"
 
 namespace KIV {
@@ -95,6 +96,11 @@ public:
 
     // ---- state ----
     Scenario mScenario;
+    // The robots of the running scene (the selected one is steered) and the
+    // robot builder's, whose selected robot is the one being edited.
+    RobotList mRobots{*this};
+    RobotList mEditRobots{*this};
+    Robot* GetEditRobot() const { return mEditRobots.GetCurrentRobot(); }
     InputDevices mInput;
     FrameTiming mTiming;
     ViewCamera mCamera;

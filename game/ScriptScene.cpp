@@ -27,6 +27,15 @@ ScriptRef<BendObject> SelectedTerrainObject(Scene& scene)
 {
     return ScriptRef<BendObject>(scene.mTerrainObjects.GetSelected());
 }
+
+ScriptRef<Scenario> TheScenario(Scene& scene) { return ScriptRef<Scenario>(&static_cast<KIVGame&>(scene).mScenario); }
+
+// The robot being edited, seen as a robot and as its definition: one object, two classes to scripts.
+ScriptRef<Robot> EditRobot(Scene& scene) { return ScriptRef<Robot>(static_cast<KIVGame&>(scene).GetEditRobot()); }
+ScriptRef<RobotDef> EditRobotDef(Scene& scene)
+{
+    return ScriptRef<RobotDef>(static_cast<KIVGame&>(scene).GetEditRobot());
+}
 } // namespace
 
 luabind::scope ScriptScopeScene()
@@ -36,7 +45,10 @@ luabind::scope ScriptScopeScene()
         .def("GetDrawOptions", &GetDrawOptions)
         .def("ST", &SelectedToy)
         .def("SJ", &SelectedJoint)
-        .def("STO", &SelectedTerrainObject);
+        .def("STO", &SelectedTerrainObject)
+        .def("SCN", &TheScenario)
+        .def("GetEditRobot", &EditRobot)
+        .def("GetEditRobotDef", &EditRobotDef);
 }
 
 } // namespace KIV

@@ -172,6 +172,11 @@ private:
     int32_t mPrevVersionSelected = 0;
     RobotUndoHistory mUndo;
     std::string mDataRoot;
+
+public:
+    // The robot's own name for scripts: a robot seen as a robot, apart from
+    // the same object seen as its definition.
+    ObjectHandle mScriptHandle;
 };
 
 } // namespace KIV

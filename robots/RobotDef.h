@@ -4,6 +4,7 @@
 #include <utility>
 #include "base/Array.h"
 #include "base/FastName.h"
+#include "base/HandleTable.h"
 #include "base/Rect.h"
 #include "base/Vector.h"
 #include "physics/joints/PoseAngle.h"
@@ -306,6 +307,9 @@ public:
     FastName mTransitionToPose;
     float mTransitionDuration = 0.333f;
     float mTransitionTime = 0.0f;
+
+    // How scripts name the definition; what they kept of it goes stale with it.
+    ObjectHandle mScriptHandle;
 
 private:
     void MarkRebuildNeeded()

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include "base/Array.h"
+#include "base/HandleTable.h"
 #include "base/Vector.h"
 
 namespace KIV {
@@ -52,6 +53,8 @@ public:
     void Read(MemoryStream& stream);
 
     // The list storage: every change of the entries goes through these three.
+    ObjectHandle mScriptHandle; // how scripts name the scenario
+
     RobotStartEntry* AppendRobotEntry() { return mEntries.AppendNew(); }
     RobotStartEntry* InsertRobotEntry(int32_t index) { return mEntries.InsertNew(index); }
     bool EraseRobotEntry(int32_t index) { return mEntries.DeleteAt(index); }

@@ -18,6 +18,9 @@ luabind::scope ScriptScopeColorRGBA();
 luabind::scope ScriptScopeBendObject();
 luabind::scope ScriptScopeToy();
 luabind::scope ScriptScopeJoint();
+luabind::scope ScriptScopeRobotDef();
+luabind::scope ScriptScopeRobot();
 luabind::scope ScriptScopeDrawOptions();
+luabind::scope ScriptScopeScenario();
 
 } // namespace KIV

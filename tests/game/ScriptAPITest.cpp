@@ -36,6 +36,7 @@ protected:
         ASSERT_NE(mJoint, nullptr);
         mGame.mToys.SetSelectedIndex(0);
         mGame.mJoints.mJoints.SetSelectedIndex(0);
+        ASSERT_NE(mGame.mEditRobots.AddRobot("", VectorF()), nullptr);
         ASSERT_NE(mGame.mTerrainObjects.AppendNew(), nullptr);
         mHost.InitScriptVM(&RegisterScriptAPI);
     }
@@ -123,6 +124,7 @@ std::string SampleArgument(std::string type)
         {"RectI", "RectI(1, 2, 3, 4)"},
         {"Toy", "scene:ST()"},
         {"Joint", "scene:SJ()"},
+        {"std::basic_string<char, std::char_traits<char>, std::allocator<char> >", "'toy1'"},
     };
     auto found = samples.find(type);
     return found == samples.end() ? "" : found->second;
@@ -134,7 +136,8 @@ const std::map<std::string, std::string> kObjects = {
     {"Scene", "scene"},              {"KIVGame", "kiv"},              {"FastName", "FastName('toy1')"},
     {"VectorF", "VectorF(1, 2)"},    {"VectorI", "VectorI(1, 2)"},    {"IntervalF", "IntervalF(1, 2)"},
     {"IntervalI", "IntervalI(1, 2)"}, {"RectI", "RectI(1, 2, 3, 4)"}, {"ColorRGB", "ColorRGB(1, 2, 3)"},
-    {"ColorRGBA", "ColorRGBA(1, 2, 3, 4)"},
+    {"ColorRGBA", "ColorRGBA(1, 2, 3, 4)"}, {"RobotDef", "scene:GetEditRobotDef()"}, {"Robot", "scene:GetEditRobot()"},
+    {"Scenario", "scene:SCN()"},
 };
 const std::map<std::string, std::vector<std::string>> kConstructorArguments = {
     {"RectI 2", {"VectorI(1, 2)", "VectorI(3, 4)"}},
