@@ -4,17 +4,25 @@
 // 210 steps a second of real time.
 // BM_StepChains/<toys>/<threads>: the same for chains of jointed box links,
 // some hanging from world pins, some fallen into a heap on the ground.
+// BM_StepPlayground/<toys>/<threads>: the same for a long world of many
+// separate piles and chains.
+// BM_StepPileContended/<toys>/<threads>: BM_StepPile while four other threads
+// of the benchmark keep cores busy, as other programs do on a loaded machine.
 
 #include <benchmark/benchmark.h>
-#include <omp.h>
+#include <atomic>
 #include <map>
 #include <memory>
+#include <thread>
 #include <utility>
+#include <vector>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/PhysicsStep.h"
 #include "physics/world/Scene.h"
 #include "physics/toys/Toy.h"
 #include "scenes/JointWorlds.h"
+#include "scenes/PlaygroundWorld.h"
 #include "scenes/StepWorlds.h"
 
 namespace {
@@ -38,7 +46,7 @@ Scene* SettledWorld(WorldBuilder build, int32_t toys)
         if (!build(*world, toys)) return nullptr;
         GameSettings settings;
         settings.mParallelismEnabled = 1;
-        omp_set_num_threads(omp_get_num_procs());
+        WorkTeam::Shared().SetThreadCount(WorkTeam::AvailableProcessors());
         Scenes::StepWorld(*world, settings, kSettleSteps);
     }
     return world.get();
@@ -55,7 +63,7 @@ void StepSettledWorld(benchmark::State& state, WorldBuilder build)
     }
     GameSettings settings;
     settings.mParallelismEnabled = threads > 1 ? 1 : 0;
-    omp_set_num_threads(threads);
+    WorkTeam::Shared().SetThreadCount(threads);
     for (auto _ : state) PhysicsStep(*scene, settings);
     int32_t sleeping = 0;
     for (const Toy* toy : scene->mToys) sleeping += toy->mSleeping;
@@ -63,9 +71,44 @@ void StepSettledWorld(benchmark::State& state, WorldBuilder build)
     state.counters["asleep"] = static_cast<double>(sleeping) / static_cast<double>(scene->GetToyCount());
 }
 
+// Threads that keep cores busy with work of their own while they live.
+class BusyThreads {
+public:
+    explicit BusyThreads(int32_t count)
+    {
+        for (int32_t i = 0; i < count; ++i)
+            mThreads.emplace_back([this] {
+                uint64_t x = 1;
+                while (!mStop.load(std::memory_order_relaxed))
+                    for (int32_t k = 0; k < 4096; ++k) x = x * 6364136223846793005ull + 1442695040888963407ull;
+                mSink.fetch_add(x, std::memory_order_relaxed);
+            });
+    }
+    ~BusyThreads()
+    {
+        mStop.store(true);
+        for (std::thread& t : mThreads) t.join();
+    }
+
+private:
+    std::atomic<bool> mStop{false};
+    std::atomic<uint64_t> mSink{0};
+    std::vector<std::thread> mThreads;
+};
+
 void BM_StepPile(benchmark::State& state) { StepSettledWorld(state, Scenes::MakeSoftPile); }
 
 void BM_StepChains(benchmark::State& state) { StepSettledWorld(state, Scenes::MakeChains); }
+
+void BM_StepPlayground(benchmark::State& state) { StepSettledWorld(state, Scenes::MakePlayground); }
+
+void BM_StepPileContended(benchmark::State& state)
+{
+    Scene* settled = SettledWorld(Scenes::MakeSoftPile, static_cast<int32_t>(state.range(0)));
+    (void)settled;  // settled before the busy threads start
+    BusyThreads busy(4);
+    StepSettledWorld(state, Scenes::MakeSoftPile);
+}
 
 BENCHMARK(BM_StepPile)
     ->ArgNames({"toys", "threads"})
@@ -76,6 +119,18 @@ BENCHMARK(BM_StepPile)
 BENCHMARK(BM_StepChains)
     ->ArgNames({"toys", "threads"})
     ->ArgsProduct({{64, 256, 1024, 2048}, {1, 8}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+BENCHMARK(BM_StepPlayground)
+    ->ArgNames({"toys", "threads"})
+    ->ArgsProduct({{256, 1024, 2048}, {1, 8}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+BENCHMARK(BM_StepPileContended)
+    ->ArgNames({"toys", "threads"})
+    ->ArgsProduct({{256}, {1, 8}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -5,13 +5,13 @@
 //
 //   step_stages [toys] [steps] [settle]   (defaults: 2048 toys, 50 measured steps, 1260 settling steps)
 
-#include <omp.h>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
 #include <map>
 #include <vector>
 #include "base/Statistics.h"
+#include "base/WorkTeam.h"
 #include "physics/contacts/Contact.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/PhysicsStep.h"
@@ -68,7 +68,7 @@ void Measure(Scene& scene, int32_t threads, int32_t steps)
 {
     GameSettings settings;
     settings.mParallelismEnabled = threads > 1 ? 1 : 0;
-    omp_set_num_threads(threads);
+    WorkTeam::Shared().SetThreadCount(threads);
     double stage[13] = {};
     double whole = 0.0;
     int64_t pairSolves = 0, islands = 0, largest = 0, asleep = 0;
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     }
     GameSettings settle;
     settle.mParallelismEnabled = 1;
-    omp_set_num_threads(omp_get_num_procs());
+    WorkTeam::Shared().SetThreadCount(WorkTeam::AvailableProcessors());
     Scenes::StepWorld(scene, settle, settleSteps);
     std::printf("pile of %d toys, settled %d steps, %d steps measured\n", scene.GetToyCount(), settleSteps, steps);
     int64_t members = 0, levels = 0;

@@ -12,8 +12,6 @@ namespace {
 
 constexpr float kLinkLength = 36.0f;
 constexpr float kLinkThickness = 12.0f;
-// Neighbouring links overlap at their pin, so they must not collide.
-constexpr float kLinkPitch = kLinkLength - 4.0f;
 constexpr float kChainRow = 90.0f;
 constexpr float kWall = 40.0f;
 
@@ -66,21 +64,29 @@ bool MakeChains(Scene& scene, int32_t toyCount)
     for (int32_t chain = 0; chain < chains; ++chain) {
         const float left = kWall + 40.0f + static_cast<float>(chain % columns) * chainWidth;
         const float y = 60.0f + static_cast<float>(chain / columns) * kChainRow;
-        Toy* previous = nullptr;
-        for (int32_t link = 0; link < kChainLinks && made < toyCount; ++link, ++made) {
-            const float x = left + (static_cast<float>(link) + 0.5f) * kLinkPitch;
-            Toy* toy = AddBoxToy(scene, VectorF(kLinkLength, kLinkThickness), VectorF(x, y));
-            if (!toy) return false;
-            const VectorF pin(x - 0.5f * kLinkPitch, y);
-            if (previous) {
-                if (!JoinToys(scene, previous, toy, pin)) return false;
-            } else if (chain % 2 == 0 && !PinToWorld(scene, toy, pin)) {
-                return false;
-            }
-            previous = toy;
-        }
+        const int32_t links = toyCount - made < kChainLinks ? toyCount - made : kChainLinks;
+        if (!AddChain(scene, VectorF(left, y), links, chain % 2 == 0)) return false;
+        made += links;
     }
     ApplyStepDefaults(scene);
+    return true;
+}
+
+bool AddChain(Scene& scene, const VectorF& start, int32_t links, bool pinned)
+{
+    Toy* previous = nullptr;
+    for (int32_t link = 0; link < links; ++link) {
+        const float x = start.mX + (static_cast<float>(link) + 0.5f) * kLinkPitch;
+        Toy* toy = AddBoxToy(scene, VectorF(kLinkLength, kLinkThickness), VectorF(x, start.mY));
+        if (!toy) return false;
+        const VectorF pin(x - 0.5f * kLinkPitch, start.mY);
+        if (previous) {
+            if (!JoinToys(scene, previous, toy, pin)) return false;
+        } else if (pinned && !PinToWorld(scene, toy, pin)) {
+            return false;
+        }
+        previous = toy;
+    }
     return true;
 }
 

@@ -15,7 +15,6 @@ namespace Scenes {
 namespace {
 
 constexpr int32_t kPileShapePoints = 100;
-constexpr float kPileCell = 120.0f;   // room each toy gets in the rows it falls from
 constexpr float kPileWall = 40.0f;
 
 class StateHash {
@@ -96,18 +95,24 @@ bool MakeSoftPile(Scene& scene, int32_t toyCount)
     ApplyStepDefaults(scene);
 
     Random random;
-    Array<VectorF> outline;
     const float groundY = height - kPileWall;
+    if (!AddSoftToyRows(scene, random, toyCount, columns, VectorF(kPileWall + 20.0f, groundY - 60.0f))) return false;
+    ApplyStepDefaults(scene);
+    return true;
+}
+
+bool AddSoftToyRows(Scene& scene, Random& random, int32_t toyCount, int32_t columns, const VectorF& bottomLeft)
+{
+    Array<VectorF> outline;
     for (int32_t i = 0; i < toyCount; ++i) {
         const int32_t row = i / columns, column = i % columns;
         const float radius = random.NextFloatInRange(30.0f, 46.0f);
         MakeSoftShape(outline, i, radius, kPileShapePoints, random.NextFloatInRange(0.0f, kTwoPi));
-        const VectorF centre(kPileWall + 20.0f + (static_cast<float>(column) + 0.5f) * kPileCell +
+        const VectorF centre(bottomLeft.mX + (static_cast<float>(column) + 0.5f) * kPileCell +
                                  random.NextFloatInRange(-8.0f, 8.0f),
-                             groundY - 60.0f - static_cast<float>(row) * kPileCell);
+                             bottomLeft.mY - static_cast<float>(row) * kPileCell);
         if (!AddPolygonToy(scene, outline, centre, random.NextFloatInRange(0.0f, kTwoPi))) return false;
     }
-    ApplyStepDefaults(scene);
     return true;
 }
 

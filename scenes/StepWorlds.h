@@ -5,6 +5,7 @@
 
 namespace KIV {
 
+struct Random;
 class Scene;
 struct GameSettings;
 
@@ -27,6 +28,12 @@ void MakeSoftShape(Array<VectorF>& points, int32_t kind, float radius, int32_t p
 // mixed shapes and sizes, held in rows above the ground from where they fall
 // into a pile. false when the world or a toy cannot be made.
 bool MakeSoftPile(Scene& scene, int32_t toyCount);
+// Room each toy of such a pile gets in the rows it falls from.
+inline constexpr float kPileCell = 120.0f;
+// toyCount soft toys of the pile's kinds in rows of `columns`, the first row's
+// centres kPileCell apart from bottomLeft + half a cell rightwards, the next
+// rows kPileCell higher each.
+bool AddSoftToyRows(Scene& scene, Random& random, int32_t toyCount, int32_t columns, const VectorF& bottomLeft);
 
 // Steps the world with the given settings.
 void StepWorld(Scene& scene, const GameSettings& settings, int32_t steps);

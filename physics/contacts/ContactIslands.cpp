@@ -1,4 +1,6 @@
 #include "physics/contacts/Contacts.h"
+#include <algorithm>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/joints/Joint.h"
 #include "physics/world/Scene.h"
@@ -149,6 +151,38 @@ void Scene::SolveContactIsland(int32_t island, const GameSettings& settings, boo
         mSharedIslandSolve.Run(chain.Data(), chain.Count(), settings);
     else
         SolveIslandIterations(chain.Data(), chain.Count(), settings);
+}
+
+void Scene::SolveContactIslands(const GameSettings& settings, bool parallel)
+{
+    const int32_t islands = mIslandCount;
+    WorkTeam& team = WorkTeam::Shared();
+    const int32_t threads = parallel ? team.GetThreadCount() : 1;
+    mIslandOrder.Resize(islands);
+    int32_t members = 0;
+    for (int32_t g = 0; g < islands; ++g) {
+        mIslandOrder[g] = g;
+        members += mIslandSizes[g];
+    }
+    // Largest first, so that no large island starts last while the other
+    // threads have run out of work; islands share no toy, so any order gives
+    // the same bits.
+    std::stable_sort(mIslandOrder.begin(), mIslandOrder.end(),
+                     [this](int32_t a, int32_t b) { return mIslandSizes[a] > mIslandSizes[b]; });
+    // An island larger than a thread's fair share would keep one thread busy
+    // while the rest wait: it takes the whole team, one after another. The
+    // others share the threads.
+    int32_t first = 0;
+    while (threads > 1 && first < islands) {
+        const int32_t size = mIslandSizes[mIslandOrder[first]];
+        if (size < kTeamIslandSize || static_cast<int64_t>(size) * threads < members) break;
+        SolveContactIsland(mIslandOrder[first++], settings, true);
+    }
+    int32_t rest = 0;
+    for (int32_t k = first; k < islands; ++k) rest += mIslandSizes[mIslandOrder[k]];
+    team.For(islands - first, 1, parallel && rest >= kSideBySideMembers, [&](int32_t k, int32_t) {
+        SolveContactIsland(mIslandOrder[first + k], settings);
+    });
 }
 
 void Scene::BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const

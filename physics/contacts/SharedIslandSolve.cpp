@@ -1,7 +1,7 @@
 #include "physics/contacts/SharedIslandSolve.h"
-#include <omp.h>
 #include <algorithm>
 #include <chrono>
+#include "base/WorkTeam.h"
 #include "physics/contacts/Contact.h"
 #include "physics/contacts/Contacts.h"
 #include "physics/world/GameSettings.h"
@@ -121,7 +121,7 @@ int32_t SharedIslandSolve::UsefulThreads(int32_t count) const
 {
     // More threads than solves per step of the longest chain would only wait.
     const int32_t breadth = (count + mDeepest - 1) / std::max(mDeepest, 1) + 1;
-    return std::max(1, std::min(omp_get_max_threads(), breadth));
+    return std::max(1, std::min(WorkTeam::Shared().GetThreadCount(), breadth));
 }
 
 void SharedIslandSolve::Deal(int32_t count, int32_t threads)
@@ -221,18 +221,14 @@ void SharedIslandSolve::RecordTime(bool team, double secondsPerSolve)
 int32_t SharedIslandSolve::RunTeam(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings)
 {
     mIterationsRun = 0;
-#pragma omp parallel num_threads(threads)
-    {
-        const int32_t team = omp_get_num_threads();
-        const int32_t thread = omp_get_thread_num();
-#pragma omp single
-        Deal(count, team);
-
+    Deal(count, threads);
+    WorkTeam::Barrier barrier(threads);
+    const bool together = WorkTeam::Shared().Together(threads, [&](int32_t thread, int32_t team) {
         for (int32_t iteration = 0; iteration < settings.mVelIterations; ++iteration) {
             ThreadResult* results = &mResults[(iteration & 1) * team];
             results[thread] = ThreadResult();
             RunSolves(members, thread, iteration, results[thread], settings);
-#pragma omp barrier
+            barrier.Arrive();
             float largest = 0.0f;
             bool solved = false;
             for (int32_t t = 0; t < team; ++t) {
@@ -240,14 +236,14 @@ int32_t SharedIslandSolve::RunTeam(Toy* const* members, int32_t count, int32_t t
                 if (results[t].mSolved) solved = true;
             }
             if (!settings.mImmediateImpulses && solved) {
-#pragma omp for schedule(static)
-                for (int32_t k = 0; k < count; ++k) ApplyPendingImpulses(*members[k]);
+                for (int32_t k = thread; k < count; k += team) ApplyPendingImpulses(*members[k]);
+                barrier.Arrive();
             }
             if (thread == 0) mIterationsRun = iteration + 1;
             if (largest < settings.mMaxvABPSquared || !solved) break;
         }
-    }
-    return mIterationsRun;
+    });
+    return together ? mIterationsRun : SolveIslandIterations(members, count, settings);
 }
 
 void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)

@@ -1,5 +1,6 @@
 #include "physics/terrain/BendObject.h"
 #include <algorithm>
+#include "base/WorkTeam.h"
 #include "physics/geometry/FragmentGrid.h"
 #include "physics/grid/SpatialGrid.h"
 #include "render/Texture.h"
@@ -511,8 +512,7 @@ void StepBendObjectsParallel(PtrArray<BendObject>& objects, bool parallel)
     const int32_t count = objects.Count();
     // Tracing writes the texture's cache, which objects of one picture share: never inside the loop.
     for (int32_t i = 0; i < count; ++i) objects[i]->PrepareOutline();
-#pragma omp parallel for schedule(static) if (parallel)
-    for (int32_t i = 0; i < count; ++i) objects[i]->Step();
+    WorkTeam::Shared().For(count, 256, parallel, [&](int32_t i, int32_t) { objects[i]->Step(); });
 }
 
 } // namespace KIV

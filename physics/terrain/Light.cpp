@@ -1,4 +1,5 @@
 #include "physics/terrain/Light.h"
+#include "base/WorkTeam.h"
 
 namespace KIV {
 
@@ -51,8 +52,7 @@ void Light::StepFlicker()
 void AnimateLightsParallel(PtrArray<Light>& lights, bool parallel)
 {
     const int32_t count = lights.Count();
-#pragma omp parallel for schedule(static) if (parallel)
-    for (int32_t i = 0; i < count; ++i) lights[i]->StepFlicker();
+    WorkTeam::Shared().For(count, 1024, parallel, [&](int32_t i, int32_t) { lights[i]->StepFlicker(); });
 }
 
 } // namespace KIV

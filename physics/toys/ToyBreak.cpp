@@ -1,8 +1,8 @@
-#include <omp.h>
 #include <algorithm>
 #include <cmath>
 #include "base/MathUtil.h"
 #include "base/Statistics.h"
+#include "base/WorkTeam.h"
 #include "base/PointList.h"
 #include "physics/geometry/BreakPolygon.h"
 #include "physics/toys/ElasticLinks.h"
@@ -46,7 +46,7 @@ VectorF Midpoint(const PenetrationRecord& r) { return (r.mEdgeStart + r.mEdgeEnd
 // When the scene begins toys' steps side by side, the main thread is thread 0
 // of the team: it times the toys it handles itself, so the item still shows
 // one toy's impact work, as in a serial step.
-bool TimesImpacts() { return omp_get_thread_num() == 0; }
+bool TimesImpacts() { return WorkTeam::ThreadIndex() == 0; }
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "physics/toys/ToyRenderGeometry.h"
 #include <algorithm>
+#include "base/WorkTeam.h"
 #include "base/MathUtil.h"
 #include "base/PointList.h"
 #include "physics/toys/Toy.h"
@@ -254,9 +255,9 @@ void BuildToyRenderGeometry(Toy& toy, const DrawOptions& options)
 
 void BuildToyRenderGeometryParallel(Toy* const* toys, int32_t count, const DrawOptions& options, bool parallel)
 {
-#pragma omp parallel for schedule(dynamic, 4) if (parallel)
-    for (int32_t i = 0; i < count; ++i)
+    WorkTeam::Shared().For(count, 4, parallel, [&](int32_t i, int32_t) {
         if (toys[i]) BuildToyRenderGeometry(*toys[i], options);
+    });
 }
 
 } // namespace KIV

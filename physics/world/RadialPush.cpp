@@ -1,5 +1,6 @@
 #include "physics/world/RadialPush.h"
 #include <cmath>
+#include "base/WorkTeam.h"
 #include "physics/grid/SpatialGrid.h"
 #include "physics/toys/Toy.h"
 
@@ -64,9 +65,10 @@ void CountDownTimersParallel(PtrArray<RadialPush>& pushes, const float* stepLeng
     if (!stepLength) return;
     const float dt = *stepLength;
     const int32_t n = pushes.Count();
-#pragma omp parallel for schedule(static) if (parallel)
-    for (int32_t i = 0; i < n; ++i)
+    // A countdown is a subtraction: only thousands of pushes would pay for a fork.
+    WorkTeam::Shared().For(n, 4096, parallel, [&](int32_t i, int32_t) {
         if (RadialPush* push = pushes[i]) push->CountDown(dt);
+    });
 }
 
 void DeleteExpiredRadialPushes(PtrArray<RadialPush>& pushes)

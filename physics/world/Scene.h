@@ -98,6 +98,8 @@ public:
     void SolveContactIsland(int32_t island, const GameSettings& settings, bool wholeTeam = false);
     // Islands this large are worth a whole thread team.
     static constexpr int32_t kTeamIslandSize = 64;
+    // Islands with fewer members than this in all are solved on one thread.
+    static constexpr int32_t kSideBySideMembers = 32;
     int32_t GetIslandSize(int32_t island) const { return mIslandSizes[island]; }
     // Line pairs joining the members of each island in chain order, one
     // colour per island.
@@ -111,6 +113,20 @@ public:
     Array<int32_t> mIslandIndexOfSlot;
     Array<int32_t> mIslandSizes;  // members per island
     SharedIslandSolve mSharedIslandSolve;
+    // Every island's velocity iterations: the largest on a team of threads,
+    // the others side by side, the largest first.
+    void SolveContactIslands(const GameSettings& settings, bool parallel);
+    Array<int32_t> mIslandOrder;  // islands by size, the largest first
+    // The toys whose step start reaches beyond themselves (joints, particle
+    // systems), in groups of toys joined to each other; each group in list
+    // order, the groups in the order of their first toys.
+    void BuildJointGroups();
+    Array<int32_t> mJointGroupStart;  // per group, its range of mJointGroupMembers; one more entry
+    Array<Toy*> mJointGroupMembers;
+    Array<int32_t> mJointGroupOf;  // scratch of the build
+    Array<int32_t> mJointGroupParent;
+    Array<int32_t> mJointGroupFill;
+    Array<int32_t> mJointGroupIndexOfSlot;
     // ---- end of the scene step's block ----
 
     // ---- terrain objects and lights (SceneTerrain.cpp) ----

@@ -1,5 +1,5 @@
-#include <omp.h>
 #include "base/Statistics.h"
+#include "base/WorkTeam.h"
 #include "physics/contacts/Contacts.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/Scene.h"
@@ -9,16 +9,17 @@
 // bottom. Each stage is timed into statistics item 18 + k and runs only when
 // its switch is on (stage 10 has nothing to do).
 //
-// Parallel loops are static-schedule OpenMP loops forked only when the
-// settings allow it. Each iteration writes only its own toy and reads what no
-// iteration of the same loop writes; grid queries stamp into the context of
-// their own thread. So a run gives the same bits on any number of threads.
-// Work that writes other toys or shared lists (un-penetration, the grid
-// updates of 11, the step start of jointed toys) stays serial; work that only
-// reads other toys (the grid queries of 1 and 6) runs in parallel with the
-// same results as in list order. The pair solves of a large island write
-// other toys, yet run on a team: each waits for the earlier solves it shares
-// a toy with, so the chain order's results come out.
+// Parallel loops run on the work team when the settings allow it and the
+// loop is long enough to pay for it. Each item writes only its own toy and
+// reads what no item of the same loop writes; grid queries stamp into the
+// context of their own thread. So a run gives the same bits on any number of
+// threads. Work that writes other toys goes side by side in groups that
+// share nothing: the jointed toys' step starts per group of toys joined to
+// each other, the pair solves per contact island. The pair solves of a large
+// island write other toys, yet run on a team: each waits for the earlier
+// solves it shares a toy with, so the chain order's results come out.
+// Un-penetration and the grid updates of stage 11 stay serial: a toy's
+// pushes read its partners' outlines, and the grid's cell lists are shared.
 
 namespace KIV {
 
@@ -35,7 +36,14 @@ private:
     int32_t mItem;
 };
 
-int32_t ThreadIndex() { return omp_get_thread_num(); }
+// Items per chunk of each loop. A chunk should hold some tens of
+// microseconds of work: taking one costs a fraction of a microsecond, waking a
+// sleeping worker a few, and a loop of fewer than two chunks runs on the
+// calling thread alone. Per-toy costs of an awake toy of about 100 outline
+// points, measured serially on a settled pile.
+constexpr int32_t kGrainToyStep = 4;         // stage 1, 3, 6 and 9 work: several microseconds a toy
+constexpr int32_t kGrainOutlines = 16;       // predicted outlines, inside marking, shared depths: ~1 us
+constexpr int32_t kGrainBookkeeping = 256;   // clearing, committing, measuring: tens of ns a toy
 
 // An emptied list keeps its storage unless its growth step asks to give it back.
 template <typename T>
@@ -57,75 +65,60 @@ struct StepContext {
     SpatialGrid& Grid() const { return mScene.mGrid; }
     // A count taken earlier never runs past the list as it is now.
     int32_t CountAtEntry() const { return mCountAtEntry < Toys().Count() ? mCountAtEntry : Toys().Count(); }
+
+    // body(toy, thread) for the first n toys of the list, side by side when it pays.
+    template <typename Body>
+    void ForToys(int32_t n, int32_t grain, Body&& body) const
+    {
+        PtrArray<Toy>& toys = Toys();
+        WorkTeam::Shared().For(n, grain, mParallel, [&](int32_t i, int32_t thread) { body(*toys[i], thread); });
+    }
 };
 
-// Gravity, balancer, impacts and deformation of the toys that share nothing
-// in their step start: each reads and writes only itself, so they run side
-// by side with the same results as in list order.
-void BeginUnsharedToySteps(const StepContext& s, int32_t n)
-{
-    PtrArray<Toy>& toys = s.Toys();
-    // The costly toys lie together in the list (a pile's bottom rows dent
-    // under its weight every step): dealt out one by one, they spread over
-    // the threads instead of filling one thread's block.
-#pragma omp parallel for schedule(static, 1) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i)
-        if (!toys[i]->SharesStepStart()) toys[i]->BeginStep(s.mScene.mGravity);
-}
-
-// The same for the toys whose dents reach their joints, serially and in list
-// order, as the joints' values are measured from both of their toys.
-void BeginSharedToySteps(const StepContext& s, int32_t n)
-{
-    PtrArray<Toy>& toys = s.Toys();
-    for (int32_t i = 0; i < n; ++i)
-        if (toys[i]->SharesStepStart()) toys[i]->BeginStep(s.mScene.mGravity);
-}
-
-// Each toy's integration and line contacts.
-void IntegrateToys(const StepContext& s, int32_t n)
-{
-    PtrArray<Toy>& toys = s.Toys();
-    SpatialGrid& grid = s.Grid();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) toys[i]->IntegrateAndCollectLineContacts(grid, grid.GetQueryContext(ThreadIndex()));
-}
-
-// Stage 1: every toy's step start, then its integration and line contacts.
+// Stage 1: every toy's step start (gravity, balancer, impacts and
+// deformation), then its integration and line contacts. A toy without joints
+// reads and writes only itself; the dents of a jointed toy reach its joints,
+// which are measured from both of their toys, so jointed toys start their
+// steps per group of toys joined to each other, in list order inside it.
 void StageToySteps(const StepContext& s)
 {
     const int32_t n = s.Toys().Count();
-    BeginUnsharedToySteps(s, n);
-    BeginSharedToySteps(s, n);
-    IntegrateToys(s, n);
+    Scene& scene = s.mScene;
+    // The costly toys lie together in the list (a pile's bottom rows dent
+    // under its weight every step): small chunks spread them over the threads.
+    s.ForToys(n, 1, [&](Toy& toy, int32_t) {
+        if (!toy.SharesStepStart()) toy.BeginStep(scene.mGravity);
+    });
+    scene.BuildJointGroups();
+    const Array<int32_t>& start = scene.mJointGroupStart;
+    const Array<Toy*>& members = scene.mJointGroupMembers;
+    const int32_t groups = start.Count() - 1;
+    WorkTeam::Shared().For(groups, 1, s.mParallel && members.Count() >= kGrainToyStep, [&](int32_t g, int32_t) {
+        for (int32_t k = start[g]; k < start[g + 1]; ++k) members[k]->BeginStep(scene.mGravity);
+    });
+    SpatialGrid& grid = s.Grid();
+    s.ForToys(n, kGrainToyStep, [&](Toy& toy, int32_t thread) {
+        toy.IntegrateAndCollectLineContacts(grid, grid.GetQueryContext(thread));
+    });
 }
 
 // Stage 2: which outline points lie inside a partner.
 void StageInsideMarking(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = s.CountAtEntry();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) MarkInsidePoints(*toys[i]);
+    s.ForToys(s.CountAtEntry(), kGrainOutlines, [](Toy& toy, int32_t) { MarkInsidePoints(toy); });
 }
 
 // Stage 3: penetration contacts.
 void StagePenetrationContacts(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
     const SpatialGrid& grid = s.Grid();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) toys[i]->BuildPenetrationContacts(grid);
+    s.ForToys(s.Toys().Count(), kGrainOutlines, [&](Toy& toy, int32_t) { toy.BuildPenetrationContacts(grid); });
 }
 
 // Stage 4: depths shared with the partners' records of the same overlaps.
 void StageSharedDepth(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) toys[i]->ShareDepths();
+    s.ForToys(s.Toys().Count(), kGrainOutlines, [](Toy& toy, int32_t) { toy.ShareDepths(); });
 }
 
 // Stage 5: un-penetration; serial, a toy's pushes read its partners' outlines.
@@ -141,18 +134,13 @@ void StageUnPenetration(const StepContext& s)
 // point contacts of every toy and where they leave their points.
 void StagePointContacts(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
     SpatialGrid& grid = s.Grid();
-    const int32_t n0 = s.CountAtEntry();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n0; ++i) toys[i]->BuildPredictedOutline();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) {
-        GridQueryContext& context = grid.GetQueryContext(ThreadIndex());
-        toys[i]->CollectPointContacts(grid, context);
-        ComputePointContactTargets(*toys[i], grid, context);
-    }
+    s.ForToys(s.CountAtEntry(), kGrainOutlines, [](Toy& toy, int32_t) { toy.BuildPredictedOutline(); });
+    s.ForToys(s.Toys().Count(), kGrainToyStep, [&](Toy& toy, int32_t thread) {
+        GridQueryContext& context = grid.GetQueryContext(thread);
+        toy.CollectPointContacts(grid, context);
+        ComputePointContactTargets(toy, grid, context);
+    });
 }
 
 // Radial pushes act through the toys' point forces, serially, in list order.
@@ -171,66 +159,44 @@ void UpdateJointAnchorsParallel(const StepContext& s)
 // The joints' drift fed back into the velocities, serially.
 void CorrectJointPositions(const StepContext& s) { KIV::CorrectJointPositions(s.mScene.mJoints.mJoints); }
 
-// Stage 7: impulses. The islands touch disjoint sets of toys, so they are
-// solved side by side; each island's own order is the chain order. A large
-// island would keep one thread busy while the rest wait: such islands take the
-// whole team each, one after another, and the others share the threads.
+// Stage 7: impulses, island by island.
 void StageImpulses(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) ClearPendingImpulses(*toys[i]);
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) EmptyList(toys[i]->mVelocityChanges);
+    s.ForToys(s.Toys().Count(), kGrainBookkeeping, [](Toy& toy, int32_t) {
+        ClearPendingImpulses(toy);
+        EmptyList(toy.mVelocityChanges);
+    });
     ApplyRadialPushes(s);
     UpdateJointAnchorsParallel(s);
-    Scene& scene = s.mScene;
-    const int32_t islands = scene.mIslandCount;
-    const bool teams = s.mParallel && omp_get_max_threads() > 1;
-    auto takesTeam = [&](int32_t g) { return teams && scene.GetIslandSize(g) >= Scene::kTeamIslandSize; };
-    for (int32_t g = 0; g < islands; ++g)
-        if (takesTeam(g)) scene.SolveContactIsland(g, s.mSettings, true);
-    // Island sizes vary widely; any schedule gives the same result.
-#pragma omp parallel for schedule(dynamic, 1) if (s.mParallel)
-    for (int32_t g = 0; g < islands; ++g)
-        if (!takesTeam(g)) scene.SolveContactIsland(g, s.mSettings);
+    s.mScene.SolveContactIslands(s.mSettings, s.mParallel);
 }
 
 // Stage 8: joint position correction, then every toy's pose after its move.
 void StagePrediction(const StepContext& s)
 {
     CorrectJointPositions(s);
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) toys[i]->PredictPose();
+    s.ForToys(s.Toys().Count(), kGrainBookkeeping, [](Toy& toy, int32_t) { toy.PredictPose(); });
 }
 
 // Stage 9: the predicted outlines at the final poses.
 void StagePredictedOutlines(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) {
-        toys[i]->BuildPredictedOutline();
-        EmptyList(toys[i]->mContactList2);
-    }
+    s.ForToys(s.Toys().Count(), kGrainOutlines, [](Toy& toy, int32_t) {
+        toy.BuildPredictedOutline();
+        EmptyList(toy.mContactList2);
+    });
 }
 
 // Stage 11: sleep and commit, then the grid follows the toys that moved
 // (serially: the grid's cell lists are shared).
 void StageSleepAndCommit(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = toys.Count();
     const bool sleeping = s.mSettings.mSleepingEnabled != 0;
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) {
-        toys[i]->SleepAndCommit(sleeping);
-        if (!toys[i]->mSleeping) toys[i]->RefreshBounds();
-    }
+    s.ForToys(s.Toys().Count(), kGrainOutlines, [&](Toy& toy, int32_t) {
+        toy.SleepAndCommit(sleeping);
+        if (!toy.mSleeping) toy.RefreshBounds();
+    });
+    PtrArray<Toy>& toys = s.Toys();
     SpatialGrid& grid = s.Grid();
     for (int32_t i = 0; i < toys.Count(); ++i)
         if (!toys[i]->mSleeping) grid.UpdateToy(*toys[i]);
@@ -239,20 +205,10 @@ void StageSleepAndCommit(const StepContext& s)
 // Stage 12: velocity history and the measured maxima of awake toys.
 void StageMeasure(const StepContext& s)
 {
-    PtrArray<Toy>& toys = s.Toys();
-    const int32_t n = toys.Count();
-#pragma omp parallel for schedule(static) if (s.mParallel)
-    for (int32_t i = 0; i < n; ++i) {
-        toys[i]->RecordVelocityHistory();
-        if (!toys[i]->mSleeping) toys[i]->UpdateMeasuredMaxima();
-    }
-}
-
-// The counts of every thread that worked in the stages reach the statistics.
-void FoldCounterTallies(const StepContext& s)
-{
-#pragma omp parallel if (s.mParallel)
-    StatFoldThreadTally();
+    s.ForToys(s.Toys().Count(), kGrainBookkeeping, [](Toy& toy, int32_t) {
+        toy.RecordVelocityHistory();
+        if (!toy.mSleeping) toy.UpdateMeasuredMaxima();
+    });
 }
 
 void RunStage(const StepContext& s, int32_t stage, void (*body)(const StepContext&))
@@ -267,7 +223,7 @@ void Scene::SimulateFrame(const GameSettings& settings)
 {
     StageTimer whole(kStatToysPlaytime);
     const bool parallel = settings.mParallelismEnabled != 0;
-    if (parallel) mGrid.ReserveQueryContexts(omp_get_max_threads());
+    if (parallel) mGrid.ReserveQueryContexts(WorkTeam::Shared().GetThreadCount());
     const StepContext s{*this, settings, mToys.Count(), parallel};
     for (Toy* toy : mToys)
         if (!toy->mContactListsPrepared) toy->PrepareContactLists();
@@ -291,7 +247,8 @@ void Scene::SimulateFrame(const GameSettings& settings)
     }
     RunStage(s, 11, StageSleepAndCommit);
     RunStage(s, 12, StageMeasure);
-    FoldCounterTallies(s);
+    // The workers fold their counts after every chunk; the calling thread's own reach the table here.
+    StatFoldThreadTally();
 }
 
 } // namespace KIV

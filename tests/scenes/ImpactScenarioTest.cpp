@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <omp.h>
 #include <cmath>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/Scene.h"
 #include "physics/toys/Toy.h"
@@ -95,7 +95,7 @@ TEST(ImpactScenario, DentsAndBreaksStepToTheSameBitsSerialAndParallel)
         const int32_t toysBefore = scene.GetToyCount();
         GameSettings settings;
         settings.mParallelismEnabled = parallel ? 1 : 0;
-        if (parallel) omp_set_num_threads(threads);
+        if (parallel) WorkTeam::Shared().SetThreadCount(threads);
         Scenes::StepImpactWorld(scene, settings, 300);
         toysAfter = scene.GetToyCount() - toysBefore;
         dents = 0;

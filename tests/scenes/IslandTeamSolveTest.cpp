@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
-#include <omp.h>
 #include <algorithm>
 #include <vector>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/Scene.h"
 #include "scenes/StepWorlds.h"
@@ -29,15 +29,16 @@ PileRun RunPile(GameSettings settings, int32_t threads)
     // Left to its timings the scene may solve this small pile alone.
     scene.mSharedIslandSolve.SetAlwaysTeam(true);
     settings.mParallelismEnabled = threads > 1 ? 1 : 0;
-    const int32_t saved = omp_get_max_threads();
-    omp_set_num_threads(threads);
+    WorkTeam& team = WorkTeam::Shared();
+    const int32_t saved = team.GetThreadCount();
+    team.SetThreadCount(threads);
     PileRun run;
     for (int32_t step = 0; step < kSteps; ++step) {
         Scenes::StepWorld(scene, settings, 1);
         for (int32_t g = 0; g < scene.mIslandCount; ++g)
             run.mLargestIsland = std::max(run.mLargestIsland, scene.GetIslandSize(g));
     }
-    omp_set_num_threads(saved);
+    team.SetThreadCount(saved);
     run.mHash = Scenes::HashToyState(scene);
     return run;
 }

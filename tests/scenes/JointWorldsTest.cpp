@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
-#include <omp.h>
 #include <algorithm>
 #include <cmath>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/joints/Joint.h"
 #include "physics/world/PhysicsStep.h"
@@ -210,7 +210,7 @@ TEST(ChainWorld, StepsDeterministicallySerialAndParallel)
         EXPECT_TRUE(Scenes::MakeChains(scene, 32));
         GameSettings settings;
         settings.mParallelismEnabled = parallel ? 1 : 0;
-        if (parallel) omp_set_num_threads(threads);
+        if (parallel) WorkTeam::Shared().SetThreadCount(threads);
         Scenes::StepWorld(scene, settings, 300);
         return Scenes::HashToyState(scene);
     };

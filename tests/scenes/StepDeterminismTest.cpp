@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
-#include <omp.h>
 #include <bit>
 #include <vector>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/joints/Joint.h"
 #include "physics/world/Scene.h"
@@ -21,10 +21,11 @@ void StepOnThreads(Scene& scene, void (*step)(Scene&, const GameSettings&, int32
 {
     GameSettings settings;
     settings.mParallelismEnabled = threads > 1 ? 1 : 0;
-    const int32_t saved = omp_get_max_threads();
-    omp_set_num_threads(threads);
+    WorkTeam& team = WorkTeam::Shared();
+    const int32_t saved = team.GetThreadCount();
+    team.SetThreadCount(threads);
     step(scene, settings, steps);
-    omp_set_num_threads(saved);
+    team.SetThreadCount(saved);
 }
 
 // The pile of mixed soft toys falls, collides and settles for kSteps steps;

@@ -1,22 +1,23 @@
 // determinism_check: steps the shared pile of mixed soft toys, the shared
-// chains of jointed toys, and the pile thrown down hard enough that its toys
-// dent and break, the same number of steps on 1, 2, 4 and 8 threads
-// and prints one line per run, "world=W threads=T hash=0x...", the hash
+// chains of jointed toys, the pile thrown down hard enough that its toys
+// dent and break, and the playground of many piles and chains, the same
+// number of steps on 1, 2, 4 and 8 threads and prints one line per run, "world=W threads=T hash=0x...", the hash
 // covering every outline point, pose and velocity bit. Exits with 1 when any
 // run differs from the first of its world, 2 on bad arguments or a world that
 // cannot be built.
 //
 //   determinism_check [--toys N] [--steps S]   (defaults: 256 toys, 2000 steps)
 
-#include <omp.h>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "base/WorkTeam.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/Scene.h"
 #include "scenes/ImpactWorlds.h"
 #include "scenes/JointWorlds.h"
+#include "scenes/PlaygroundWorld.h"
 #include "scenes/StepWorlds.h"
 
 namespace {
@@ -55,7 +56,8 @@ int main(int argc, char** argv)
     };
     const World worlds[] = {{"pile", KIV::Scenes::MakeSoftPile, KIV::Scenes::StepWorld},
                             {"chains", KIV::Scenes::MakeChains, KIV::Scenes::StepWorld},
-                            {"impacts", KIV::Scenes::MakeImpactPile, KIV::Scenes::StepImpactWorld}};
+                            {"impacts", KIV::Scenes::MakeImpactPile, KIV::Scenes::StepImpactWorld},
+                            {"playground", KIV::Scenes::MakePlayground, KIV::Scenes::StepWorld}};
     bool same = true;
     const int32_t threadCounts[] = {1, 2, 4, 8};
     for (const World& world : worlds) {
@@ -68,7 +70,7 @@ int main(int argc, char** argv)
             }
             KIV::GameSettings settings;
             settings.mParallelismEnabled = threads > 1 ? 1 : 0;
-            omp_set_num_threads(threads);
+            KIV::WorkTeam::Shared().SetThreadCount(threads);
             world.step(scene, settings, steps);
             const uint64_t hash = KIV::Scenes::HashToyState(scene);
             std::printf("world=%s threads=%d hash=0x%016" PRIx64 "\n", world.name, threads, hash);

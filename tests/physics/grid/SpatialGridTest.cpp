@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <omp.h>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -9,6 +8,7 @@
 #include <vector>
 #include "base/Random.h"
 #include "base/Statistics.h"
+#include "base/WorkTeam.h"
 #include "physics/geometry/SegmentIntersection.h"
 #include "physics/grid/SpatialGrid.h"
 #include "physics/toys/Toy.h"
@@ -597,12 +597,12 @@ TEST_F(SpatialGridTest, ParallelQueriesWithTheirOwnContextsMatchSerialOnes)
     }
     std::vector<GridSegmentHit> serial(queries.size()), parallel(queries.size());
     for (size_t i = 0; i < queries.size(); ++i) mGrid.QuerySegment(queries[i], Context(), serial[i]);
-    const int32_t threads = 4;
-    mGrid.ReserveQueryContexts(threads);
-#pragma omp parallel for num_threads(threads) schedule(static)
-    for (int32_t i = 0; i < static_cast<int32_t>(queries.size()); ++i)
-        mGrid.QuerySegment(queries[static_cast<size_t>(i)], mGrid.GetQueryContext(omp_get_thread_num()),
+    WorkTeam team(4);
+    mGrid.ReserveQueryContexts(team.GetThreadCount());
+    team.For(static_cast<int32_t>(queries.size()), 8, true, [&](int32_t i, int32_t thread) {
+        mGrid.QuerySegment(queries[static_cast<size_t>(i)], mGrid.GetQueryContext(thread),
                            parallel[static_cast<size_t>(i)]);
+    });
     for (size_t i = 0; i < queries.size(); ++i) {
         EXPECT_EQ(parallel[i].mT, serial[i].mT);
         EXPECT_EQ(parallel[i].mPoint, serial[i].mPoint);
