@@ -294,15 +294,14 @@ void WebView::AfterLoad()
 void WebView::Focus()
 {
     gtk_widget_grab_focus(GTK_WIDGET(mView));
-    GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(mView));
-    if (mOffscreen != nullptr && top != nullptr && !gtk_window_is_active(GTK_WINDOW(top))) {
-        // A hidden window never gets the desktop's focus; tell it it has it, so
-        // the page shows its caret and takes keys.
+    if (mOffscreen != nullptr && !gtk_widget_has_focus(GTK_WIDGET(mView))) {
+        // A hidden window never gets the desktop's focus; the view itself is
+        // told it has it, so the page shows its caret and takes keys.
         GdkEvent* focus = gdk_event_new(GDK_FOCUS_CHANGE);
-        focus->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(top)));
+        focus->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(mOffscreen)));
         focus->focus_change.send_event = TRUE;
         focus->focus_change.in = TRUE;
-        gtk_widget_send_focus_change(top, focus);
+        gtk_widget_send_focus_change(GTK_WIDGET(mView), focus);
         gdk_event_free(focus);
     }
 }

@@ -134,7 +134,18 @@ void WebView::SendKey(bool press, uint32_t keyval, int32_t modifiers, int32_t na
     event->key.time = EventTime();
     event->key.state = ToGdkModifiers(modifiers);
     event->key.keyval = keyval;
+    // Editing keys (Backspace, Delete, arrows) are found through GTK's key
+    // bindings, which go by the hardware key code: take the one the keymap
+    // has for the key, and the game's own code only for keys it lacks.
     event->key.hardware_keycode = static_cast<guint16>(nativeCode);
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gtk_widget_get_display(GTK_WIDGET(mView))),
+                                          keyval, &keys, &count) && count > 0) {
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        event->key.group = static_cast<guint8>(keys[0].group);
+    }
+    g_free(keys);
     const gunichar unicode = gdk_keyval_to_unicode(keyval);
     char utf8[8] = {};
     if (unicode >= 0x20 && unicode != 0x7F) {
