@@ -74,10 +74,18 @@ WebView* LoadedView(ReadyFlag& ready)
     }
 }
 
-void BM_FirstFrame(benchmark::State& state)
+bool HaveDisplay(benchmark::State& state)
 {
     if (Core() == nullptr) {
         state.SkipWithError("no display");
+        return false;
+    }
+    return true;
+}
+
+void BM_FirstFrame(benchmark::State& state)
+{
+    if (!HaveDisplay(state)) {
         return;
     }
     for (auto _ : state) {
@@ -93,8 +101,7 @@ BENCHMARK(BM_FirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ScriptRoundTrip(benchmark::State& state)
 {
-    if (Core() == nullptr) {
-        state.SkipWithError("no display");
+    if (!HaveDisplay(state)) {
         return;
     }
     ReadyFlag ready;
@@ -111,8 +118,7 @@ BENCHMARK(BM_ScriptRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 // Into rows of a 1024 x 1024 texture, as an edit window copies its page.
 void BM_CopySurface1024x576(benchmark::State& state)
 {
-    if (Core() == nullptr) {
-        state.SkipWithError("no display");
+    if (!HaveDisplay(state)) {
         return;
     }
     ReadyFlag ready;
@@ -131,8 +137,7 @@ BENCHMARK(BM_CopySurface1024x576)->Unit(benchmark::kMicrosecond)->UseRealTime();
 // A page that changed: drawn again from the engine's backing store, then copied.
 void BM_RedrawAndCopy1024x576(benchmark::State& state)
 {
-    if (Core() == nullptr) {
-        state.SkipWithError("no display");
+    if (!HaveDisplay(state)) {
         return;
     }
     ReadyFlag ready;

@@ -2,12 +2,12 @@
 
 #include "base/Notices.h"
 #include "editor/webview/WebURL.h"
+#include "editor/webview/pak/FileBytes.h"
 #include "editor/webview/pak/PakFormat.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace KIV {
 
@@ -17,22 +17,6 @@ bool IsRegularFile(const std::string& path)
 {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        return false;
-    }
-    uint8_t buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), f)) > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    const bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
 }
 
 } // namespace
@@ -88,7 +72,7 @@ std::string PageSource::Fetch(const std::string& requested, std::vector<uint8_t>
         return path + ": refused (outside the page folders)";
     }
     if (IsRegularFile(path)) {
-        return ReadWholeFile(path, bytes) ? std::string() : path + ": cannot be read";
+        return ReadFileBytes(path, bytes) ? std::string() : path + ": cannot be read";
     }
     // Enclosing folders from the nearest up, while still inside an allowed one.
     for (size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0;

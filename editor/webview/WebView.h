@@ -79,6 +79,7 @@ public:
 private:
     friend struct WebViewSignals;
     void Focus();
+    void InjectButton(bool press, MouseButton button);
     void SendKey(bool press, uint32_t keyval, int32_t modifiers, int32_t nativeCode);
     std::string BuildScript(const WebString& script, const WebString& frameName) const;
     void ReportLoadFailure(const WebURL& url, const std::string& reason);

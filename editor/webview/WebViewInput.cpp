@@ -88,27 +88,29 @@ void WebView::InjectMouseMove(int32_t x, int32_t y)
 void WebView::InjectMouseDown(MouseButton button)
 {
     Focus();
-    const guint gdkButton = ToGdkButton(button);
-    GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
-    event->button.time = EventTime();
-    event->button.x = event->button.x_root = mMouseX;
-    event->button.y = event->button.y_root = mMouseY;
-    event->button.button = gdkButton;
-    event->button.state = mButtonState;
-    mButtonState |= ButtonMask(gdkButton);
-    Deliver(mView, event, true);
+    InjectButton(true, button);
 }
 
 void WebView::InjectMouseUp(MouseButton button)
 {
+    InjectButton(false, button);
+}
+
+// The state an event carries is the buttons held before it.
+void WebView::InjectButton(bool press, MouseButton button)
+{
     const guint gdkButton = ToGdkButton(button);
-    GdkEvent* event = gdk_event_new(GDK_BUTTON_RELEASE);
+    GdkEvent* event = gdk_event_new(press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE);
     event->button.time = EventTime();
     event->button.x = event->button.x_root = mMouseX;
     event->button.y = event->button.y_root = mMouseY;
     event->button.button = gdkButton;
     event->button.state = mButtonState;
-    mButtonState &= ~ButtonMask(gdkButton);
+    if (press) {
+        mButtonState |= ButtonMask(gdkButton);
+    } else {
+        mButtonState &= ~ButtonMask(gdkButton);
+    }
     Deliver(mView, event, true);
 }
 

@@ -1,5 +1,6 @@
 #include "editor/webview/pak/DataPak.h"
 
+#include "editor/webview/pak/FileBytes.h"
 #include "editor/webview/pak/PakWriter.h"
 
 #include <dirent.h>
@@ -68,22 +69,6 @@ struct Walk {
     PakWriter mWriter;
     std::string mError;
 
-    bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes)
-    {
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (f == nullptr) {
-            return false;
-        }
-        uint8_t buffer[65536];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof(buffer), f)) > 0) {
-            bytes.insert(bytes.end(), buffer, buffer + got);
-        }
-        const bool ok = std::ferror(f) == 0;
-        std::fclose(f);
-        return ok;
-    }
-
     bool Folder(const std::string& osFolder, const std::string& prefix)
     {
         DIR* dir = opendir(osFolder.c_str());
@@ -124,7 +109,7 @@ struct Walk {
                 continue;
             }
             std::vector<uint8_t> bytes;
-            if (!ReadFile(osPath, bytes)) {
+            if (!ReadFileBytes(osPath, bytes)) {
                 mError = osPath + ": cannot be read";
                 return false;
             }

@@ -1,10 +1,10 @@
 #include "editor/webview/pak/PakReader.h"
 
 #include "editor/webview/pak/Crc32.h"
+#include "editor/webview/pak/FileBytes.h"
 #include "editor/webview/pak/PakFormat.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace KIV {
@@ -128,19 +128,8 @@ bool PakReader::Find(const std::string& name, std::span<const uint8_t>& bytes) c
 std::string PakFile::Load(const std::string& path)
 {
     mBytes.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        return path + ": cannot open the pack";
-    }
-    uint8_t buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), f)) > 0) {
-        mBytes.insert(mBytes.end(), buffer, buffer + got);
-    }
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        return path + ": the pack could not be read";
+    if (!ReadFileBytes(path, mBytes)) {
+        return path + ": cannot open or read the pack";
     }
     const std::string error = mReader.Open(mBytes);
     return error.empty() ? error : path + ": " + error;
