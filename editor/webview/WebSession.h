@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "editor/webview/PageSource.h"
 #include "editor/webview/WebConfig.h"
 #include "editor/webview/WebPreferences.h"
@@ -6,6 +8,7 @@
 typedef struct _WebKitWebContext WebKitWebContext;
 typedef struct _WebKitSettings WebKitSettings;
 typedef struct _WebKitUserContentManager WebKitUserContentManager;
+typedef struct _WebKitWebView WebKitWebView;
 
 namespace KIV {
 
@@ -30,6 +33,12 @@ public:
     WebKitSettings* GetSettings() const { return mSettings; }
     WebKitUserContentManager* GetContentManager() const { return mContent; }
     PageSource& GetPages() { return mPages; }
+    // The views of this context share one web process: a new view is made
+    // related to any view that lives (each process costs hundreds of
+    // megabytes and a second or more to start).
+    WebKitWebView* GetLiveView() const { return mViews.empty() ? nullptr : mViews.front(); }
+    void AddView(WebKitWebView* view) { mViews.push_back(view); }
+    void RemoveView(WebKitWebView* view) { std::erase(mViews, view); }
     const WebConfig& GetConfig() const { return mConfig; }
 
 private:
@@ -38,6 +47,7 @@ private:
     WebKitSettings* mSettings = nullptr;
     WebKitUserContentManager* mContent = nullptr;
     PageSource mPages;
+    std::vector<WebKitWebView*> mViews;
 };
 
 } // namespace KIV

@@ -156,9 +156,16 @@ struct WebViewSignals {
 WebView::WebView(WebCore& core, WebSession& session, int32_t width, int32_t height, WebViewType type)
     : mCore(core), mSession(session), mType(type), mWidth(width), mHeight(height)
 {
-    mView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", session.GetContext(), "settings",
-                                         session.GetSettings(), "user-content-manager",
-                                         session.GetContentManager(), nullptr));
+    if (WebKitWebView* related = session.GetLiveView()) {
+        mView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings",
+                                             session.GetSettings(), "user-content-manager",
+                                             session.GetContentManager(), nullptr));
+    } else {
+        mView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", session.GetContext(), "settings",
+                                             session.GetSettings(), "user-content-manager",
+                                             session.GetContentManager(), nullptr));
+    }
+    session.AddView(mView);
     // The view is owned here, whichever container holds it for a while.
     g_object_ref_sink(mView);
     g_signal_connect(mView, "load-changed", G_CALLBACK(WebViewSignals::LoadChanged), this);
@@ -181,6 +188,7 @@ WebView::WebView(WebCore& core, WebSession& session, int32_t width, int32_t heig
 WebView::~WebView()
 {
     g_signal_handlers_disconnect_by_data(mView, this);
+    mSession.RemoveView(mView);
     webkit_web_view_stop_loading(mView);
     if (mOffscreen != nullptr) {
         g_signal_handlers_disconnect_by_data(mOffscreen, this);
