@@ -104,7 +104,8 @@ std::string WebURL::PercentDecode(const std::string& text)
 
 WebURL::WebURL(const WebString& webText)
 {
-    std::string text = webText.Utf8();
+    mText = webText.Utf8();
+    std::string text = mText;
     if (text.empty()) {
         return;
     }

@@ -22,6 +22,8 @@ public:
     const std::string& GetSpec() const { return mSpec; }
     // The absolute, normalised file path of a page URL; empty for others.
     const std::string& GetPath() const { return mPath; }
+    // The text the URL was made from, for messages.
+    const std::string& GetText() const { return mText; }
 
     // Resolves "." and ".." and doubled separators; false when ".." climbs
     // above the root.
@@ -29,6 +31,7 @@ public:
     static std::string PercentDecode(const std::string& text);
 
 private:
+    std::string mText;
     std::string mSpec;
     std::string mPath;
 };

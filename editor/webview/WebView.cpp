@@ -221,7 +221,7 @@ void WebView::SetParentWindow(NativeWindowHandle window)
 
 void WebView::ReportLoadFailure(const WebURL& url, const std::string& reason)
 {
-    const std::string where = url.IsValid() ? url.GetPath().empty() ? url.GetSpec() : url.GetPath() : "page";
+    const std::string& where = !url.GetPath().empty() ? url.GetPath() : url.GetText();
     if (mCore.GetConfig().mLogLevel >= 1) {
         ReportNotice("editor page " + where + " did not load: " + reason);
     }

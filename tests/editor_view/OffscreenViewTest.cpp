@@ -241,6 +241,7 @@ TEST_F(OffscreenViewTest, AMissingPageOrAForeignUrlFailsWithANotice)
 
     Load(view, "https://example.com/");
     EXPECT_EQ(mLog.mFailed, 2);
+    EXPECT_NE(Notices().GetLast().find("https://example.com/"), std::string::npos) << Notices().GetLast();
     EXPECT_EQ(mLog.mReady, 0);
 }
 
