@@ -1,0 +1,93 @@
+#include "editor/webview/WebCore.h"
+
+#include "base/Notices.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+
+namespace KIV {
+
+namespace {
+
+WebCore* gCore = nullptr;
+
+// One pass drains what is ready; the cap keeps a page that posts work
+// endlessly from holding the game frame.
+constexpr int kMaxDispatchesPerUpdate = 1000;
+
+} // namespace
+
+WebCore* WebCore::Initialize(const WebConfig& config)
+{
+    if (gCore != nullptr) {
+        return gCore;
+    }
+    if (!gtk_init_check(nullptr, nullptr)) {
+        ReportNotice("editor pages: no display for the HTML views (GTK could not start); the editor is off");
+        return nullptr;
+    }
+    gCore = new WebCore(config);
+    return gCore;
+}
+
+WebCore* WebCore::instance()
+{
+    return gCore;
+}
+
+void WebCore::Shutdown()
+{
+    if (gCore == nullptr) {
+        return;
+    }
+    gCore->mViews.clear();
+    gCore->mSessions.clear();
+    // Let the web processes hear that their views are gone.
+    gCore->Update();
+    delete gCore;
+    gCore = nullptr;
+}
+
+WebSession* WebCore::CreateWebSession(const WebString& dataPath, const WebPreferences& preferences)
+{
+    if (!dataPath.IsEmpty()) {
+        ReportNotice("editor pages: view contexts are kept in memory; the data path " + dataPath.Utf8() +
+                     " is not used");
+    }
+    mSessions.push_back(std::make_unique<WebSession>(mConfig, preferences));
+    return mSessions.back().get();
+}
+
+WebView* WebCore::CreateWebView(int32_t width, int32_t height, WebSession* session, WebViewType type)
+{
+    if (width <= 0 || height <= 0 || (type != kWebViewType_Offscreen && type != kWebViewType_Window)) {
+        ReportNotice("editor pages: cannot make a view of " + std::to_string(width) + " x " +
+                     std::to_string(height));
+        return nullptr;
+    }
+    if (session == nullptr) {
+        if (mSessions.empty()) {
+            CreateWebSession(WebString(), WebPreferences());
+        }
+        session = mSessions.front().get();
+    }
+    mViews.push_back(std::make_unique<WebView>(*this, *session, width, height, type));
+    return mViews.back().get();
+}
+
+void WebCore::ReleaseView(WebView* view)
+{
+    const auto it = std::find_if(mViews.begin(), mViews.end(), [view](const auto& v) { return v.get() == view; });
+    if (it != mViews.end()) {
+        mViews.erase(it);
+    }
+}
+
+void WebCore::Update()
+{
+    for (int i = 0; i < kMaxDispatchesPerUpdate && g_main_context_iteration(nullptr, FALSE); ++i) {
+    }
+}
+
+} // namespace KIV
