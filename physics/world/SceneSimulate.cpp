@@ -15,8 +15,8 @@
 // their own thread. So a run gives the same bits on any number of threads.
 // Work that writes other toys or shared lists (un-penetration, the grid
 // updates of 11, the step start of jointed toys) stays serial; work that only
-// reads other toys (the grid queries of 1 and 6) runs in parallel with the
-// same results as in list order. The pair solves of a large island write
+// reads other toys or the terrain (the grid queries of 1, 6 and the commit of
+// 11) runs in parallel with the same results as in list order. The pair solves of a large island write
 // other toys, yet run on a team: each waits for the earlier solves it shares
 // a toy with, so the chain order's results come out.
 
@@ -226,12 +226,12 @@ void StageSleepAndCommit(const StepContext& s)
     PtrArray<Toy>& toys = s.Toys();
     const int32_t n = toys.Count();
     const bool sleeping = s.mSettings.mSleepingEnabled != 0;
+    SpatialGrid& grid = s.Grid();
 #pragma omp parallel for schedule(static) if (s.mParallel)
     for (int32_t i = 0; i < n; ++i) {
-        toys[i]->SleepAndCommit(sleeping);
+        toys[i]->SleepAndCommit(sleeping, grid, grid.GetQueryContext(ThreadIndex()));
         if (!toys[i]->mSleeping) toys[i]->RefreshBounds();
     }
-    SpatialGrid& grid = s.Grid();
     for (int32_t i = 0; i < toys.Count(); ++i)
         if (!toys[i]->mSleeping) grid.UpdateToy(*toys[i]);
 }
