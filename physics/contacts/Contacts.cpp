@@ -323,6 +323,18 @@ void OpenOrClose(const ContactRecord* events, int32_t e, std::vector<int32_t>& o
     }
 }
 
+// The first terrain edge, of those toys meet, that the path crosses from outside.
+bool FindTerrainHit(const SpatialGrid& grid, GridQueryContext& context, const VectorF& from, const VectorF& to,
+                    GridSegmentHit& hit)
+{
+    GridSegmentQuery q;
+    q.mFrom = from;
+    q.mTo = to;
+    q.mTestToys = false;
+    q.mMover = GridMover::kToy;
+    return grid.QuerySegment(q, context, hit) && hit.mStaticSegment >= 0;
+}
+
 } // namespace
 
 VectorF OutsideNormal(const VectorF& edge)
@@ -432,13 +444,8 @@ void IntegrateToy(Toy& toy)
 
 bool StopInFrontOfTerrain(const SpatialGrid& grid, GridQueryContext& context, const VectorF& from, VectorF& to)
 {
-    GridSegmentQuery q;
-    q.mFrom = from;
-    q.mTo = to;
-    q.mTestToys = false;
-    q.mMover = GridMover::kToy;
     GridSegmentHit hit;
-    if (!grid.QuerySegment(q, context, hit) || hit.mStaticSegment < 0) return false;
+    if (!FindTerrainHit(grid, context, from, to, hit)) return false;
     // Off the edge along its normal: stepped back along a grazing move, the
     // point would stay within rounding of the edge's line.
     to = hit.mPoint + grid.GetStaticSegment(hit.mStaticSegment).mNormal * kContactStandOff;
@@ -531,13 +538,8 @@ void ComputePointContactTargets(Toy& toy, const SpatialGrid& grid, GridQueryCont
         const VectorF remaining = displacement * (1.0f - c.mTimeFraction);
         const StaticSegment& segment = grid.GetStaticSegment(c.mStaticSegment);
         const VectorF slid = base + segment.mDirection * (Dot(remaining, segment.mDirection) * toy.mSlippery);
-        GridSegmentQuery q;
-        q.mFrom = base;
-        q.mTo = slid;
-        q.mTestToys = false;
-        q.mMover = GridMover::kToy;
         GridSegmentHit hit;
-        if (!grid.QuerySegment(q, context, hit) || hit.mStaticSegment < 0) {
+        if (!FindTerrainHit(grid, context, base, slid, hit)) {
             c.mTarget = slid;
             continue;
         }
