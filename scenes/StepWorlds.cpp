@@ -3,6 +3,7 @@
 #include <cstring>
 #include "base/MathUtil.h"
 #include "base/Random.h"
+#include "physics/geometry/SegmentIntersection.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/PhysicsStep.h"
 #include "physics/world/Scene.h"
@@ -134,6 +135,47 @@ uint64_t HashToyState(const Scene& scene)
         h.Add(toy->mAngularVelocityAfterImpulses);
     }
     return h.Get();
+}
+
+namespace {
+
+bool IsOnWorld(const RectF& world, const VectorF& p)
+{
+    return p.mX >= world.x1 && p.mX <= world.x2 && p.mY >= world.y1 && p.mY <= world.y2;
+}
+
+// A terrain edge straight above the point, or the point off the world.
+bool IsUnderTerrain(SpatialGrid& grid, const RectF& world, const VectorF& p, Array<int32_t>& segments)
+{
+    if (!IsOnWorld(world, p)) return true;
+    // The world's y axis grows downward: "above" is towards the grid's top.
+    const VectorF up(p.mX, world.y1);
+    segments.Clear();
+    grid.QueryRect(RectF(p.mX, world.y1, p.mX, p.mY), grid.GetQueryContext(0), &segments, nullptr);
+    for (int32_t node : segments) {
+        const StaticSegment& s = grid.GetStaticSegment(node);
+        if (SegmentsIntersect(p, up, s.mStart, s.mEnd)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int32_t CountToysThroughTerrain(Scene& scene)
+{
+    SpatialGrid& grid = scene.GetGrid();
+    const RectI bounds = grid.GetBounds();
+    const RectF world(static_cast<float>(bounds.mP1.mX), static_cast<float>(bounds.mP1.mY),
+                      static_cast<float>(bounds.mP2.mX), static_cast<float>(bounds.mP2.mY));
+    Array<int32_t> segments;
+    int32_t count = 0;
+    for (const Toy* toy : scene.mToys) {
+        const int32_t n = toy->mOutline.Count();
+        bool through = n > 0;
+        for (int32_t i = 0; through && i < n; ++i) through = IsUnderTerrain(grid, world, toy->mOutline[i], segments);
+        if (through || !IsOnWorld(world, toy->mPosition)) ++count;
+    }
+    return count;
 }
 
 } // namespace Scenes

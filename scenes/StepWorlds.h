@@ -42,5 +42,11 @@ void StepWorld(Scene& scene, const GameSettings& settings, int32_t steps);
 // (FNV-1a over the raw float bits, toys in list order).
 uint64_t HashToyState(const Scene& scene);
 
+// Toys that have passed through terrain: every outline point inside or
+// beneath it (a terrain edge straight above, as nothing hangs over the shared
+// worlds' floors) or off the world, or the centre off the world. A toy
+// resting on the ground never counts; nothing would bring a counted one back.
+int32_t CountToysThroughTerrain(Scene& scene);
+
 } // namespace Scenes
 } // namespace KIV

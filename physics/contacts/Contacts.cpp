@@ -1,4 +1,5 @@
 #include "physics/contacts/Contacts.h"
+#include <algorithm>
 #include <cmath>
 #include <vector>
 #include "base/Statistics.h"
@@ -14,6 +15,11 @@ namespace {
 
 // How far in front of a surface a point contact leaves its point.
 constexpr float kContactStandOff = 0.01f;
+// The least distance from a terrain edge's line at which a held point still
+// lies clearly on its outside, far above the rounding of world coordinates.
+constexpr float kMinimumClearance = 0.5f * kContactStandOff;
+// Un-penetration pushes a point this many times its way to the partner's surface.
+constexpr float kUnPenetratePush = 1.0001f;
 
 // Pending-impulse slots: most negative x, y, largest positive x, y, most
 // negative and largest positive angular impulse.
@@ -317,6 +323,18 @@ void OpenOrClose(const ContactRecord* events, int32_t e, std::vector<int32_t>& o
     }
 }
 
+// The first terrain edge, of those toys meet, that the path crosses from outside.
+bool FindTerrainHit(const SpatialGrid& grid, GridQueryContext& context, const VectorF& from, const VectorF& to,
+                    GridSegmentHit& hit)
+{
+    GridSegmentQuery q;
+    q.mFrom = from;
+    q.mTo = to;
+    q.mTestToys = false;
+    q.mMover = GridMover::kToy;
+    return grid.QuerySegment(q, context, hit) && hit.mStaticSegment >= 0;
+}
+
 } // namespace
 
 VectorF OutsideNormal(const VectorF& edge)
@@ -424,6 +442,16 @@ void IntegrateToy(Toy& toy)
     toy.mPredictedOrientation = toy.mOrientation + toy.mStepAngle;
 }
 
+bool StopInFrontOfTerrain(const SpatialGrid& grid, GridQueryContext& context, const VectorF& from, VectorF& to)
+{
+    GridSegmentHit hit;
+    if (!FindTerrainHit(grid, context, from, to, hit)) return false;
+    // Off the edge along its normal: stepped back along a grazing move, the
+    // point would stay within rounding of the edge's line.
+    to = hit.mPoint + grid.GetStaticSegment(hit.mStaticSegment).mNormal * kContactStandOff;
+    return true;
+}
+
 void UnPenetrate(Toy& toy, const SpatialGrid& grid, GridQueryContext& context)
 {
     const int32_t n = toy.mOutline.Count();
@@ -433,6 +461,7 @@ void UnPenetrate(Toy& toy, const SpatialGrid& grid, GridQueryContext& context)
             r.mLastPoint >= n)
             continue;
         const VectorF chord = r.mEdgeEnd - r.mEdgeStart;
+        const VectorF out = PenetrationNormal(chord);
         int32_t k = r.mFirstPoint;
         do {
             k = k + 1 == n ? 0 : k + 1;
@@ -442,11 +471,26 @@ void UnPenetrate(Toy& toy, const SpatialGrid& grid, GridQueryContext& context)
             const VectorF toFoot = foot - p;
             // Only points on the stretch's side of the chord are inside the partner.
             if (kOutsideSign * Cross(chord, toFoot) > 0.0f) continue;
-            VectorF crossing = p;
-            if (r.mPartner && grid.SegmentHitsToy(crossing, foot, *r.mPartner, context))
-                p += (crossing - p) * 1.0001f;
-            else
-                p += toFoot * 1.0001f;
+            VectorF pushed;
+            if (r.mPartner) {
+                // Across the partner's nearest edge on the way to the chord.
+                VectorF crossing = p;
+                if (!grid.SegmentHitsToy(crossing, foot, *r.mPartner, context)) crossing = foot;
+                pushed = p + (crossing - p) * kUnPenetratePush;
+            } else {
+                // Out of terrain the point must land clearly in front of the
+                // surface: a share of a short push vanishes in the rounding of
+                // world coordinates, and a point left on the edge's line lies
+                // on neither side of it, so its next path would go back in
+                // unseen.
+                const float past = std::max(toFoot.GetLength() * (kUnPenetratePush - 1.0f), kContactStandOff);
+                pushed = foot + out * past;
+            }
+            // Pushed out of a toy, a point must not be pushed into the ground
+            // beneath it: a piece of a few points could end with all of them
+            // inside, where nothing crosses its outline to bring it back.
+            StopInFrontOfTerrain(grid, context, p, pushed);
+            p = pushed;
         } while (k != r.mLastPoint);
     }
     if (toy.mOutline.Capacity() > n) toy.mOutline.Data()[n] = toy.mOutline[0];
@@ -466,13 +510,25 @@ void ComputePointContactTargets(Toy& toy, const SpatialGrid& grid, GridQueryCont
         const VectorF displacement = toy.mPredictedOutline[c.mPointIndex] - toy.mOutline[c.mPointIndex];
         VectorF motion = displacement;
         motion.NormalizeInPlace();
-        const VectorF base = c.mPoint - motion * kContactStandOff;
+        VectorF base = c.mPoint - motion * kContactStandOff;
+        if (c.mStaticSegment >= 0) {
+            // A grazing path stepped back along itself stays within rounding
+            // of the edge's line, on neither side of it: such a point is held
+            // off the edge along its normal instead.
+            const VectorF normal = grid.GetStaticSegment(c.mStaticSegment).mNormal;
+            const float clearance = Dot(base - c.mPoint, normal);
+            if (clearance < kMinimumClearance) base += normal * (kMinimumClearance - clearance);
+        }
         if (c.mPartnerToy) {
-            // Carried with the partner's own motion for the step.
+            // Carried with the partner's own motion for the step, but not
+            // into the terrain the partner may be sinking into: a piece of a
+            // few points held down by toys could otherwise go in with all of
+            // them, and nothing would cross its outline to bring it back.
             const Toy& other = *c.mPartnerToy;
             VectorF r = base - other.mPosition;
             r.Rotate(other.mPredictedOrientation - other.mOrientation);
             c.mTarget = other.mPredictedPosition + r;
+            StopInFrontOfTerrain(grid, context, toy.mOutline[c.mPointIndex], c.mTarget);
             continue;
         }
         c.mTarget = base;
@@ -482,13 +538,8 @@ void ComputePointContactTargets(Toy& toy, const SpatialGrid& grid, GridQueryCont
         const VectorF remaining = displacement * (1.0f - c.mTimeFraction);
         const StaticSegment& segment = grid.GetStaticSegment(c.mStaticSegment);
         const VectorF slid = base + segment.mDirection * (Dot(remaining, segment.mDirection) * toy.mSlippery);
-        GridSegmentQuery q;
-        q.mFrom = base;
-        q.mTo = slid;
-        q.mTestToys = false;
-        q.mMover = GridMover::kToy;
         GridSegmentHit hit;
-        if (!grid.QuerySegment(q, context, hit) || hit.mStaticSegment < 0) {
+        if (!FindTerrainHit(grid, context, base, slid, hit)) {
             c.mTarget = slid;
             continue;
         }

@@ -53,6 +53,11 @@ void IntegrateToy(Toy& toy);
 
 // ---- position side ----
 
+// A point's move from `from` to `to` that would cross a terrain edge from its
+// outside ends a hair in front of that edge instead; true when it was cut
+// short. Moves that start inside terrain are let go: they lead out of it.
+bool StopInFrontOfTerrain(const SpatialGrid& grid, GridQueryContext& context, const VectorF& from, VectorF& to);
+
 // Stage 5: outline points that went into a partner are pushed back across
 // the penetration chord (or just across the partner's nearest edge).
 void UnPenetrate(Toy& toy, const SpatialGrid& grid, GridQueryContext& context);

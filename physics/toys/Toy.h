@@ -446,7 +446,10 @@ public:
     // Stages 6 and 9: the mesh's outline placed at the predicted pose.
     void BuildPredictedOutline();
     // Stage 11: pending impulses, the sleep test, and the commit of an awake toy.
-    void SleepAndCommit(bool sleepingEnabled);
+    void SleepAndCommit(bool sleepingEnabled, const SpatialGrid& grid, GridQueryContext& context);
+    // Part of the commit: an outline whose every point would end across a
+    // terrain edge is held in front of it.
+    void HoldOutlineOutOfTerrain(const SpatialGrid& grid, GridQueryContext& context);
     void UpdateSleepState();
     void RefreshBounds();
     // Stage 12.

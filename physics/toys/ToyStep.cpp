@@ -270,7 +270,7 @@ void Toy::BuildPredictedOutline()
     CloseLoop(mPredictedOutline);
 }
 
-void Toy::SleepAndCommit(bool sleepingEnabled)
+void Toy::SleepAndCommit(bool sleepingEnabled, const SpatialGrid& grid, GridQueryContext& context)
 {
     ApplyPendingImpulses(*this);
     if (sleepingEnabled)
@@ -282,9 +282,28 @@ void Toy::SleepAndCommit(bool sleepingEnabled)
     const int32_t n = mOutline.Count();
     for (const ContactRecord& c : mPointContacts)
         if (c.mPointIndex >= 0 && c.mPointIndex < n) mOutline[c.mPointIndex] = c.mTarget;
+    if (mPredictedOutline.Count() == n) HoldOutlineOutOfTerrain(grid, context);
     CloseLoop(mOutline);
     mPosition = mPredictedPosition;
     mOrientation = mPredictedOrientation;
+}
+
+void Toy::HoldOutlineOutOfTerrain(const SpatialGrid& grid, GridQueryContext& context)
+{
+    // The points' paths were swept in stage 6 at the pose before the
+    // impulses, which may have turned the pose round since. A point that
+    // goes into terrain unseen is found by the crossings of its outline's
+    // edges and pushed back out, as long as some point stays outside. When
+    // every point would go in at once, as a piece of a few points thrown
+    // down by the toys around it can, no edge would cross the terrain and
+    // nothing would bring it back: its points stop in front of it instead.
+    const VectorF* from = mPredictedOutline.Data();  // where this step's moves started
+    const int32_t n = mOutline.Count();
+    for (int32_t i = 0; i < n; ++i) {
+        VectorF to = mOutline[i];
+        if (!StopInFrontOfTerrain(grid, context, from[i], to)) return;
+    }
+    for (int32_t i = 0; i < n; ++i) StopInFrontOfTerrain(grid, context, from[i], mOutline[i]);
 }
 
 void Toy::UpdateSleepState()

@@ -192,12 +192,12 @@ void StagePredictedOutlines(const StepContext& s)
 void StageSleepAndCommit(const StepContext& s)
 {
     const bool sleeping = s.mSettings.mSleepingEnabled != 0;
-    s.ForToys(s.Toys().Count(), kGrainOutlines, [&](Toy& toy, int32_t) {
-        toy.SleepAndCommit(sleeping);
+    SpatialGrid& grid = s.Grid();
+    s.ForToys(s.Toys().Count(), kGrainOutlines, [&](Toy& toy, int32_t thread) {
+        toy.SleepAndCommit(sleeping, grid, grid.GetQueryContext(thread));
         if (!toy.mSleeping) toy.RefreshBounds();
     });
     PtrArray<Toy>& toys = s.Toys();
-    SpatialGrid& grid = s.Grid();
     for (int32_t i = 0; i < toys.Count(); ++i)
         if (!toys[i]->mSleeping) grid.UpdateToy(*toys[i]);
 }

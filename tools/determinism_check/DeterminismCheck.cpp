@@ -1,10 +1,12 @@
 // determinism_check: steps the shared pile of mixed soft toys, the shared
 // chains of jointed toys, the pile thrown down hard enough that its toys
 // dent and break, and the playground of many piles and chains, the same
-// number of steps on 1, 2, 4 and 8 threads and prints one line per run, "world=W threads=T hash=0x...", the hash
-// covering every outline point, pose and velocity bit. Exits with 1 when any
-// run differs from the first of its world, 2 on bad arguments or a world that
-// cannot be built.
+// number of steps on 1, 2, 4 and 8 threads and prints one line per run,
+// "world=W threads=T hash=0x... fallen=K", the hash covering every outline
+// point, pose and velocity bit, K the toys that fell through the terrain
+// (their whole outline inside or beneath it, or off the world). Exits with 1
+// when any run differs from the first of its world, 2 on bad arguments or a
+// world that cannot be built.
 //
 //   determinism_check [--toys N] [--steps S]   (defaults: 256 toys, 2000 steps)
 
@@ -73,7 +75,8 @@ int main(int argc, char** argv)
             KIV::WorkTeam::Shared().SetThreadCount(threads);
             world.step(scene, settings, steps);
             const uint64_t hash = KIV::Scenes::HashToyState(scene);
-            std::printf("world=%s threads=%d hash=0x%016" PRIx64 "\n", world.name, threads, hash);
+            const int32_t fallen = KIV::Scenes::CountToysThroughTerrain(scene);
+            std::printf("world=%s threads=%d hash=0x%016" PRIx64 " fallen=%d\n", world.name, threads, hash, fallen);
             std::fflush(stdout);
             if (threads == threadCounts[0])
                 first = hash;
