@@ -243,6 +243,8 @@ int32_t ParticleSystem::EmitOne()
     if (HasRotation()) StartRotation(slot);
     if (HasSleepCountdowns()) StartSleep(slot);
     if (mPenetratingParticles) StartPenetration(slot);
+    // A shard system's plain particles show no shard, not the last one of the slot.
+    if (mShardSystem) mShards[slot] = ShardRecord{};
     return slot;
 }
 

@@ -91,13 +91,21 @@ void ParticleSystem::SetStartSpeedMulMax(float v) { SetStartSpeedMul(IntervalF(m
 
 // ---- texture and atlas ----
 
+void ParticleSystem::FetchTexture()
+{
+    Texture* texture = gTextureLib ? gTextureLib->GetTexture(mTextureFileName) : nullptr;
+    if (!texture && !mTextureFileName.empty() && gTextureLib)
+        ReportNotice("particle system \"" + GetName() + "\": picture \"" + mTextureFileName +
+                     "\" could not be loaded; its particles are drawn untextured");
+    // The texture's shards are no longer this system's to emit.
+    if (mTexture && mTexture != texture) mTexture->mShardSystems.Remove(this);
+    mTexture = texture;
+}
+
 void ParticleSystem::SetTexture(const std::string& fileName)
 {
     mTextureFileName = fileName;
-    mTexture = gTextureLib ? gTextureLib->GetTexture(fileName) : nullptr;
-    if (!mTexture && !fileName.empty() && gTextureLib)
-        ReportNotice("particle system \"" + GetName() + "\": picture \"" + fileName +
-                     "\" could not be loaded; its particles are drawn untextured");
+    FetchTexture();
     // Atlas cells are picked at emission: a new picture's cells differ.
     if (HasTextureRects()) DeleteAllParticles();
     RecomputeQuadTemplate();

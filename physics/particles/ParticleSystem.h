@@ -483,6 +483,9 @@ private:
     float DrawInterval();
 
     void RecomputeStartMoveVector();
+    // The texture of the file name from the texture library, with a notice
+    // when the library has no such picture.
+    void FetchTexture();
     void ApplyMultiTexture();
     void RecomputeQuadTemplate();
     void ApplyAngleTracker();

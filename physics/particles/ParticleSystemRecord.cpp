@@ -3,7 +3,6 @@
 #include "base/Notices.h"
 #include "physics/particles/ParticleSystem.h"
 #include "render/DrawStateRecord.h"
-#include "render/TextureLib.h"
 
 // The particle-system record: every property, no particle. Robot files, undo
 // snapshots, materials and the property clipboard all carry it. The version
@@ -193,7 +192,7 @@ bool ParticleSystem::ReadProps(MemoryStream& stream, bool keepPlacement)
         mColor1 = r.Rgba();
         mColor2 = r.Rgba();
         stream.ReadString(mTextureFileName);
-        mTexture = gTextureLib ? gTextureLib->GetTexture(mTextureFileName) : nullptr;
+        FetchTexture();
         mSizeOnStart = r.IntervalFloat();
     }
     if (version >= 3) {
