@@ -210,6 +210,23 @@ void ParticleSystem::PresetShotBurst(const VectorF& position, const VectorF& gra
     EmitBurstNow(IntervalI(15, 20));
 }
 
+// A cloud of ten that flies through everything, swelling as it fades in and out.
+void ParticleSystem::FinishCloudPreset(const IntervalF& sizing, int32_t rotationStyle)
+{
+    mBounceOffTerrain = 0;
+    mBounceOffToys = 0;
+    mDoVectorGravity = 0;
+    mDoFadeAlpha = 1;
+    mFadeIn = 5000.0f;
+    mFadeOut = 5000.0f;
+    mDoSizing = 1;
+    mSizingBy = sizing;
+    mParticleRotationStyle = rotationStyle;
+    ApplyAngleTracker();
+    FinishPreset(1);
+    EmitBurstNow(IntervalI(10, 10));
+}
+
 void ParticleSystem::PresetShotStream(const VectorF& position)
 {
     ApplyBurstPreset(position);
@@ -218,18 +235,7 @@ void ParticleSystem::PresetShotStream(const VectorF& position)
     mSizeOnStart = IntervalF(50.0f, 100.0f);
     mColor1 = ColorRGBA(255, 255, 255, 250);
     mColor2 = ColorRGBA(125, 125, 125, 250);
-    mBounceOffTerrain = 0;
-    mBounceOffToys = 0;
-    mDoVectorGravity = 0;
-    mDoFadeAlpha = 1;
-    mFadeIn = 5000.0f;
-    mFadeOut = 5000.0f;
-    mDoSizing = 1;
-    mSizingBy = IntervalF(1000.0f, 1500.0f);
-    mParticleRotationStyle = 0;
-    ApplyAngleTracker();
-    FinishPreset(1);
-    EmitBurstNow(IntervalI(10, 10));
+    FinishCloudPreset(IntervalF(1000.0f, 1500.0f), 0);
 }
 
 void ParticleSystem::PresetTestShotHeat(const VectorF& position, const VectorF& moveVector)
@@ -241,18 +247,7 @@ void ParticleSystem::PresetTestShotHeat(const VectorF& position, const VectorF& 
     mSizeOnStart = IntervalF(20.0f, 30.0f);
     mColor1 = ColorRGBA(255, 255, 255, 250);
     mColor2 = ColorRGBA(225, 225, 225, 250);
-    mBounceOffTerrain = 0;
-    mBounceOffToys = 0;
-    mDoVectorGravity = 0;
-    mDoFadeAlpha = 1;
-    mFadeIn = 5000.0f;
-    mFadeOut = 5000.0f;
-    mDoSizing = 1;
-    mSizingBy = IntervalF(400.0f, 600.0f);
-    mParticleRotationStyle = 1;
-    ApplyAngleTracker();
-    FinishPreset(1);
-    EmitBurstNow(IntervalI(10, 10));
+    FinishCloudPreset(IntervalF(400.0f, 600.0f), 1);
 }
 
 } // namespace KIV

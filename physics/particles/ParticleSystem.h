@@ -495,6 +495,7 @@ private:
                         const ColorRGBA& c2, float weight, float sizing, float fadeOut);
     void ApplyBurstPreset(const VectorF& position);
     void EmitBurstNow(const IntervalI& count);
+    void FinishCloudPreset(const IntervalF& sizing, int32_t rotationStyle);
 };
 
 } // namespace KIV
