@@ -350,3 +350,38 @@ TEST_F(ParticleRecord, OlderVersionsReadTheFieldsTheyCarry)
         EXPECT_EQ(ps.GetAlphaBlinkAlpha2(), 230);
     }
 }
+
+// Records with stray bytes anywhere: whatever is read must emit without harm
+// and must write a record that reads back to itself.
+TEST_F(ParticleRecord, DamagedRecordsGiveSystemsThatEmitAndRecordThemselves)
+{
+    ParticleSystem source;
+    ChangeEverything(source);
+    const Bytes written = RecordOf(source);
+    uint32_t state = 2024;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    int32_t read = 0;
+    for (int round = 0; round < 400; ++round) {
+        Bytes bytes = written;
+        for (uint32_t k = 1 + next() % 8; k > 0; --k) bytes[next() % bytes.size()] = static_cast<uint8_t>(next());
+        MemoryStream s;
+        Load(s, bytes);
+        ParticleSystem ps;
+        if (!ps.ReadProps(s, false)) continue;
+        ++read;
+        ps.SetTimeStep(1.0f / 210.0f);
+        ps.EmitBoom();
+        for (int step = 0; step < 3; ++step) ps.UpdateEmission();
+        ps.UpdateBounds();
+        ASSERT_LE(ps.GetParticleCount(), ParticleSystem::kMaxParticles);
+        const Bytes again = RecordOf(ps);
+        Load(s, again);
+        ParticleSystem copy;
+        ASSERT_TRUE(copy.ReadProps(s, false)) << round;
+        ASSERT_EQ(RecordOf(copy), again) << round;
+    }
+    EXPECT_GT(read, 100);
+}
