@@ -203,6 +203,19 @@ TEST_F(FrameTest, CaptureReadsTheFrameBackBeforeTheSwap)
     EXPECT_EQ(saved->mFullWidth, kWidth);
 }
 
+// Where nothing is drawn the frame shows the requested colour (the game's sky), not black.
+TEST_F(FrameTest, UndrawnPixelsShowTheClearColour)
+{
+    FrameRequest request;
+    request.mClearColor = ColorRGBAF(0.4f, 0.6f, 0.8f, 1.0f);
+    request.mCaptureFileName = mFolder.PathOf("sky.png");
+    ASSERT_TRUE(R().RenderFrame(request));
+    const auto p = CapturedPixel(R().GetReadBackPixels(), kWidth, kHeight, kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(p[0], 102, 2);
+    EXPECT_NEAR(p[1], 153, 2);
+    EXPECT_NEAR(p[2], 204, 2);
+}
+
 TEST_F(FrameTest, ThumbnailReplacesTheOldPictureAndLeavesNoTemporary)
 {
     mFolder.WriteFile("robot.robot.png", "old picture");
