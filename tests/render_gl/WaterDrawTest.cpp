@@ -1,48 +1,21 @@
 // A pool traced in a U-shaped basin and drawn through the real renderer: the
 // water fills the basin below its level and nothing else.
-#include <filesystem>
-#include "GLFixture.h"
-#include "base/Statistics.h"
+#include "LibraryFixture.h"
 #include "physics/world/Scene.h"
-#include "render/ImageFile.h"
-#include "render/TextureLib.h"
-#include "support/PictureFolder.h"
 
 using namespace KIV;
 
 namespace {
 
-class WaterDrawTest : public GLTest {
+class WaterDrawTest : public LibraryGLTest {
 protected:
     void SetUp() override
     {
-        GLTest::SetUp();
+        LibraryGLTest::SetUp();
         if (IsSkipped()) return;
-        mSavedRegistry = gImageFiles;
-        mSavedDirectory = GetTexturesDirectory();
-        gImageFiles = &mRegistry;
-        const std::string name = "Water\\water1.png";
-        std::filesystem::create_directories(std::filesystem::path(ToOsPath(mFolder.PathOf(name))).parent_path());
-        ASSERT_TRUE(TestPicture::Filled(64, 64, 30, 90, 220).Save(mFolder.PathOf(name)));
-        std::string root = mFolder.Path();
-        root.pop_back();
-        mLib = std::make_unique<TextureLib>(root);
-        mStatistics.InitItems();
+        Write("Water\\water1.png", TestPicture::Filled(64, 64, 30, 90, 220));
+        OpenLibrary();
     }
-    void TearDown() override
-    {
-        mLib.reset();
-        if (mSavedRegistry) gImageFiles = mSavedRegistry;
-        if (!mSavedDirectory.empty()) SetTexturesDirectory(mSavedDirectory);
-        GLTest::TearDown();
-    }
-
-    TempFolder mFolder;
-    ImageFileRegistry mRegistry;
-    ImageFileRegistry* mSavedRegistry = nullptr;
-    std::string mSavedDirectory;
-    std::unique_ptr<TextureLib> mLib;
-    Statistics mStatistics;
 };
 
 TEST_F(WaterDrawTest, PoolFillsTheBasinBelowItsLevel)
