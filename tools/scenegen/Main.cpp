@@ -34,40 +34,60 @@ const char* const kPond = "Ground\\pond01.png";
 const char* const kSoil = "Ground\\soil01.png";
 
 // The world the game's grid covers (its start-up content) is 16000 x 8000
-// around the origin; the land reaches past its edges and below its bottom.
-constexpr float kWorldLeft = -8000.0f, kWorldRight = 8000.0f, kWorldBottom = 4000.0f;
-// The ground strip: the picture at twice its size (1024 x 256), its grassy
-// edge about 1492 down; neighbours overlap a little so no seam opens.
+// around the origin. The land reaches well past its edges and below its
+// bottom, so a camera zoomed out to see the whole world sees no end of it.
+constexpr float kWorldLeft = -8000.0f, kWorldRight = 8000.0f;
+constexpr float kLandLeft = -16000.0f, kLandRight = 16000.0f, kLandBottom = 12000.0f;
+// The ground strip: the picture at twice its size (1024 x 256, cropped to
+// its opaque part), its grassy edge 1451 to 1499 down; neighbours overlap a
+// little so no seam opens.
 constexpr float kStripY = 1560.0f, kStripStep = 1020.0f, kStripWidth = 1024.0f;
 // The far hills, in a layer that moves at half the speed and shows twice as
-// much: wide enough for the world seen from its ends.
+// much, so twice as wide and deep.
 constexpr int32_t kFarLayer = -9;
-constexpr float kFarLeft = -16000.0f, kFarRight = 16000.0f, kFarBottom = 6000.0f;
-constexpr float kHillsY = 1500.0f, kHillsStep = 2000.0f;
+constexpr float kHillsY = 1500.0f, kHillsStep = 2000.0f, kHillsWidth = 2048.0f;
+
+// Soil pieces over a rectangle, row by row, overlapping a little. Soil never
+// collides: only the edges of the land above it are terrain.
+void CoverWithSoil(std::vector<Piece>& pieces, const RectF& area, const VectorF& scale, int32_t layer,
+                   const ColorRGBA& fill, bool lighted)
+{
+    const VectorF size = scale * 256.0f, step = size - VectorF(4.0f, 8.0f);
+    for (float y = area.y1 + 0.5f * size.mY; y - 0.5f * size.mY < area.y2; y += step.mY)
+        for (float x = area.x1 + 0.5f * size.mX; x - 0.5f * size.mX < area.x2; x += step.mX)
+            pieces.push_back({kSoil, x, y, scale.mX, scale.mY, layer, fill, false, lighted});
+}
 
 // Pieces in drawing order within each layer: deep soil first, behind the
 // mound, behind the strip whose edge hides the mound's feet and the soil's top.
 std::vector<Piece> LayOut()
 {
     std::vector<Piece> pieces;
-    // Deep soil under the ground strip down past the world's bottom, its
-    // pebbles near the strip's size so the two meet without a visible seam; it
-    // never collides, so only the strip's edge is terrain.
-    const float soil = 1024.0f, soilStep = 1020.0f;
-    for (float y = kStripY + 0.5f * soil; y - 0.5f * soil < kWorldBottom; y += soilStep)
-        for (float x = kWorldLeft + 0.5f * soil; x - 0.5f * soil < kWorldRight; x += soilStep)
-            pieces.push_back({kSoil, x, y, 4.0f, 4.0f, 0, kNear, false, true});
-    pieces.push_back({kPond, ShippedScene::kPondCentre.mX, ShippedScene::kPondCentre.mY, 2.0f, 2.0f, 0, kNear, true, true});
-    for (float x = kWorldLeft + 0.5f * kStripWidth; x - 0.5f * kStripWidth < kWorldRight; x += kStripStep)
-        pieces.push_back({kGround, x, kStripY, 2.0f, 2.0f, 0, kNear, true, true});
+    // Just under the strip the soil's pebbles match the strip's in size, so the
+    // two meet without a visible seam; deeper down, seen only from afar, the
+    // pieces grow.
+    const float firstRow = kStripY + 1024.0f;
+    CoverWithSoil(pieces, RectF(kLandLeft, kStripY, kLandRight, firstRow), {4.0f, 4.0f}, 0, kNear, true);
+    CoverWithSoil(pieces, RectF(kLandLeft, firstRow - 8.0f, kLandRight, kLandBottom), {16.0f, 16.0f}, 0, kNear,
+                  true);
+    pieces.push_back(
+        {kPond, ShippedScene::kPondCentre.mX, ShippedScene::kPondCentre.mY, 2.0f, 2.0f, 0, kNear, true, true});
+    for (float x = kLandLeft + 0.5f * kStripWidth; x - 0.5f * kStripWidth < kLandRight; x += kStripStep) {
+        // Beyond the world nothing moves: the strip there is only seen.
+        const bool inWorld = x + 0.5f * kStripWidth > kWorldLeft && x - 0.5f * kStripWidth < kWorldRight;
+        pieces.push_back({kGround, x, kStripY, 2.0f, 2.0f, 0, kNear, inWorld, true});
+    }
 
-    // Behind: far soil under the hills, at the hills' own scale so their foot
-    // runs on into it, so no sky shows below them however the camera moves.
-    const VectorF farSoil(1024.0f, 1536.0f);
-    for (float y = kHillsY + 0.5f * farSoil.mY; y - 0.5f * farSoil.mY < kFarBottom; y += farSoil.mY - 8.0f)
-        for (float x = kFarLeft + 0.5f * farSoil.mX; x - 0.5f * farSoil.mX < kFarRight; x += farSoil.mX - 4.0f)
-            pieces.push_back({kSoil, x, y, 4.0f, 6.0f, kFarLayer, kFar, false, false});
-    for (float x = kFarLeft + 1024.0f; x - 1024.0f < kFarRight; x += kHillsStep)
+    // Behind: far soil under the hills, its first row at the hills' own scale
+    // so their foot runs on into it: no sky shows below them however the
+    // camera moves.
+    const float farRow = kHillsY + 1536.0f;
+    CoverWithSoil(pieces, RectF(2.0f * kLandLeft, kHillsY, 2.0f * kLandRight, farRow), {4.0f, 6.0f}, kFarLayer,
+                  kFar, false);
+    CoverWithSoil(pieces, RectF(2.0f * kLandLeft, farRow - 8.0f, 2.0f * kLandRight, 2.0f * kLandBottom),
+                  {16.0f, 24.0f}, kFarLayer, kFar, false);
+    for (float x = 2.0f * kLandLeft + 0.5f * kHillsWidth; x - 0.5f * kHillsWidth < 2.0f * kLandRight;
+         x += kHillsStep)
         pieces.push_back({kGround, x, kHillsY, 4.0f, 6.0f, kFarLayer, kFar, false, false});
     return pieces;
 }
