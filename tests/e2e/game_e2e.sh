@@ -4,8 +4,8 @@
 # pixels stay put), each debug-drawing key of edit mode with something to draw
 # in the shipped scene changes the picture in its own colours (the others leave
 # it whole), the sky and the pond's water show, the window survives full
-# screen and a resize, a short Escape tap does not quit, holding Escape does. Screenshots are kept in the output
-# folder for a person to look at. Every step is bounded in time, so a hung
+# screen and a resize, a short Escape tap does not quit, holding Escape does.
+# Screenshots are kept in the output folder for a person to look at. Every step is bounded in time, so a hung
 # window-system tool fails the test instead of stalling it.
 # usage: game_e2e.sh <runnable tree> <output folder>
 set -u
