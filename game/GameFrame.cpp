@@ -164,8 +164,10 @@ void KIVGame::UpdateViews()
     mCamera.SetScreenSize(mWindowWidth, mWindowHeight);
     mLayers.UpdateViews(mCamera.mScreenSizeF, mCamera.mPosition, mCamera.mViewFactors * mCamera.mZoom,
                         mCamera.mCameraValue);
-    if (DepthLayer* front = mLayers.GetLayer(0))
+    if (DepthLayer* front = mLayers.GetLayer(0)) {
         mDrawOptions.mViewRect = RectF(front->mViewMin.mX, front->mViewMin.mY, front->mViewMax.mX, front->mViewMax.mY);
+        mViewColor = front->mColor;
+    }
 }
 
 } // namespace KIV

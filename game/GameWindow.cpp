@@ -121,6 +121,7 @@ int KIVGame::RunMainLoop()
         frame.mScene = &scene;
         frame.mHold = mResize.mPending;
         frame.mTextureMapping = gSettings->mTextureMapping;
+        frame.mClearColor = mViewColor;
         gRenderer->RenderFrame(frame);
     }
     return 0;

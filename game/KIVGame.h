@@ -105,6 +105,7 @@ public:
     FrameTiming mTiming;
     ViewCamera mCamera;
     LayerList mLayers;
+    ColorRGBAF mViewColor;  // layer 0's colour, taken each frame: the sky
     InputFrame mInputFrame;
     DrawOptions mDrawOptions;
     CursorSet mCursors;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "base/Array.h"
+#include "base/Color.h"
 #include "base/Vector.h"
 
 namespace KIV {
@@ -18,6 +19,8 @@ struct DepthLayer {
     VectorF mViewMax;
     float mCameraValue = 0.0f;
     float mScale = 0.0f; // 0: the camera's scale applies
+    // Layer 0's colour is the scene's view colour: the sky behind every layer.
+    ColorRGBAF mColor;
     Array<BendObject*> mTerrainObjects;
     Array<ParticleSystem*> mParticleSystems;
 

@@ -29,8 +29,12 @@ void ScenePass::DrawScene(Renderer& renderer, bool screenOverlays)
         DepthLayer* layer = layers.GetLayerAt(i);
         renderer.SetView(RectF(layer->mViewMin.mX, layer->mViewMin.mY, layer->mViewMax.mX, layer->mViewMax.mY), 0.0f);
         DrawLayerTerrain(renderer, i);
-        // Toys live in the plane of play, in front of its terrain.
-        if (layers.GetMinIndex() + i == 0) DrawToys(renderer);
+        // Toys live in the plane of play, in front of its terrain; pools are
+        // traced against that plane's terrain and cover the toys in them.
+        if (layers.GetMinIndex() + i == 0) {
+            DrawToys(renderer);
+            DrawWater(renderer);
+        }
     }
     // The debug frames lie over every layer, so a front layer never hides them.
     for (int32_t i = 0; i < layers.GetLayerCount(); ++i) mOverlays.DrawTerrainObjectOverlays(renderer, mGame, i);
@@ -65,6 +69,12 @@ void ScenePass::DrawToys(Renderer& renderer)
         if (picture.mPoints.Count() > 0) Draw(renderer, picture, false);
     }
     mOverlays.DrawToyOverlays(renderer, mGame, mVisibleToys);
+}
+
+void ScenePass::DrawWater(Renderer& renderer)
+{
+    for (Water* water : mGame.mWaters)
+        if (water->mSurfaceShape.mTriangles.Count() > 0) Draw(renderer, water->mSurfaceShape, false);
 }
 
 void ScenePass::DrawOverlays(Renderer& renderer)

@@ -10,8 +10,8 @@ class KIVGame;
 class Toy;
 
 // The scene part of a rendered frame: the depth layers from the back to the
-// front, each with its own parallax view, the toys in the plane of play, then
-// the screen overlays.
+// front, each with its own parallax view, the toys and the pools in the plane
+// of play, then the screen overlays.
 class ScenePass : public FramePass {
 public:
     explicit ScenePass(KIVGame& game) : mGame(game) {}
@@ -25,6 +25,7 @@ private:
     // The toys' pictures and debug shapes are built before any layer is drawn.
     void PrepareToys();
     void DrawToys(Renderer& renderer);
+    void DrawWater(Renderer& renderer);
     void DrawOverlays(Renderer& renderer);
 
     KIVGame& mGame;

@@ -1,6 +1,7 @@
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
+#include "game/ShippedScene.h"
 #include "physics/terrain/Light.h"
 #include "physics/toys/Toy.h"
 
@@ -22,7 +23,8 @@ const DefaultLight kDefaultLights[] = {
 };
 
 constexpr int32_t kDefaultToyCount = 12;
-const VectorF kDefaultToysView(-1500.0f, 1150.0f);
+// The default toys and the pond beside them.
+const VectorF kDefaultToysView(-1350.0f, 1150.0f);
 constexpr float kDefaultToysZoom = 1.0f;
 // The default toy pictures are drawn large, for crisp edges when zoomed in;
 // they enter the world at this scale, so the row they start in does not overlap.
@@ -35,6 +37,7 @@ void KIVGame::LoadStartUpContent()
     for (int32_t item = kStatToysCount; item <= kStatBreakPolygonCalls; ++item) StatSetInt(item, 0);
     SetupGrid(kWorldRect);
     mLayers.SetDefaultLayers();
+    if (DepthLayer* play = mLayers.GetLayer(0)) play->mColor = ShippedScene::kSkyColor;
 
     for (const DefaultLight& d : kDefaultLights) {
         Light* light = mLights.AppendNew();
@@ -49,6 +52,8 @@ void KIVGame::LoadStartUpContent()
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
     CreateDefaultToys();
     RebuildDerivedState();
+    // The scene file keeps no water: the pond is filled here, as the toys are made.
+    AddWater(ShippedScene::kPoolSeed);
     // Without a robot to follow, the camera opens on the default toys.
     mCamera.mTargetPosition = kDefaultToysView;
     mCamera.mTargetZoom = kDefaultToysZoom;
@@ -78,7 +83,8 @@ void KIVGame::CreateDefaultToys()
     for (int32_t i = 1; i <= kDefaultToyCount; ++i) {
         std::string picture = "Toys\\new\\NewToys_" + IntToPaddedText(i, 2) + ".png";
         VectorF at(-1500.0f - 55.0f * i, 750.0f + 40.0f * i);
-        if (i == kDefaultToyCount) at = {315.0f, 200.0f};
+        // The last one drops into the pond.
+        if (i == kDefaultToyCount) at = {ShippedScene::kPoolSeed.mX, 900.0f};
         AddToy(picture, at, 0.0f, kDefaultToyScale, "toy" + IntToText(i));
     }
     mToys.SetSelectedIndex(mToys.Count() - 1);

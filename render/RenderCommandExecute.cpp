@@ -179,9 +179,10 @@ void UploadTexture(TextureUpload* record)
         record->mUploadedHeight = record->mHeight;
         record->mUploadedBytesPerPixel = bpp;
         SetFilters(GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        const GLint wrap = record->mRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
         DropError();
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
         DropError();
     }
 }

@@ -49,6 +49,7 @@ struct TextureUpload {
     int32_t mWidth = 0;
     int32_t mHeight = 0;
     int32_t mBytesPerPixel = 0;  // 3 or 4
+    uint8_t mRepeat = 0;         // coordinates beyond 0..1 wrap instead of stopping at the edge
     Array<uint8_t> mPixels;      // rows of width × bytes per pixel
     uint8_t mUploadPending = 0;
     // The texture the record belongs to: a handle that outlived a context re-creation finds a

@@ -149,6 +149,7 @@ bool Renderer::PrepareTextureUpload(Texture* texture)
         record->mWidth = size.mX;
         record->mHeight = size.mY;
         record->mBytesPerPixel = bpp;
+        record->mRepeat = texture->mRepeat ? 1 : 0;
     }
     record->mUploadPending = ok ? 1 : 0;
     return ok;

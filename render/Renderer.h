@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_set>
 #include "base/Array.h"
+#include "base/Color.h"
 #include "base/Rect.h"
 #include "render/LightSource.h"
 #include "render/RenderCommandBuffer.h"
@@ -31,6 +32,7 @@ struct FrameRequest {
     int32_t mTextureMapping = 2;      // the game's texture-mapping setting
     Shape* mTextShape = nullptr;      // the game's text shape, for the loading screen
     FramePass* mScene = nullptr;      // null when the game's scene drawing is switched off
+    ColorRGBAF mClearColor;           // what shows where nothing is drawn: the sky
 };
 
 struct LightSlot {
@@ -142,6 +144,7 @@ private:
     float mViewAngle = 0.0f;
     LightSlot mLightSlots[kLightSlotCount];
     uint8_t mSceneDrawnOnce = 0;
+    ColorRGBAF mClearColor;  // the current frame's
     float mWidthF = 0.0f;
     float mHeightF = 0.0f;
     Array<uint8_t> mReadBackPixels;

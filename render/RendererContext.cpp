@@ -93,7 +93,7 @@ bool Renderer::ReadBackAndSwap(int32_t width, int32_t height, bool rgba, bool sw
 void Renderer::ClearScreen()
 {
     if (!mContextValid) return;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearColor(mClearColor.mRed, mClearColor.mGreen, mClearColor.mBlue, mClearColor.mAlpha);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 

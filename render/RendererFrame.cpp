@@ -40,6 +40,7 @@ bool Renderer::RenderFrame(const FrameRequest& request)
     ClearLightSlots();
     mDrawBuffer.ResetState();
     mDrawBuffer.SetTextureMapping(request.mTextureMapping);
+    mClearColor = request.mClearColor;
 
     if (request.mLoadingScreen) {
         DrawLoadingScreen(request.mTextShape);

@@ -118,6 +118,22 @@ void Shape::InitUntexturedPoints(int32_t kind, const Array<VectorF>& points, con
     MarkChanged();
 }
 
+bool Shape::InitMesh(const Array<VectorF>& points, const Array<IndexTriangle>& triangles,
+                     const Array<VectorF>& texCoords, Texture* texture)
+{
+    if (texCoords.Count() != points.Count()) return false;
+    for (const IndexTriangle& t : triangles)
+        for (uint16_t v : {t.mA, t.mB, t.mC})
+            if (v >= points.Count()) return false;
+    InitUntexturedPoints(3, points, nullptr);
+    mTexture = texture;
+    mTexCoords.Assign(texCoords);
+    mTriangles.Assign(triangles);
+    if (!mColors.SetCount(mPoints.Count())) return false;
+    mColors.Fill(ColorRGBA(255, 255, 255, 255).Pack());
+    return true;
+}
+
 void Shape::ResetToTexture(Texture* texture)
 {
     mPoints.Clear();

@@ -30,6 +30,11 @@ public:
 
     bool InitPoints(int32_t kind, const Array<VectorF>& points, const ColorRGBA& colour);
     bool InitColouredPoints(int32_t kind, const Array<VectorF>& points, const Array<uint32_t>& colours);
+    // A textured triangle mesh from a point list, its triangles and one texture coordinate per point
+    // (the water surface); false, with the shape unchanged, when the coordinates do not match the
+    // points or a triangle names a point that is not there.
+    bool InitMesh(const Array<VectorF>& points, const Array<IndexTriangle>& triangles,
+                  const Array<VectorF>& texCoords, Texture* texture);
     void ResetToTexture(Texture* texture);
     bool SetTexture(Texture* texture, const VectorI& size);
     bool InitTexturedQuad(Texture* texture, const ColorRGBA& colour, const RectF& rect);

@@ -92,6 +92,9 @@ public:
     TextureUpload* mRendererHandle = nullptr;
     int32_t mMapping = 0;          // 0 follows the game setting, 1 nearest, 2 or 3 linear
     bool mGenerated = false;       // owns its pixels (blank textures)
+    // Tiled across a surface (water): coordinates beyond 0..1 wrap. Pictures
+    // otherwise stop at their edge, so filtering never bleeds the far side in.
+    bool mRepeat = false;
     Array<uint32_t> mOwnPixels;    // storage size, RGBA with red in the low byte
     bool mOwnPixelsChanged = false;
     std::string mFullName;         // the library's lookup key

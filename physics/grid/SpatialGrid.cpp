@@ -121,6 +121,7 @@ void SpatialGrid::WriteStaticSegments(int32_t slot, const StaticOutline& outline
         s.mSlippery = outline.mSlippery;
         s.mOwner = outline.mOwner;
         s.mEdgeIndex = edge;
+        s.mSlot = slot;
         LinkStaticNode(node);
     }
 }
@@ -315,10 +316,12 @@ bool SpatialGrid::SkipToy(const Toy* candidate, const Toy* querying, const Robot
     return excludedRobot && candidate->mOwningRobot == excludedRobot;
 }
 
-bool SpatialGrid::SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner) const
+bool SpatialGrid::SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner,
+                             int32_t excludedSlot) const
 {
     if (!s.mInUse || s.mDisabled) return true;
     if (excludedOwner && s.mOwner == excludedOwner) return true;
+    if (excludedSlot >= 0 && s.mSlot == excludedSlot) return true;
     if (mover == GridMover::kToy && !s.mCollidesWithToys) return true;
     return mover == GridMover::kParticle && !s.mCollidesWithParticles;
 }
@@ -394,7 +397,7 @@ bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& cont
     ForEachCell(r, [&](int32_t cell) {
         if (q.mTestStatic)
             ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
-                if (SkipStatic(s, q.mMover, q.mExcludedOwner)) return true;
+                if (SkipStatic(s, q.mMover, q.mExcludedOwner, q.mExcludedSlot)) return true;
                 // Outlines wind clockwise on screen: an edge is hit from the side of its
                 // normal (d.y, -d.x), where Cross(d, p - start) < 0.
                 if (Cross(s.mDirection, q.mFrom - s.mStart) >= 0.0f) {

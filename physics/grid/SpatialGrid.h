@@ -30,6 +30,7 @@ struct StaticSegment {
     float mSlippery = 0.0f;
     const void* mOwner = nullptr;
     int32_t mEdgeIndex = -1;
+    int32_t mSlot = -1;  // the static store object the edge belongs to
 };
 
 // One toy outline edge in the grid: from outline point mPoint to the next.
@@ -62,6 +63,9 @@ struct GridSegmentQuery {
     const Toy* mExcludedToy = nullptr;
     const Robot* mExcludedRobot = nullptr;
     const void* mExcludedOwner = nullptr;
+    // The static store object to pass by: terrain entered without an owner
+    // (plain polygons) can only be told apart by its slot.
+    int32_t mExcludedSlot = -1;
     bool mReportInside = false;  // also tell whether a terrain edge was crossed from behind
 };
 
@@ -206,7 +210,8 @@ private:
     template <typename Visit>
     bool ForEachToyEdge(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
     bool SkipToy(const Toy* candidate, const Toy* querying, const Robot* excludedRobot) const;
-    bool SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner) const;
+    bool SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner,
+                    int32_t excludedSlot = -1) const;
 
     GridLayout mLayout;
     SlotList mStatic;

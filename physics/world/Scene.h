@@ -16,6 +16,8 @@
 #include <string>
 #include "physics/joints/Joint.h"
 #include "physics/world/RadialPush.h"
+// water
+#include "physics/water/Water.h"
 
 namespace KIV {
 
@@ -171,6 +173,16 @@ public:
     // the robot lets go of it (the robots live above the physics).
     using ToyLeavingHook = void (*)(Toy& toy);
     ToyLeavingHook mToyLeavingHook = nullptr;
+
+    // ---- water (SceneWater.cpp) ----
+    // A new pool traced from the seed against this scene's grid, appended to
+    // the water list even when the trace finds nothing (a later terrain change
+    // may enclose it); null when the list cannot grow.
+    Water* AddWater(const VectorF& seed);
+    // Every pool traced again from its seed: run after the terrain in the grid changed.
+    void RetraceWaters();
+    WaterList mWaters;
+    // ---- end of the water block ----
 
 private:
     Toy* TakeToySlot(int32_t listIndex);

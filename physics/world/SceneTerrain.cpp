@@ -23,6 +23,8 @@ void Scene::RebuildStaticGrid()
         if (!object.mCollisions || !IsCollisionLayer(*this, object.GetLayer())) continue;
         object.mStaticSlot = mGrid.InsertStaticEntry(object.GetStaticOutline());
     }
+    // Pools rest on the terrain: one whose wall went away must not stay drawn.
+    RetraceWaters();
 }
 
 void Scene::AnimateLights(bool parallel) { AnimateLightsParallel(mLights, parallel); }

@@ -3,9 +3,9 @@
 # opens, the default toys fall (their pixels move down) and settle (their
 # pixels stay put), each debug-drawing key of edit mode with something to draw
 # in the shipped scene changes the picture in its own colours (the others leave
-# it whole), the window survives full screen and a resize, a short Escape
-# tap does not quit, holding Escape does. Screenshots are kept in the output
-# folder for a person to look at. Every step is bounded in time, so a hung
+# it whole), the sky and the pond's water show, the window survives full
+# screen and a resize, a short Escape tap does not quit, holding Escape does.
+# Screenshots are kept in the output folder for a person to look at. Every step is bounded in time, so a hung
 # window-system tool fails the test instead of stalling it.
 # usage: game_e2e.sh <runnable tree> <output folder>
 set -u
@@ -188,6 +188,17 @@ key p
 key F2
 sleep 0.5
 echo "debug keys done after $(echo "$(date +%s.%N) - $opened" | bc) s"
+
+# Mean colour of a patch of a screenshot as "r g b" (0..255).
+patch_rgb() {
+  convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
+}
+# The shipped scene's sky is layer 0's colour, and the pond beside the toys
+# holds water: blue well above red, where the bowl lies in the opening view.
+read -r r g b <<<"$(patch_rgb "$out/settled2.png" 200x40+412+60)"
+[ "$r" -ge 95 ] && [ "$r" -le 120 ] && [ "$b" -ge 205 ] && [ "$b" -le 235 ] || fail "the sky is $r $g $b"
+read -r r g b <<<"$(patch_rgb "$out/settled2.png" 60x30+700+395)"
+[ "$b" -gt $((r + 60)) ] || fail "no water in the pond: $r $g $b"
 
 # A short tap of Escape does not end the game.
 key Escape

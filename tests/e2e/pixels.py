@@ -5,8 +5,8 @@
   pixels.py changed BEFORE AFTER [--box l,t,r,b] COLOUR...
                                  -> "changed matching" pixel counts
 
-Toy pixels are bright and strongly coloured; the sky, the ground and the white status text are
-not. The status lines at the top are left out. A changed pixel differs from the one before by
+Toy pixels are bright and strongly coloured and not blue; the sky, the water, the ground and the
+white status text are not. The status lines at the top are left out. A changed pixel differs from the one before by
 more than a little in some channel; it matches when its new colour is near one of the given
 colours (r,g,b each) or, for a line drawn faint or blended, moved towards one of them.
 """
@@ -35,6 +35,9 @@ def read(path):
 
 def is_toy(r, g, b):
     top = max(r, g, b)
+    # The sky and the pond's water are blue: blue toys are left out with them.
+    if b == top and b > r + 40 and b > g + 20:
+        return False
     return top > 110 and top - min(r, g, b) > 0.45 * top
 
 

@@ -142,6 +142,21 @@ TEST_F(GameFixture, AMinimisedWindowKeepsTheLastViews)
     EXPECT_FALSE(std::isnan(g.mDrawOptions.mViewRect.x1));
 }
 
+// Layer 0's colour becomes the view colour the frame clears to: the sky.
+TEST_F(GameFixture, LayerZeroColourIsTheSky)
+{
+    KIVGame& g = *mGame;
+    g.mWindowWidth = 640;
+    g.mWindowHeight = 360;
+    g.mLayers.GetLayer(0)->mColor = ColorRGBAF(0.1f, 0.2f, 0.3f, 1.0f);
+    g.mLayers.GetLayer(-3)->mColor = ColorRGBAF(1.0f, 0.0f, 0.0f, 1.0f);
+    g.UpdateCamera();
+    EXPECT_EQ(g.mViewColor.mRed, 0.1f);
+    EXPECT_EQ(g.mViewColor.mGreen, 0.2f);
+    EXPECT_EQ(g.mViewColor.mBlue, 0.3f);
+    EXPECT_EQ(g.mViewColor.mAlpha, 1.0f);
+}
+
 
 TEST_F(GameFixture, AHitToyBreaksInTheStepAndLooseCrumbsGo)
 {

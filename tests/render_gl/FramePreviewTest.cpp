@@ -3,7 +3,7 @@
 // written as PNG for a person to look at.
 #include <cmath>
 #include <filesystem>
-#include "GLFixture.h"
+#include "LibraryFixture.h"
 #include "base/Statistics.h"
 #include "render/BitmapFont.h"
 #include "render/ImageFile.h"
@@ -23,34 +23,16 @@ using namespace KIV;
 namespace {
 
 // A textures folder with the font, the window frame and a toy picture, and a library on it.
-class FrameTest : public GLTest {
+class FrameTest : public LibraryGLTest {
 protected:
     void SetUp() override
     {
-        GLTest::SetUp();
+        LibraryGLTest::SetUp();
         if (IsSkipped()) return;
-        mSavedRegistry = gImageFiles;
-        mSavedDirectory = GetTexturesDirectory();
-        gImageFiles = &mRegistry;
         Write(kFontPictureName, MakeFontPicture());
         Write(kWindowFramePictureName, MakeWindowFramePicture());
         Write("Toys\\ball.png", MakeBall());
-        std::string root = mFolder.Path();
-        root.pop_back();
-        mLib = std::make_unique<TextureLib>(root);
-        mStatistics.InitItems();
-    }
-    void TearDown() override
-    {
-        mLib.reset();
-        if (mSavedRegistry) gImageFiles = mSavedRegistry;
-        if (!mSavedDirectory.empty()) SetTexturesDirectory(mSavedDirectory);
-        GLTest::TearDown();
-    }
-    void Write(const std::string& name, const TestPicture& picture)
-    {
-        std::filesystem::create_directories(std::filesystem::path(ToOsPath(mFolder.PathOf(name))).parent_path());
-        ASSERT_TRUE(picture.Save(mFolder.PathOf(name)));
+        OpenLibrary();
     }
     static TestPicture MakeBall()
     {
@@ -65,12 +47,6 @@ protected:
         return p;
     }
 
-    TempFolder mFolder;
-    ImageFileRegistry mRegistry;
-    ImageFileRegistry* mSavedRegistry = nullptr;
-    std::string mSavedDirectory;
-    std::unique_ptr<TextureLib> mLib;
-    Statistics mStatistics;
 };
 
 // The preview scene: a world layer with toys, then screen-space text and a window.
@@ -201,6 +177,19 @@ TEST_F(FrameTest, CaptureReadsTheFrameBackBeforeTheSwap)
     ImageFile* saved = GetImageFile("capture.png");
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->mFullWidth, kWidth);
+}
+
+// Where nothing is drawn the frame shows the requested colour (the game's sky), not black.
+TEST_F(FrameTest, UndrawnPixelsShowTheClearColour)
+{
+    FrameRequest request;
+    request.mClearColor = ColorRGBAF(0.4f, 0.6f, 0.8f, 1.0f);
+    request.mCaptureFileName = mFolder.PathOf("sky.png");
+    ASSERT_TRUE(R().RenderFrame(request));
+    const auto p = CapturedPixel(R().GetReadBackPixels(), kWidth, kHeight, kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(p[0], 102, 2);
+    EXPECT_NEAR(p[1], 153, 2);
+    EXPECT_NEAR(p[2], 204, 2);
 }
 
 TEST_F(FrameTest, ThumbnailReplacesTheOldPictureAndLeavesNoTemporary)

@@ -162,7 +162,9 @@ const ExpectedPicture kExpected[] = {
     {"Textures/Toys/decals/decal4.png", 36, 36, Outline::kDecal},
     {"Textures/Particles/rock.png", 32, 32, Outline::kSoftShape},
     {"Textures/Ground/ground01.png", 512, 128, Outline::kGround},
-    {"Textures/Water/water1.png", 256, 256, Outline::kTile},
+    {"Textures/Ground/pond01.png", 512, 256, Outline::kGround},
+    {"Textures/Ground/soil01.png", 256, 256, Outline::kTile},
+    {"Textures/Water/water1.png", 512, 512, Outline::kTile},
 };
 
 // Runs the generator once into a temporary data root shared by all tests.

@@ -25,6 +25,8 @@ std::vector<ContentItem> GetContentList()
         items.push_back({"Textures/Toys/decals/decal" + std::to_string(i) + ".png", MakeDecalPicture, i});
     }
     items.push_back({"Textures/Ground/ground01.png", MakeGroundPicture, 1});
+    items.push_back({"Textures/Ground/pond01.png", MakePondPicture, 1});
+    items.push_back({"Textures/Ground/soil01.png", MakeSoilPicture, 1});
     items.push_back({"Textures/Particles/rock.png", MakeRockPicture, 0});
     items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
     return items;

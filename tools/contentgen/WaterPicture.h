@@ -5,7 +5,7 @@ namespace KIV {
 
 // Water seen from the side: blue depths with a net of light ripples, partly
 // transparent, repeating seamlessly in both directions.
-constexpr int32_t kWaterPictureSize = 256;
+constexpr int32_t kWaterPictureSize = 512;
 
 Canvas MakeWaterPicture(int number);
 

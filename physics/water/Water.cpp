@@ -1,0 +1,128 @@
+#include "physics/water/Water.h"
+#include <cmath>
+#include "base/Notices.h"
+#include "physics/world/Scene.h"
+#include "render/Texture.h"
+#include "render/TextureLib.h"
+
+namespace KIV {
+
+namespace {
+const ColorRGBA kOutlineColour(255, 255, 0, 255);
+const ColorRGBA kMarkerColour(255, 0, 0, 255);
+constexpr float kMarkerSize = 2.0f;
+} // namespace
+
+Water::Water()
+    : mOwner(nullptr), mFirstPoint(0.0f, 0.0f), mOutline(1), mSpans(32), mTexture(nullptr), mSeed(0.0f, 0.0f)
+{
+    mGeometry.Init();
+}
+
+bool Water::Rebuild(Scene* owner, const VectorF& seed)
+{
+    mOwner = owner;
+    if (!owner) return false;
+    mSeed = seed;
+    mOutline.SetGrowBy(1024);
+    mOutline.Reserve(1024);
+    mOutline.Clear();
+    mSpans.DeleteAll();
+
+    const bool traced = Trace(owner->GetGrid(), seed);
+    // The ends of a closed trace overlap: the last point takes the first's
+    // place, and the first is kept as the level's witness.
+    if (traced && mOutline.Count() > 4) {
+        mFirstPoint = mOutline[0];
+        mOutline[0] = mOutline[mOutline.Count() - 1];
+        mOutline.RemoveAt(mOutline.Count() - 1);
+    } else {
+        mOutline.Clear();
+    }
+    mPointSet.clear();
+
+    if (mOutline.Count() > 0) {
+        SubdivideSurface(mFirstPoint.mY);
+        if (mGeometry.BuildMesh(mOutline, kMeshSpacing)) {
+            BuildSurfaceMesh();
+        } else {
+            mGeometry.Free();
+            mSurfaceShape.FreeArrays();
+        }
+    } else {
+        mGeometry.Free();
+        mSurfaceShape.FreeArrays();
+    }
+    BuildOutlineShape();
+    return mOutline.Count() > 0;
+}
+
+void Water::SubdivideSurface(float level)
+{
+    for (int32_t i = 0; i + 1 < mOutline.Count(); ++i) {
+        const VectorF a = mOutline[i], b = mOutline[i + 1];
+        if (a.mY != level || b.mY != level) continue;
+        const int32_t m = std::abs(int32_t(std::trunc((b.mX - a.mX) / kSurfaceStep))) + 2;
+        for (int32_t k = 1; k <= m - 2; ++k) {
+            const float f = float(k) / float(m - 1);
+            if (!mOutline.InsertAt(i + k, VectorF(a.mX + f * (b.mX - a.mX), a.mY + f * (b.mY - a.mY)))) return;
+        }
+        WaterSpan* span = mSpans.AppendNew();
+        if (span) {
+            span->mPointCount = m;
+            span->mFirstPoint = i;
+        }
+        i += m - 2;
+    }
+}
+
+void Water::BuildSurfaceMesh()
+{
+    if (!mTexture && gTextureLib) {
+        mTexture = gTextureLib->GetTexture(kPictureName);
+        if (mTexture) mTexture->mRepeat = true;
+    }
+    if (!mTexture) {
+        // Said once per pool: the editor rebuilds a pool every frame while it is placed.
+        if (!mPictureReported && gTextureLib) ReportNotice(std::string(kPictureName) + ": picture not found, water is not drawn");
+        mPictureReported = true;
+        mSurfaceShape.FreeArrays();
+        return;
+    }
+    // The picture tiles: coordinates run on past 1 across a wide pool.
+    const VectorF scale(mTexture->mSpan.mX / kTextureScale, mTexture->mSpan.mY / kTextureScale);
+    mGeometry.BuildScaledPoints(VectorF(0.0f, 0.0f), scale);
+    if (!mSurfaceShape.InitMesh(mGeometry.mPoints, mGeometry.mTriangles, mGeometry.mScaledPoints, mTexture)) {
+        mSurfaceShape.FreeArrays();
+        return;
+    }
+    mSurfaceShape.BuildDrawGroups(mSurfaceShape.mTriangles, kDrawGroupCell);
+}
+
+void Water::BuildOutlineShape()
+{
+    const int32_t n = mOutline.Count();
+    if (n == 0) {
+        mOutlineShape.FreeArrays();
+        return;
+    }
+    Array<VectorF> points;
+    Array<uint32_t> colours;
+    points.Reserve(n * 6);
+    colours.Reserve(n * 6);
+    auto line = [&](const VectorF& a, const VectorF& b, const ColorRGBA& colour) {
+        points.PushBack(a);
+        points.PushBack(b);
+        colours.PushBack(colour.Pack());
+        colours.PushBack(colour.Pack());
+    };
+    for (int32_t i = 0; i < n; ++i) line(mOutline[i], mOutline[(i + 1) % n], kOutlineColour);
+    for (int32_t i = 0; i < n; ++i) {
+        const VectorF& p = mOutline[i];
+        line(p - VectorF(kMarkerSize, kMarkerSize), p + VectorF(kMarkerSize, kMarkerSize), kMarkerColour);
+        line(p - VectorF(kMarkerSize, -kMarkerSize), p + VectorF(kMarkerSize, -kMarkerSize), kMarkerColour);
+    }
+    mOutlineShape.InitColouredPoints(1, points, colours);
+}
+
+} // namespace KIV
