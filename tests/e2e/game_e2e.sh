@@ -98,7 +98,7 @@ compare_key() { # name, picture before, picture after, "--box l,t,r,b" or "", co
   changed=$(field "$result" 1)
   matching=$(field "$result" 2)
   echo "key $name: $changed pixels changed, $matching in its colours"
-  [ "$matching" -ge 20 ] || fail "key $name changed $changed pixels, $matching in its colours"
+  [ "$matching" -ge "${minimum:-20}" ] || fail "key $name changed $changed pixels, $matching in its colours"
   awk -v m="$matching" -v c="$changed" 'BEGIN { exit !(m >= 0.8 * c) }' ||
     fail "key $name changed $changed pixels, only $matching in its colours"
 }
@@ -168,6 +168,10 @@ while read -r name where colours; do
   fi
   area=""
   [ "$where" = toys ] && area=$box
+  # Resting toys carry only short impulse strokes, blue and cyan, and where they
+  # lie over the sky or the pond few of their pixels stand out.
+  minimum=20
+  [ "$name" = b ] && minimum=8
   # shellcheck disable=SC2086
   compare_key "$name" debug-base "debug-$name" "$area" $colours
 done <<'KEYS'
