@@ -3,6 +3,7 @@
 #include "base/MemoryStream.h"
 #include "base/TextFormat.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "robots/RobotFiles.h"
 
@@ -52,6 +53,32 @@ bool Robot::AddJoint(Joint* joint)
     return true;
 }
 
+bool Robot::AddParticleSystem(ParticleSystem* system)
+{
+    if (!system) return false;
+    if (mParticleSystems.Contains(system)) return true;
+    if (!mParticleSystems.PushBack(system)) return false;
+    system->mLinkedRobot = this;
+    return true;
+}
+
+bool Robot::RemoveParticleSystem(ParticleSystem* system)
+{
+    if (!mParticleSystems.RemoveValue(system)) return false;
+    system->mLinkedRobot = nullptr;
+    return true;
+}
+
+ParticleSystem* Robot::GetParticlesByName(const std::string& name) const
+{
+    const std::string wanted = FastName(name).GetInString();
+    for (int32_t i = mParticleSystems.Count() - 1; i >= 0; --i)
+        if (mParticleSystems[i]->GetName() == wanted) return mParticleSystems[i];
+    return nullptr;
+}
+
+ParticleSystem* Robot::GetParticleSystem(int32_t index) const { return AtIndex(mParticleSystems, index); }
+
 bool Robot::RemoveToy(Toy* toy)
 {
     if (!mToys.RemoveValue(toy)) return false;
@@ -68,6 +95,7 @@ bool Robot::RemoveJoint(Joint* joint)
 
 void Robot::ReleaseParts()
 {
+    for (ParticleSystem* p : mParticleSystems) p->mLinkedRobot = nullptr;
     for (Joint* j : mJoints) j->mRobot = nullptr;
     for (Toy* t : mToys) t->mOwningRobot = nullptr;
     ClearPartLists();
@@ -90,6 +118,7 @@ void Robot::SetDead()
 {
     mDead = true;
     for (Toy* t : mToys) t->SetBalancer(false);
+    for (ParticleSystem* p : mParticleSystems) p->SwitchOFFParticleEmitting();
 }
 
 void Robot::ReorderParts()
@@ -119,8 +148,9 @@ bool Robot::WriteToStream(MemoryStream& s) const
     for (const Toy* t : mToys) ok = ok && t->WriteState(s);
     ok = ok && s.WriteInt(mJoints.Count());
     for (const Joint* j : mJoints) ok = ok && j->WriteState(s);
-    // Particle systems join robots with their own records; none can be linked yet.
-    return ok && s.WriteInt(mParticleSystems.Count());
+    ok = ok && s.WriteInt(mParticleSystems.Count());
+    for (const ParticleSystem* p : mParticleSystems) ok = ok && p->WriteProps(s);
+    return ok;
 }
 
 RecordRead Robot::ReadFromStream(MemoryStream& s)
@@ -156,6 +186,8 @@ void Robot::ReadStateFromStream(MemoryStream& s)
     for (int32_t i = 0; i < count; ++i) mToys[i]->ReadState(s);
     if (!s.ReadInt(count) || count < 0 || count > mJoints.Count()) return;
     for (int32_t i = 0; i < count; ++i) mJoints[i]->ReadState(s);
+    if (!s.ReadInt(count) || count < 1 || count > mParticleSystems.Count()) return;
+    for (int32_t i = 0; i < count; ++i) mParticleSystems[i]->ReadProps(s, false);
 }
 
 void Robot::RecordChange(const std::string& caption)

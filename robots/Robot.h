@@ -31,8 +31,12 @@ public:
     bool AddToy(Toy* toy);
     bool AddJoint(Joint* joint);
     using RobotDef::AddJoint; // the definition's own, which adds a joint entry
+    bool AddParticleSystem(ParticleSystem* system);
     bool RemoveToy(Toy* toy);
     bool RemoveJoint(Joint* joint);
+    bool RemoveParticleSystem(ParticleSystem* system);
+    ParticleSystem* GetParticlesByName(const std::string& name) const;
+    ParticleSystem* GetParticleSystem(int32_t index) const;
     void ReleaseParts();
     void ClearPartLists();
     Toy* GetToy(const int& index) const;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include "base/Array.h"
+#include "base/HandleTable.h"
 #include "base/Color.h"
 #include "base/FastName.h"
 #include "base/Interval.h"
@@ -67,6 +68,9 @@ enum ParticleStepCode : int32_t {
 // repeats its particles exactly in a replay.
 class ParticleSystem {
 public:
+    // How scripts name the system; what they kept of it goes stale with it.
+    ObjectHandle mScriptHandle;
+
     // Particles of one system, moving and sleeping together.
     static constexpr int32_t kMaxParticles = 8000;
     static constexpr int32_t kStartKindCount = 10;

@@ -18,6 +18,7 @@ luabind::scope ScriptScopeColorRGBA();
 luabind::scope ScriptScopeBendObject();
 luabind::scope ScriptScopeToy();
 luabind::scope ScriptScopeJoint();
+luabind::scope ScriptScopeParticleSystem();
 luabind::scope ScriptScopeRobotDef();
 luabind::scope ScriptScopeRobot();
 luabind::scope ScriptScopeDrawOptions();

@@ -1,5 +1,6 @@
 #include <luabind/luabind.hpp>
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "robots/Robot.h"
 #include "script/ScriptHandles.h"
@@ -8,7 +9,6 @@
 
 namespace KIV {
 
-// The particle-system lookup joins when particle systems are bound.
 luabind::scope ScriptScopeRobot()
 {
     using namespace luabind;
@@ -24,6 +24,7 @@ luabind::scope ScriptScopeRobot()
         .def("GetJointByName", &Referenced<&Robot::GetJointByName>::Call)
         .def("GetJoint", &Referenced<&Robot::GetJoint>::Call)
         .def("GetJointCount", &Robot::GetJointCount)
+        .def("GetParticlesByName", &Referenced<&Robot::GetParticlesByName>::Call)
         .def("GunAim1", &Robot::GunAim1)
         .def("SetAngularSpringAnglesByPose", &Robot::SetAngularSpringAnglesByPose)
         .def("SetAngularSpringPowers", &Robot::SetAngularSpringPowers)

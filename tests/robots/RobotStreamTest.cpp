@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "base/MemoryStream.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "robots/Robot.h"
 #include "robots/RobotSamples.h"
@@ -25,17 +26,27 @@ std::vector<uint8_t> StateOf(const T& part)
     return {s.GetData(), s.GetData() + s.GetSize()};
 }
 
+std::vector<uint8_t> PropsOf(const ParticleSystem& system)
+{
+    MemoryStream s;
+    system.WriteProps(s);
+    return {s.GetData(), s.GetData() + s.GetSize()};
+}
+
 // A small robot with live parts: one toy and one joint, as a build would give.
 struct SmallRobot {
     Toy toy;
     Joint joint;
+    ParticleSystem jet;
     Robot robot;
     SmallRobot()
     {
         MakeSmallRobot(robot);
         toy.SetName("body");
+        jet.SetName("jet");
         robot.AddToy(&toy);
         robot.AddJoint(&joint);
+        robot.AddParticleSystem(&jet);
     }
     ~SmallRobot() { robot.ReleaseParts(); }
 };
@@ -59,7 +70,10 @@ TEST(RobotStream, SmallRobotMatchesItsGoldenBytes)
     x.b.insert(x.b.end(), toyState.begin(), toyState.end());
     x.I32(1);
     x.b.insert(x.b.end(), jointState.begin(), jointState.end());
-    x.I32(0);
+    x.I32(1);
+    const std::vector<uint8_t> jetProps = PropsOf(s.jet);
+    EXPECT_EQ(jetProps.size(), 298u) << "a default system with no texture";
+    x.b.insert(x.b.end(), jetProps.begin(), jetProps.end());
     EXPECT_EQ(Stream(s.robot), x.b);
 }
 
@@ -68,6 +82,7 @@ TEST(RobotStream, ReadingRestoresDefinitionCaptionAndPartStates)
     SmallRobot a;
     a.robot.RecordChange("move");
     a.toy.SetDensity(3.5f);
+    a.jet.SetParticleWeight(2.5f);
     MemoryStream stream;
     a.robot.WriteToStream(stream);
 
@@ -77,6 +92,7 @@ TEST(RobotStream, ReadingRestoresDefinitionCaptionAndPartStates)
     EXPECT_EQ(b.robot.ReadFromStream(stream), RecordRead::Complete);
     b.robot.ReadStateFromStream(stream);
     EXPECT_EQ(b.toy.GetDensity(), 3.5f);
+    EXPECT_EQ(b.jet.GetParticleWeight(), 2.5f);
     EXPECT_EQ(b.robot.GetUndoCaption(), "move");
     EXPECT_EQ(Written(b.robot), Written(a.robot));
 
