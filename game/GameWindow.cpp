@@ -121,7 +121,10 @@ int KIVGame::RunMainLoop()
         frame.mScene = &scene;
         frame.mHold = mResize.mPending;
         frame.mTextureMapping = gSettings->mTextureMapping;
+        frame.mCaptureFileName = TakeCaptureFrameName();
         gRenderer->RenderFrame(frame);
+        if (!frame.mCaptureFileName.empty())
+            ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "game/FrameTiming.h"
 #include "game/InputFrame.h"
 #include "game/LayerList.h"
+#include "game/Recording.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -65,6 +66,29 @@ public:
     void BreakPass();
     void JointBreakPass();
     void DebrisPass();
+
+    // ---- recording, replay, determinism check and frame capture (GameRecording.cpp) ----
+    // Empties the level and builds it again from the scene; replay feeds the
+    // recorded frames back, otherwise a new recording starts.
+    void ResetLevel(bool replay);
+    void Reset() { ResetLevel(false); }
+    void Replay();
+    void KeepLiveChecks() { mRecordedChecks = mLiveChecks; }
+    void TakeSyncCheck();
+    // False once a live sample differs from the recorded one of the same place.
+    bool CompareSyncChecks(const SyncCheckList& recorded);
+    // The recorded frame of this step replaces the live one while replaying;
+    // while recording the live one is appended.
+    void RecordOrReplayInput();
+    std::string GetRecordingFilePath() const;
+    bool SaveRecording();
+    bool LoadRecording();
+    void HandleRecordingKeys();
+    void ToggleFrameCapture();
+    std::string GetCaptureFrameName() const;
+    // The next free frame file of the capture folder, "" while capture is off.
+    std::string TakeCaptureFrameName();
+    void ReportCaptureResult(bool written, const std::string& name);
 
     // ---- settings as scripts reach them (GameSettingsAccess.cpp) ----
     void SetTextureMapping(int32_t v);
@@ -131,6 +155,18 @@ public:
     bool mMouseNotYetMoved = true;
     int32_t mMouseMoveCountdown = 5;
     uint8_t mFrameCapture = 0;
+    SyncCheckList mLiveChecks;
+    SyncCheckList mRecordedChecks;
+    RecordedFrames mRecordedFrames;
+    bool mDeterminismOk = true;
+    bool mCheckOn = false;
+    bool mRecording = true;
+    bool mReplaying = false;
+    bool mLogDisplay = false;
+    bool mControlsInEditMode = false;
+    std::string mCaptureFolder;
+    int32_t mCaptureCounter = 0;
+    bool mCaptureFailureReported = false;
     float mStepLengthInverse = 0.0f;
     Array<Toy*> mBreakList{32}; // reused from pass to pass
 

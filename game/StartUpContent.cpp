@@ -47,8 +47,8 @@ void KIVGame::LoadStartUpContent()
     }
 
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
-    CreateDefaultToys();
-    RebuildDerivedState();
+    // The first run is recorded as every later one: from a level reset.
+    ResetLevel(false);
     // Without a robot to follow, the camera opens on the default toys.
     mCamera.mTargetPosition = kDefaultToysView;
     mCamera.mTargetZoom = kDefaultToysZoom;

@@ -65,7 +65,7 @@ bool Renderer::RenderFrame(const FrameRequest& request)
 
     StatTimerStart(kStatRenderFlipBuffer);
     if (request.mCaptureFileName.empty()) SwapBuffers();
-    else CaptureFrame(request.mCaptureFileName);
+    else mLastCaptureOk = CaptureFrame(request.mCaptureFileName);
     StatTimerStop(kStatRenderFlipBuffer);
     StatTimerStop(kStatRenderTime);
     return true;
