@@ -122,6 +122,8 @@ int KIVGame::RunMainLoop()
         frame.mHold = mResize.mPending;
         frame.mTextureMapping = gSettings->mTextureMapping;
         frame.mCaptureFileName = TakeCaptureFrameName();
+        // Captured frames show the world only, not the HUD.
+        frame.mScreenOverlays = frame.mCaptureFileName.empty();
         gRenderer->RenderFrame(frame);
         if (!frame.mCaptureFileName.empty())
             ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);

@@ -164,6 +164,10 @@ public:
     bool mReplaying = false;
     bool mLogDisplay = false;
     bool mControlsInEditMode = false;
+    // Script errors since start-up and those the player has seen (F5); the
+    // script host counts its errors here once scripting is part of the game.
+    int32_t mScriptResultsCounter = 0;
+    int32_t mAcknowledgedResultsCounter = 0;
     std::string mCaptureFolder;
     int32_t mCaptureCounter = 0;
     bool mCaptureFailureReported = false;

@@ -47,6 +47,8 @@ void KIVGame::LoadStartUpContent()
     }
 
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
+    // The terrain's pictures fix its start frames, which the reset goes back to.
+    RebuildDerivedState();
     // The first run is recorded as every later one: from a level reset.
     ResetLevel(false);
     // Without a robot to follow, the camera opens on the default toys.

@@ -17,20 +17,22 @@ namespace {
 constexpr int32_t kRecordedSteps = 650;
 const char* const kChildRecordingVariable = "KIV_REPLAY_CHILD_RECORDING";
 
-// The game over the default scene: the twelve toy pictures the build draws.
+// The game over the default scene: the shipped scene file and the pictures the build draws.
 class ReplayFixture : public GameFixture {
 protected:
     void SetUp() override
     {
         GameFixture::SetUp();
         namespace fs = std::filesystem;
-        const fs::path pictures = fs::path(KIV_RUNTREE_DIR) / "Textures" / "Toys" / "new";
-        ASSERT_TRUE(fs::is_directory(pictures)) << pictures;
-        const fs::path into = fs::path(ToOsPath(mFolder.Path())) / "Toys" / "new";
-        fs::create_directories(into);
-        for (const auto& entry : fs::directory_iterator(pictures)) fs::copy_file(entry.path(), into / entry.path().filename());
+        const fs::path tree(KIV_RUNTREE_DIR);
+        const fs::path root(ToOsPath(mFolder.Path()));
+        ASSERT_TRUE(fs::is_regular_file(tree / "Scenes" / "Scene01.kis"));
+        fs::copy(tree / "Textures", root, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::create_directories(root / "Scenes");
+        fs::copy_file(tree / "Scenes" / "Scene01.kis", root / "Scenes" / "Scene01.kis");
         Notices().SetEchoToStderr(false);
-        mGame->ResetLevel(false);
+        mGame->LoadStartUpContent();
+        ASSERT_GT(mGame->mTerrainObjects.Count(), 0);
         ASSERT_EQ(mGame->GetToyCount(), 12);
     }
     void TearDown() override
@@ -217,4 +219,24 @@ TEST_F(ReplayFixture, CaptureFramesAreNumberedInADatedFolderWithoutOverwriting)
     mGame->ToggleFrameCapture();
     EXPECT_FALSE(mGame->mFrameCapture);
     EXPECT_EQ(mGame->TakeCaptureFrameName(), "");
+}
+
+// A reset puts the ground back where the scene file has it: the start-up
+// reset once put it back at its picture's origin, and the toys fell through.
+TEST_F(ReplayFixture, AResetLevelKeepsTheGroundOfTheScene)
+{
+    std::vector<VectorF> before;
+    for (const BendObject* o : mGame->mTerrainObjects) {
+        StaticOutline outline = o->GetStaticOutline();
+        ASSERT_GT(outline.mCount, 0);
+        before.push_back(outline.mPoints[0]);
+    }
+    RunSteps(50);
+    mGame->ResetLevel(false);
+    for (int32_t i = 0; i < mGame->mTerrainObjects.Count(); ++i)
+        EXPECT_EQ(mGame->mTerrainObjects[i]->GetStaticOutline().mPoints[0], before[size_t(i)]) << i;
+    EXPECT_EQ(mGame->GetToyCount(), 12);
+    EXPECT_EQ(mGame->mFrameIndex, 0);
+    EXPECT_EQ(mGame->mRecordedFrames.Count(), 0);
+    ASSERT_EQ(mGame->mLiveChecks.size(), 1u);
 }
