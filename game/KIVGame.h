@@ -116,7 +116,11 @@ public:
     // ---- start-up content (StartUpContent.cpp) ----
     void LoadStartUpContent();
     void CreateDefaultToys();
-    Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name);
+    // A toy built from a picture, in the grid and moving at the given start
+    // velocities; null (with a notice naming the picture) when the picture
+    // makes no toy or the toy table is full.
+    Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name,
+                const VectorF& velocity = VectorF(), float angularVelocity = 0.0f);
 
     // ---- state ----
     Scenario mScenario;

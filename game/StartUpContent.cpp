@@ -1,3 +1,4 @@
+#include "base/Notices.h"
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
@@ -57,20 +58,26 @@ void KIVGame::LoadStartUpContent()
 }
 
 Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float angle, float scale,
-                     const std::string& name)
+                     const std::string& name, const VectorF& velocity, float angularVelocity)
 {
     Toy* toy = NewToySlot();
-    if (!toy) return nullptr;
+    if (!toy) {
+        ReportNotice("no toy made from " + picture + ": the scene holds " + IntToText(kMaxToys) + " toys already");
+        return nullptr;
+    }
     if (!toy->BuildFromTexture(picture, kDefaultToyDensity, false, VectorF(scale, scale), 0.0f, position, false,
                                angle)) {
         // A missing or empty picture makes no toy; the scene goes on without it.
         RemoveToy(toy);
+        ReportNotice("no toy made from " + picture + ": the picture is missing or has no solid outline");
         return nullptr;
     }
     toy->mName.SetByString(name);
     toy->mStepLength = mStepLength;
     toy->mInverseStepLength = mStepLengthInverse;
     toy->mHalfStepLengthSquared = 0.5f * mStepLength * mStepLength;
+    toy->mVelocity = velocity;
+    toy->mAngularVelocity = angularVelocity;
     mGrid.InsertToy(*toy);
     return toy;
 }
