@@ -113,7 +113,7 @@ bool KIVGame::LoadRecording()
         return false;
     }
     RecordingReadResult result =
-        ReadRecording(s.GetData(), size_t(s.GetSize()), mRecordedChecks, mRecordedFrames);
+        ReadRecording({s.GetData(), size_t(s.GetSize())}, mRecordedChecks, mRecordedFrames);
     if (result != RecordingReadResult::kOk) {
         ReportNotice("the recording " + path + " was not loaded (" + DescribeRecordingReadResult(result) +
                      "); the current recording is kept");

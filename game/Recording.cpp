@@ -61,8 +61,10 @@ bool WriteRecording(MemoryStream& out, const SyncCheckList& checks, const Record
     return ok && out.WriteBytes(frames.GetArray().Data(), int32_t(frames.Count() * kFrameBytes));
 }
 
-RecordingReadResult ReadRecording(const uint8_t* data, size_t size, SyncCheckList& checks, RecordedFrames& frames)
+RecordingReadResult ReadRecording(std::span<const uint8_t> bytes, SyncCheckList& checks, RecordedFrames& frames)
 {
+    const uint8_t* data = bytes.data();
+    const size_t size = bytes.size();
     if (size < 1 || data[0] != kRecordingBlockVersion) return RecordingReadResult::kBadVersion;
     size_t at = 1;
     if (size - at < 4) return RecordingReadResult::kCut;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 #include "base/Array.h"
@@ -50,12 +51,13 @@ inline constexpr uint8_t kRecordingBlockVersion = 1;
 int64_t GetRecordingFileSize(int32_t checks, int32_t frames);
 bool WriteRecording(MemoryStream& out, const SyncCheckList& checks, const RecordedFrames& frames);
 
-// Reads a whole recording from outside bytes. Every count is checked against
+// Reads a whole recording from outside bytes, handed over as one span so a
+// fuzzing target can feed it directly. Every count is checked against
 // the bytes that remain, so a cut or damaged file is refused with its reason
 // and nothing is changed. An input block of another version leaves the frames
 // as they were (the checks are taken).
 enum class RecordingReadResult { kOk, kBadVersion, kCut, kTrailingBytes };
-RecordingReadResult ReadRecording(const uint8_t* data, size_t size, SyncCheckList& checks, RecordedFrames& frames);
+RecordingReadResult ReadRecording(std::span<const uint8_t> bytes, SyncCheckList& checks, RecordedFrames& frames);
 const char* DescribeRecordingReadResult(RecordingReadResult result);
 
 } // namespace KIV

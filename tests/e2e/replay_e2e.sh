@@ -22,7 +22,7 @@ export SDL_AUDIODRIVER=dummy
 
 fail() { echo "FAIL: $*"; exit 1; }
 step() { timeout 30 "$@"; }
-window_id() { step xdotool search --name '^Orlimbar$' 2>/dev/null | head -1; }
+source "$here/game_window.sh"
 key() { step xdotool key --window "$(window_id)" "$@"; }
 shot() { step import -window "$(window_id)" "$out/$1.png" || fail "no screenshot $1"; }
 # The share of the HUD's replay corner drawn in its green.
@@ -36,14 +36,7 @@ cp -r "$tree/Bin" "$tree/Textures" "$root/"
 mkdir -p "$root/Scenes"
 cp "$tree/Scenes/Scene01.kis" "$root/Scenes/"
 
-(cd "$root/Bin" && exec ./Game) 2>"$out/game-stderr.txt" &
-game=$!
-for _ in $(seq 100); do
-  [ -n "$(window_id)" ] && break
-  kill -0 "$game" 2>/dev/null || fail "the game ended at start: $(cat "$out/game-stderr.txt")"
-  sleep 0.05
-done
-[ -n "$(window_id)" ] || fail "no window titled Orlimbar"
+start_game "$root/Bin" "$out/game-stderr.txt"
 sleep 1
 
 # Frame capture: on, a moment, off. The frames are numbered from 00000 without

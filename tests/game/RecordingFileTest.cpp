@@ -55,7 +55,7 @@ TEST(RecordingFile, ReadsBackWhatWasWritten)
     RecordingContent c = MakeContent(3, 20);
     std::vector<uint8_t> bytes = Write(c);
     RecordingContent back;
-    ASSERT_EQ(ReadRecording(bytes.data(), bytes.size(), back.mChecks, back.mFrames), RecordingReadResult::kOk);
+    ASSERT_EQ(ReadRecording(bytes, back.mChecks, back.mFrames), RecordingReadResult::kOk);
     ASSERT_EQ(back.mChecks.size(), 3u);
     EXPECT_EQ(back.mChecks[2].mFrameIndex, 200);
     EXPECT_EQ(back.mChecks[2].mChecksum, 0x80000002u);
@@ -71,7 +71,7 @@ TEST(RecordingFile, EveryPrefixAndDamagedCountIsRefusedKeepingTheCurrentRecordin
     RecordingContent current = MakeContent(1, 2);
     for (size_t n = 0; n < bytes.size(); ++n) {
         std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + long(n)); // own buffer: overreads show
-        EXPECT_NE(ReadRecording(cut.data(), cut.size(), current.mChecks, current.mFrames), RecordingReadResult::kOk)
+        EXPECT_NE(ReadRecording(cut, current.mChecks, current.mFrames), RecordingReadResult::kOk)
             << n;
         ASSERT_EQ(current.mChecks.size(), 1u) << n;
         ASSERT_EQ(current.mFrames.Count(), 2) << n;
@@ -91,7 +91,7 @@ TEST(RecordingFile, EveryPrefixAndDamagedCountIsRefusedKeepingTheCurrentRecordin
     for (const Damage& d : damages) {
         std::vector<uint8_t> bad = bytes;
         bad[d.at] = d.value;
-        EXPECT_EQ(ReadRecording(bad.data(), bad.size(), current.mChecks, current.mFrames), d.expected) << d.at;
+        EXPECT_EQ(ReadRecording(bad, current.mChecks, current.mFrames), d.expected) << d.at;
         EXPECT_EQ(current.mChecks.size(), 1u);
         EXPECT_EQ(current.mFrames.Count(), 2);
     }
@@ -102,7 +102,7 @@ TEST(RecordingFile, AnInputBlockOfAnotherVersionKeepsTheFrames)
     std::vector<uint8_t> bytes = Write(MakeContent(2, 3));
     bytes[5 + 16] = 7;
     RecordingContent current = MakeContent(1, 2);
-    ASSERT_EQ(ReadRecording(bytes.data(), bytes.size(), current.mChecks, current.mFrames), RecordingReadResult::kOk);
+    ASSERT_EQ(ReadRecording(bytes, current.mChecks, current.mFrames), RecordingReadResult::kOk);
     EXPECT_EQ(current.mChecks.size(), 2u);
     EXPECT_EQ(current.mFrames.Count(), 2);
 }
