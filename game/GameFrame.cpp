@@ -96,7 +96,7 @@ void KIVGame::HandleKeyCommands()
         gSettings->mParallelismEnabled = !gSettings->mParallelismEnabled;
     if (IsCombo(in, ComboWhen::kPressed, kCtrl, Key::F(1))) mLogDisplay = !mLogDisplay;
     if (!mGameMode && IsCombo(in, ComboWhen::kPressed, kCtrl, Key::F(2))) mControlsInEditMode = !mControlsInEditMode;
-    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(5))) mAcknowledgedResultsCounter = mScriptResultsCounter;
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(5))) mAcknowledgedResultsCounter = GetScriptResultsCounter();
     HandleRecordingKeys();
 
     if (!mGameMode) {

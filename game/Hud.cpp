@@ -113,7 +113,7 @@ void BuildHudTexts(const KIVGame& game, float w, float h, bool showEditWindowsHi
         ny += 12.0f;
         Add(out, notice, 15.0f, ny, 8.0f, kNoticeColour);
     }
-    if (game.mScriptResultsCounter != game.mAcknowledgedResultsCounter)
+    if (game.GetScriptResultsCounter() != game.mAcknowledgedResultsCounter)
         Add(out, "LUA ERRORS DETECTED (F5 to see them)", 50.0f, h - 20.0f, 8.0f, kRed);
 }
 

@@ -104,6 +104,8 @@ public:
     void SetRestitutionToAllObjects(float restitution);
     void SetElasticityToAllObjects(float elasticity);
     int32_t GetCurrentFPS() const { return mTiming.mFramesPerSecond; }
+    // The script results ring's change counter; 0 without a script host.
+    int32_t GetScriptResultsCounter() const;
 
     // ---- the scene file (SceneFile.cpp) ----
     // The default file is data root + "Scenes\Scene01.kis".
@@ -168,9 +170,7 @@ public:
     bool mReplaying = false;
     bool mLogDisplay = false;
     bool mControlsInEditMode = false;
-    // Script errors since start-up and those the player has seen (F5); the
-    // script host counts its errors here once scripting is part of the game.
-    int32_t mScriptResultsCounter = 0;
+    // The script results ring's change counter as the player last saw it (F5).
     int32_t mAcknowledgedResultsCounter = 0;
     std::string mCaptureFolder;
     int32_t mCaptureCounter = 0;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <memory>
 #include "base/Notices.h"
 #include "game/Hud.h"
+#include "script/ScriptHost.h"
 #include "support/GameFixture.h"
 
 using namespace KIV;
@@ -83,8 +85,11 @@ TEST_F(HudFixture, SavedNoticePhysicsPanelAndScriptErrorsShowOnlyWhenDue)
     EXPECT_NE(Find("Gravity: 800.00"), nullptr);
     EXPECT_NE(Find("play 12: Yes"), nullptr);
 
+    std::unique_ptr<ScriptHost> host;
+    if (!gScriptHost) host = std::make_unique<ScriptHost>();
+    mGame->mAcknowledgedResultsCounter = gScriptHost->GetResults().GetChangeCounter();
     EXPECT_EQ(Find("LUA ERRORS DETECTED (F5 to see them)"), nullptr);
-    mGame->mScriptResultsCounter = 2;
+    gScriptHost->GetResults().Add("attempt to call a nil value", "f()", "test");
     ASSERT_NE(Find("LUA ERRORS DETECTED (F5 to see them)"), nullptr);
     EXPECT_EQ(Find("LUA ERRORS DETECTED (F5 to see them)")->mAt, VectorF(50.0f, 576.0f - 20.0f));
 }
