@@ -94,6 +94,10 @@ void KIVGame::HandleKeyCommands()
             if (in.IsKeyPressedOrRepeated(0, Key::Letter(c))) mSingleStep = true;
     if (IsCombo(in, ComboWhen::kPressed, kCtrl | kShift, Key::F(1)))
         gSettings->mParallelismEnabled = !gSettings->mParallelismEnabled;
+    if (IsCombo(in, ComboWhen::kPressed, kCtrl, Key::F(1))) mLogDisplay = !mLogDisplay;
+    if (!mGameMode && IsCombo(in, ComboWhen::kPressed, kCtrl, Key::F(2))) mControlsInEditMode = !mControlsInEditMode;
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(5))) mAcknowledgedResultsCounter = GetScriptResultsCounter();
+    HandleRecordingKeys();
 
     if (!mGameMode) {
         // Debug-drawing switches, edit mode only.
@@ -116,16 +120,24 @@ void KIVGame::RunDueSteps()
     int32_t multiplier = 1;
     if (IsCombo(mInput, ComboWhen::kHeld, kCtrl, Key::Letter('f'))) multiplier = 2;
     if (IsCombo(mInput, ComboWhen::kHeld, kCtrl | kShift, Key::Letter('f'))) multiplier = 10;
+    // A checked replay runs fast: it is there to find where determinism breaks.
+    if (mReplaying && mCheckOn) multiplier = 10;
     int32_t steps = static_cast<int32_t>(mTiming.mStepsDue) * multiplier;
     if (mPaused) steps = mSingleStep ? 1 : 0;
 
-    for (int32_t i = 0; i < steps; ++i) {
+    int32_t run = 0;
+    for (; run < steps; ++run) {
         // In edit mode the controls are let go, so robots stop when the editor opens.
-        SampleInputFrame(mInputFrame, mInput, !mGameMode, i == 0);
+        if (!mReplaying) SampleInputFrame(mInputFrame, mInput, !mGameMode && !mControlsInEditMode, run == 0);
         SimulateStep();
+        if (!CompareSyncChecks(mRecordedChecks) && mCheckOn && mReplaying) {
+            mPaused = true;
+            ++run;
+            break;
+        }
     }
-    mStepsRunLastFrame = steps;
-    StatSetInt(kStatFramesComputed, steps);
+    mStepsRunLastFrame = run;
+    StatSetInt(kStatFramesComputed, run);
 }
 
 void KIVGame::UpdateCamera()
@@ -133,7 +145,12 @@ void KIVGame::UpdateCamera()
     const InputDevices& in = mInput;
     bool modifier = in.IsKeyDown(0, Key::kLCtrl) || in.IsKeyDown(0, Key::kRCtrl) || in.IsKeyDown(0, Key::kLShift) ||
                     in.IsKeyDown(0, Key::kRShift);
-    if (!mGameMode) {
+    if (mReplaying) {
+        // A replay shows what the player saw.
+        mCamera.mTargetPosition = VectorF(mInputFrame.mCameraX, mInputFrame.mCameraY);
+        mCamera.mPosition = mCamera.mTargetPosition;
+        if (mInputFrame.mCameraZoom > 0.0f) mCamera.mTargetZoom = mCamera.mZoom = mInputFrame.mCameraZoom;
+    } else if (!mGameMode) {
         if (in.IsMouseButtonDown(0, 3)) mCamera.mTargetPosition -= in.GetMouseMotion(0) * mCamera.mZoom;
         if (!modifier) {
             if (in.IsKeyDown(0, Key::kLeft)) mCamera.mTargetPosition.mX -= 20.0f;

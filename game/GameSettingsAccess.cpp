@@ -1,4 +1,5 @@
 #include "game/KIVGame.h"
+#include "script/ScriptHost.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
 
@@ -35,6 +36,11 @@ void KIVGame::SetRestitutionToAllObjects(float restitution)
 void KIVGame::SetElasticityToAllObjects(float elasticity)
 {
     for (int32_t i = mToys.Count() - 1; i >= 0; --i) mToys[i]->SetRestitutionWithTerrain(elasticity);
+}
+
+int32_t KIVGame::GetScriptResultsCounter() const
+{
+    return gScriptHost ? gScriptHost->GetResults().GetChangeCounter() : 0;
 }
 
 } // namespace KIV

@@ -32,7 +32,12 @@ void KIVGame::BreakPass()
     mBreakList.Clear();
     for (int32_t i = mToys.Count() - 1; i >= 0; --i)
         if (mToys[i]->mHit.IsPending()) mBreakList.PushBack(mToys[i]);
-    for (Toy* toy : mBreakList) BreakToyInScene(*this, *toy);
+    // A break takes two new slots before it frees its own: a full toy table
+    // keeps its pending hits for a pass that has room.
+    for (Toy* toy : mBreakList) {
+        if (mToys.Count() > kMaxToys - 2) break;
+        BreakToyInScene(*this, *toy);
+    }
 }
 
 void KIVGame::JointBreakPass()
@@ -58,6 +63,7 @@ void KIVGame::SimulateStep()
 {
     StatTimerStart(kStatLastFramePlaytime);
     StatTimerStart(kStatFramePlaytimeAvg);
+    RecordOrReplayInput();
     ++mFrameIndex;
 
     // Twice: a piece that still carries a hit breaks again in the same step.
@@ -79,6 +85,7 @@ void KIVGame::SimulateStep()
     StatSetInt(kStatJointsCount, mJoints.mJoints.Count());
     StatSetInt(kStatTerrainObjectsCount, mTerrainObjects.Count());
     StatSetInt(kStatLightsCount, mLights.Count());
+    TakeSyncCheck();
     StatTimerStop(kStatLastFramePlaytime);
     StatTimerStop(kStatFramePlaytimeAvg);
 }

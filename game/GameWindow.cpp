@@ -114,15 +114,22 @@ int KIVGame::RunMainLoop()
         if (gStatistics) gStatistics->ResetFrame();
         if (RunGameFrame(SDL_GetTicks())) mInput.EndFrame();
         if (mQuit) break;
-        // Whatever a script left on the stack still reaches the results ring.
-        if (gScriptHost) gScriptHost->CollectLuaResults("", "undefined so far");
+        const std::string captureName = TakeCaptureFrameName();
+        // Whatever a script left on the stack still reaches the results ring,
+        // except while frames are captured.
+        if (gScriptHost && captureName.empty()) gScriptHost->CollectLuaResults("", "undefined so far");
 
         FrameRequest frame;
         frame.mScene = &scene;
         frame.mHold = mResize.mPending;
         frame.mTextureMapping = gSettings->mTextureMapping;
         frame.mClearColor = mViewColor;
+        frame.mCaptureFileName = captureName;
+        // Captured frames show the world only, not the HUD.
+        frame.mScreenOverlays = frame.mCaptureFileName.empty();
         gRenderer->RenderFrame(frame);
+        if (!frame.mCaptureFileName.empty())
+            ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
     }
     return 0;
 }

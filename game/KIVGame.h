@@ -9,6 +9,7 @@
 #include "game/FrameTiming.h"
 #include "game/InputFrame.h"
 #include "game/LayerList.h"
+#include "game/Recording.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -66,6 +67,29 @@ public:
     void JointBreakPass();
     void DebrisPass();
 
+    // ---- recording, replay, determinism check and frame capture (GameRecording.cpp) ----
+    // Empties the level and builds it again from the scene; replay feeds the
+    // recorded frames back, otherwise a new recording starts.
+    void ResetLevel(bool replay);
+    void Reset() { ResetLevel(false); }
+    void Replay();
+    void KeepLiveChecks() { mRecordedChecks = mLiveChecks; }
+    void TakeSyncCheck();
+    // False once a live sample differs from the recorded one of the same place.
+    bool CompareSyncChecks(const SyncCheckList& recorded);
+    // The recorded frame of this step replaces the live one while replaying;
+    // while recording the live one is appended.
+    void RecordOrReplayInput();
+    std::string GetRecordingFilePath() const;
+    bool SaveRecording();
+    bool LoadRecording();
+    void HandleRecordingKeys();
+    void ToggleFrameCapture();
+    std::string GetCaptureFrameName() const;
+    // The next free frame file of the capture folder, "" while capture is off.
+    std::string TakeCaptureFrameName();
+    void ReportCaptureResult(bool written, const std::string& name);
+
     // ---- settings as scripts reach them (GameSettingsAccess.cpp) ----
     void SetTextureMapping(int32_t v);
     int32_t GetTextureMapping() const;
@@ -80,6 +104,8 @@ public:
     void SetRestitutionToAllObjects(float restitution);
     void SetElasticityToAllObjects(float elasticity);
     int32_t GetCurrentFPS() const { return mTiming.mFramesPerSecond; }
+    // The script results ring's change counter; 0 without a script host.
+    int32_t GetScriptResultsCounter() const;
 
     // ---- the scene file (SceneFile.cpp) ----
     // The default file is data root + "Scenes\Scene01.kis".
@@ -92,7 +118,11 @@ public:
     // ---- start-up content (StartUpContent.cpp) ----
     void LoadStartUpContent();
     void CreateDefaultToys();
-    Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name);
+    // A toy built from a picture, in the grid and moving at the given start
+    // velocities; null (with a notice naming the picture) when the picture
+    // makes no toy or the toy table is full.
+    Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name,
+                const VectorF& velocity = VectorF(), float angularVelocity = 0.0f);
 
     // ---- state ----
     Scenario mScenario;
@@ -132,6 +162,20 @@ public:
     bool mMouseNotYetMoved = true;
     int32_t mMouseMoveCountdown = 5;
     uint8_t mFrameCapture = 0;
+    SyncCheckList mLiveChecks;
+    SyncCheckList mRecordedChecks;
+    RecordedFrames mRecordedFrames;
+    bool mDeterminismOk = true;
+    bool mCheckOn = false;
+    bool mRecording = true;
+    bool mReplaying = false;
+    bool mLogDisplay = false;
+    bool mControlsInEditMode = false;
+    // The script results ring's change counter as the player last saw it (F5).
+    int32_t mAcknowledgedResultsCounter = 0;
+    std::string mCaptureFolder;
+    int32_t mCaptureCounter = 0;
+    bool mCaptureFailureReported = false;
     float mStepLengthInverse = 0.0f;
     Array<Toy*> mBreakList{32}; // reused from pass to pass
 

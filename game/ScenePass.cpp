@@ -2,6 +2,7 @@
 #include "base/Notices.h"
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
+#include "game/Hud.h"
 #include "game/KIVGame.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
@@ -82,18 +83,9 @@ void ScenePass::DrawOverlays(Renderer& renderer)
     float w = float(renderer.GetWindowWidth()), h = float(renderer.GetWindowHeight());
     if (w <= 0.0f || h <= 0.0f) return;
     renderer.SetView(RectF(0.0f, 0.0f, w, h), 0.0f);
-    std::string text = "FPS " + IntToText(mGame.GetCurrentFPS()) + "   toys " + IntToText(mGame.mToys.Count());
-    if (mGame.mPaused) text += "   PAUSED";
-    if (mGame.mSavedNoticeCounter < KIVGame::kSavedNoticeFrames) text += "   SCENE HAVE BEEN SAVED";
-    if (!DrawTextWhite(mTextShape, text, 8.0f, ColorRGBA(255, 255, 255, 255), VectorF(10.0f, 10.0f))) return;
-    // Notices under the status line, newest at the bottom, in a colour that
-    // stands out from the status text.
-    float y = 24.0f;
-    for (const std::string& notice : Notices().GetShown()) {
-        BitmapFont::DrawString(mTextShape, notice, 8.0f, ColorRGBA(255, 210, 80, 255), VectorF(10.0f, y));
-        y += 12.0f;
-    }
-    Draw(renderer, mTextShape, true);
+    // No edit windows exist yet, so the hint to show them never applies.
+    BuildHudTexts(mGame, w, h, false, mHudTexts);
+    if (LayOutHudTexts(mTextShape, mHudTexts)) Draw(renderer, mTextShape, true);
 }
 
 } // namespace KIV

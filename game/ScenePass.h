@@ -3,6 +3,7 @@
 #include "base/Array.h"
 #include "render/Shape.h"
 #include "game/DebugOverlays.h"
+#include "game/Hud.h"
 
 namespace KIV {
 
@@ -30,6 +31,7 @@ private:
 
     KIVGame& mGame;
     Array<Toy*> mVisibleToys;
+    std::vector<HudText> mHudTexts; // reused from frame to frame
 };
 
 } // namespace KIV

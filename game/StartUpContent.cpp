@@ -1,3 +1,4 @@
+#include "base/Notices.h"
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
@@ -50,30 +51,38 @@ void KIVGame::LoadStartUpContent()
     }
 
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
-    CreateDefaultToys();
+    // The terrain's pictures fix its start frames, which the reset goes back to.
     RebuildDerivedState();
-    // The scene file keeps no water: the pond is filled here, as the toys are made.
+    // The scene file keeps no water: the pond is filled here.
     AddWater(ShippedScene::kPoolSeed);
+    // The first run is recorded as every later one: from a level reset.
+    ResetLevel(false);
     // Without a robot to follow, the camera opens on the default toys.
     mCamera.mTargetPosition = kDefaultToysView;
     mCamera.mTargetZoom = kDefaultToysZoom;
 }
 
 Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float angle, float scale,
-                     const std::string& name)
+                     const std::string& name, const VectorF& velocity, float angularVelocity)
 {
     Toy* toy = NewToySlot();
-    if (!toy) return nullptr;
+    if (!toy) {
+        ReportNotice("no toy made from " + picture + ": the scene holds " + IntToText(kMaxToys) + " toys already");
+        return nullptr;
+    }
     if (!toy->BuildFromTexture(picture, kDefaultToyDensity, false, VectorF(scale, scale), 0.0f, position, false,
                                angle)) {
         // A missing or empty picture makes no toy; the scene goes on without it.
         RemoveToy(toy);
+        ReportNotice("no toy made from " + picture + ": the picture is missing or has no solid outline");
         return nullptr;
     }
     toy->mName.SetByString(name);
     toy->mStepLength = mStepLength;
     toy->mInverseStepLength = mStepLengthInverse;
     toy->mHalfStepLengthSquared = 0.5f * mStepLength * mStepLength;
+    toy->mVelocity = velocity;
+    toy->mAngularVelocity = angularVelocity;
     mGrid.InsertToy(*toy);
     return toy;
 }

@@ -83,6 +83,8 @@ public:
     bool SaveThumbnail(const RectF& bounds, const std::function<void(Renderer&)>& draw, const std::string& path);
     // Saves the read-back pixels (window size); target (0, 0) keeps the size.
     bool SaveReadBackPixels(const std::string& path, bool rgba, int32_t targetWidth, int32_t targetHeight);
+    // Whether the last frame rendered into a file was written.
+    bool GetLastCaptureOk() const { return mLastCaptureOk; }
 
     // --- Drawing (Renderer.cpp)
     void SetView(const RectF& rect, float angle);
@@ -134,6 +136,7 @@ private:
 
     RenderCommandBuffer mDrawBuffer;
     uint8_t mContextValid = 0;
+    bool mLastCaptureOk = true;
     int32_t mWidth = 0;
     int32_t mHeight = 0;
     RenderPools mPools;

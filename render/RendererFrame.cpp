@@ -14,7 +14,8 @@ namespace KIV {
 
 namespace {
 
-constexpr const char* kLoadingText = "HOLD ESCAPE TO QUIT";
+constexpr const char* kLoadingTitle = "ORLIMBAR";
+constexpr const char* kLoadingText = "LOADING";
 constexpr float kLoadingGlyphSize = 8.0f;
 constexpr int32_t kThumbnailSize = 256;
 constexpr float kThumbnailMargin = 1.1f;
@@ -25,9 +26,12 @@ void Renderer::DrawLoadingScreen(Shape* textShape)
 {
     SetScreenView();
     if (!textShape) return;
-    // 19 glyphs of 8 units: the text is centred on the window.
-    const VectorF at(mWidthF * 0.5f - 76.0f, mHeightF * 0.5f);
-    if (!DrawTextWhite(*textShape, kLoadingText, kLoadingGlyphSize, ColorRGBA(255, 255, 255, 255), at)) return;
+    const VectorF centre(mWidthF * 0.5f, mHeightF * 0.5f);
+    if (!DrawTextWhite(*textShape, "", kLoadingGlyphSize, ColorRGBA(255, 255, 255, 255), centre)) return;
+    BitmapFont::DrawTextAligned(*textShape, kLoadingTitle, kLoadingGlyphSize, ColorRGBA(255, 255, 255, 255), true,
+                                true, centre);
+    BitmapFont::DrawTextAligned(*textShape, kLoadingText, kLoadingGlyphSize, ColorRGBA(255, 255, 255, 200), true,
+                                true, centre + VectorF(0.0f, 12.0f));
     UploadTextureIfPending(textShape->mTexture);
     DrawShape(*textShape, false, 255, false);
 }
@@ -66,7 +70,7 @@ bool Renderer::RenderFrame(const FrameRequest& request)
 
     StatTimerStart(kStatRenderFlipBuffer);
     if (request.mCaptureFileName.empty()) SwapBuffers();
-    else CaptureFrame(request.mCaptureFileName);
+    else mLastCaptureOk = CaptureFrame(request.mCaptureFileName);
     StatTimerStop(kStatRenderFlipBuffer);
     StatTimerStop(kStatRenderTime);
     return true;

@@ -24,7 +24,7 @@ step() { timeout 30 "$@"; }
 # The system interpreter: the test needs nothing beyond its standard library.
 pixels() { step /usr/bin/python3 "$here/pixels.py" "$@"; }
 
-window_id() { step xdotool search --name '^Orlimbar$' 2>/dev/null | head -1; }
+source "$here/game_window.sh"
 key() { step xdotool key --window "$(window_id)" "$@"; }
 
 # A picture that is not one flat colour: its pixels vary.
@@ -46,14 +46,7 @@ toys() { pixels toys "$out/$1.png" || fail "cannot read screenshot $1"; }
 field() { echo "$1" | awk -v n="$2" '{ print $n }'; }
 
 started=$(date +%s.%N)
-(cd "$tree/Bin" && exec ./Game) 2>"$out/game-stderr.txt" &
-game=$!
-for _ in $(seq 100); do
-  [ -n "$(window_id)" ] && break
-  kill -0 "$game" 2>/dev/null || fail "the game ended at start: $(cat "$out/game-stderr.txt")"
-  sleep 0.05
-done
-[ -n "$(window_id)" ] || fail "no window titled Orlimbar"
+start_game "$tree/Bin" "$out/game-stderr.txt"
 opened=$(date +%s.%N)
 echo "window after $(echo "$opened - $started" | bc) s"
 

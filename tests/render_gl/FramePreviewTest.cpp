@@ -134,15 +134,16 @@ std::array<int, 3> CapturedPixel(const Array<uint8_t>& rgb, int32_t width, int32
 
 } // namespace
 
-TEST_F(FrameTest, LoadingScreenCentresTheQuitPrompt)
+TEST_F(FrameTest, LoadingScreenCentresTheTitleAndTheLoadingLine)
 {
     Shape text;
     FrameRequest request;
     request.mLoadingScreen = true;
     request.mTextShape = &text;
     ASSERT_TRUE(R().RenderFrame(request));
-    ASSERT_EQ(text.mPoints.Count(), 16 * 4);  // 19 characters, three of them spaces
-    EXPECT_EQ(text.mPoints[0], (VectorF{kWidth * 0.5f - 76.0f, kHeight * 0.5f}));
+    ASSERT_EQ(text.mPoints.Count(), (8 + 7) * 4);  // "ORLIMBAR" and "LOADING"
+    EXPECT_EQ(text.mPoints[0], (VectorF{kWidth * 0.5f - 32.0f, kHeight * 0.5f - 4.0f}));
+    EXPECT_EQ(text.mPoints[8 * 4], (VectorF{kWidth * 0.5f - 28.0f, kHeight * 0.5f + 8.0f}));
     EXPECT_EQ(text.mTexture, mLib->GetTexture(kFontPictureName));
     EXPECT_NE(R().FindUpload(text.mTexture), nullptr);
 }
