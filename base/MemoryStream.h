@@ -64,6 +64,9 @@ public:
     int32_t GetCapacity() const { return mCapacity; }
     const uint8_t* GetData() const { return mData; }
     const std::string& GetFileName() const { return mFileName; }
+    // Why the last load or save failed, in the player's words ("not found",
+    // "permission denied", "cut short"); empty after a success.
+    const std::string& GetFailReason() const { return mFailReason; }
     int32_t GetGrowStep() const { return mGrowStep; }
     void SetGrowStep(int32_t step) { mGrowStep = step; }
 
@@ -75,6 +78,7 @@ private:
 
     std::FILE* mFile = nullptr;  // open only while a load or save runs
     std::string mFileName;
+    std::string mFailReason;
     uint8_t* mData = nullptr;
     int32_t mPosition = 0;
     int32_t mSize = 0;
