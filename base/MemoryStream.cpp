@@ -26,6 +26,7 @@ void MemoryStream::Clear()
     mData = nullptr;
     mPosition = mSize = mCapacity = 0;
     mGrowStep = kDefaultGrowStep;
+    mFirstShortRead = -1;
 }
 
 bool MemoryStream::GrowBy(int32_t bytes)
@@ -168,6 +169,7 @@ bool MemoryStream::LoadFromFile(const std::string& path)
     mData = buffer;
     mCapacity = length;
     mPosition = 0;
+    mFirstShortRead = -1;
     // A short read leaves nothing to read rather than a tail of garbage.
     mSize = got == static_cast<size_t>(length) ? length : 0;
     if (mSize != length) mFailReason = readError ? DescribeOsError(readError) : "cut short while reading";

@@ -57,6 +57,11 @@ public:
     bool ReadString(std::string& value);
     bool ReadBytes(void* data, int32_t n);
 
+    // Whether a read has wanted more bytes than were left, and the position
+    // where the first such read began: a reader tells a cut file by it.
+    bool HasReadPastEnd() const { return mFirstShortRead >= 0; }
+    int32_t GetFirstShortReadPosition() const { return mFirstShortRead; }
+
     int32_t GetPosition() const { return mPosition; }
     // Between 0 and the size; false (and no change) otherwise.
     bool SetPosition(int32_t position);
@@ -74,7 +79,11 @@ private:
     bool GrowBy(int32_t bytes);
     bool WriteFixed(const void* data, int32_t width);
     bool ReadFixed(void* data, int32_t width);
-    void SkipToEnd() { mPosition = mSize; }
+    void SkipToEnd()
+    {
+        if (mFirstShortRead < 0) mFirstShortRead = mPosition;
+        mPosition = mSize;
+    }
 
     std::FILE* mFile = nullptr;  // open only while a load or save runs
     std::string mFileName;
@@ -84,6 +93,7 @@ private:
     int32_t mSize = 0;
     int32_t mCapacity = 0;
     int32_t mGrowStep = kDefaultGrowStep;
+    int32_t mFirstShortRead = -1;
 };
 
 } // namespace KIV

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 #include "base/MemoryStream.h"
@@ -319,6 +320,38 @@ TEST(BendObjectRecordTest, EveryPrefixReadsSafelyAndKeepsUnreadFields)
     }
 }
 
+TEST(BendObjectRecordTest, NonFiniteOrAbsurdValuesAreRefused)
+{
+    BendObject o;
+    const Bytes full = WriteUnusual(o);
+    const int32_t n = kUnusualNameLength;
+    // Every float of the four sides, then the slipperiness.
+    std::vector<int32_t> offsets;
+    for (int32_t side = 0; side < 4; ++side)
+        for (int32_t part = 0; part < 8; ++part) offsets.push_back(11 + n + 33 * side + 4 * part);
+    offsets.push_back(153 + n);
+    const float refused[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(), -3.0e38f, 2.0e6f, -1.5e6f};
+    const float accepted[] = {1.0e6f, -1.0e6f, 0.0f, -0.0f};
+    MemoryStream s;
+    for (int32_t at : offsets) {
+        for (float v : refused) {
+            Bytes bytes = full;
+            std::memcpy(&bytes[at], &v, 4);
+            Load(s, bytes);
+            BendObject r;
+            EXPECT_FALSE(r.Read(s)) << "value " << v << " at byte " << at;
+        }
+        for (float v : accepted) {
+            Bytes bytes = full;
+            std::memcpy(&bytes[at], &v, 4);
+            Load(s, bytes);
+            BendObject r;
+            EXPECT_TRUE(r.Read(s)) << "value " << v << " at byte " << at;
+        }
+    }
+}
+
 using BendObjectLoadTest = TerrainPictureTest;
 
 TEST_F(BendObjectLoadTest, LoadingKeepsAUsableStoredFragmentSize)
@@ -349,7 +382,7 @@ TEST_F(BendObjectLoadTest, LoadingKeepsAUsableStoredFragmentSize)
     const int32_t columnsAt = 9 + 7 + 1 + 132;
     struct Case {
         int32_t columns, rows;
-    } bad[] = {{0, 0}, {-3, 2}, {4, 0}, {1000, 1000}, {65535, 1}};
+    } bad[] = {{0, 0}, {-3, 2}, {4, 0}, {1000, 1000}, {65535, 1}, {10922, 3}, {1025, 2}};
     for (const Case& c : bad) {
         MemoryStream t;
         ASSERT_TRUE(o.Write(t));
