@@ -1,3 +1,4 @@
+#include "base/Notices.h"
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
@@ -61,8 +62,11 @@ Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float 
     if (!toy) return nullptr;
     if (!toy->BuildFromTexture(picture, kDefaultToyDensity, false, VectorF(scale, scale), 0.0f, position, false,
                                angle)) {
-        // A missing or empty picture makes no toy; the scene goes on without it.
+        // A missing or empty picture makes no toy; the scene goes on without
+        // it, and the player hears which toy is missing (the picture layer
+        // has said why the picture would not load).
         RemoveToy(toy);
+        ReportNotice("Toy " + name + " was left out: its picture Textures\\" + picture + " could not be used");
         return nullptr;
     }
     toy->mName.SetByString(name);

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libpng-dev libjpeg62-turbo-dev
   libwebkit2gtk-4.1-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev libomp-dev
   xvfb xauth x11-utils xdotool imagemagick bc ccache python3
 )
 
