@@ -1,5 +1,6 @@
 #pragma once
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "physics/joints/Joint.h"
 #include "physics/toys/Toy.h"
 #include "render/ImageFile.h"
+#include "render/PictureFile.h"
 #include "render/TextureLib.h"
 
 // What the fuzz targets and the seed writer share: a private data root with
@@ -102,6 +104,35 @@ inline void ClearWorld(KIVGame& game)
     for (int32_t i = 0; i < game.mLayers.GetLayerCount(); ++i) game.mLayers.GetLayerAt(i)->mTerrainObjects.Clear();
     game.mTerrainObjects.DeleteAll();
     game.RebuildStaticGrid();
+}
+
+// The one small world of a process, emptied for every input.
+inline KIVGame& EmptySmallWorld()
+{
+    static KIVGame* game = [] {
+        KIVGame* g = new KIVGame;
+        g->SetupGrid(RectF(-1000, -1000, 1000, 1000));
+        return g;
+    }();
+    ClearWorld(*game);
+    return *game;
+}
+
+// Decoders of one picture format, checked alike: a failure says why and
+// leaves no pixels, a success is a whole picture of an accepted size.
+template <typename Decode>
+void CheckDecoder(Decode decode, const uint8_t* data, size_t size)
+{
+    DecodedPicture picture;
+    std::string reason;
+    if (!decode(data, size, picture, reason)) {
+        if (reason.empty() || picture.mPixels.Count() != 0) std::abort();
+        return;
+    }
+    if (!IsPictureSizeAccepted(picture.mWidth, picture.mHeight) ||
+        (picture.mBytesPerPixel != 3 && picture.mBytesPerPixel != 4) ||
+        picture.mPixels.Count() != picture.mWidth * picture.mHeight * picture.mBytesPerPixel)
+        std::abort();
 }
 
 // A round toy of outline points every few units, as a traced picture gives.

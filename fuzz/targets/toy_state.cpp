@@ -7,22 +7,15 @@
 
 using namespace KIV;
 
-namespace {
-KIVGame* sGame = nullptr;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     Fuzz::StartProcess();
-    sGame = new KIVGame;
-    sGame->SetupGrid(RectF(-1000, -1000, 1000, 1000));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    KIVGame& game = *sGame;
-    Fuzz::ClearWorld(game);
+    KIVGame& game = Fuzz::EmptySmallWorld();
     Toy* toy = Fuzz::AddRoundToy(game, 60.0f, VectorF(0, 0));
     Toy* other = Fuzz::AddRoundToy(game, 60.0f, VectorF(0, 58));
     if (!toy || !other) std::abort();
