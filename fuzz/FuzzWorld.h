@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "base/FileUtils.h"
+#include "base/MemoryStream.h"
 #include "base/Notices.h"
 #include "base/Platform.h"
 #include "base/Statistics.h"
@@ -110,12 +111,21 @@ inline void ClearWorld(KIVGame& game)
 inline KIVGame& EmptySmallWorld()
 {
     static KIVGame* game = [] {
+        StartProcess();
         KIVGame* g = new KIVGame;
         g->SetupGrid(RectF(-1000, -1000, 1000, 1000));
         return g;
     }();
     ClearWorld(*game);
     return *game;
+}
+
+// A stream holding the fuzz input, to read from its start; false when it cannot be held.
+inline bool HoldBytes(MemoryStream& stream, const uint8_t* data, size_t size)
+{
+    if (size > 0 && !stream.WriteBytes(data, int32_t(size))) return false;
+    stream.SetPosition(0);
+    return true;
 }
 
 // Decoders of one picture format, checked alike: a failure says why and

@@ -169,6 +169,8 @@ void SetTexturesDirectory(const std::string& folder)
     if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
     if (dir == TexturesDirectory()) return;
     TexturesDirectory() = dir;
+    // Other files: the player hears of their failures anew.
+    sReportedFailures.clear();
     // Names are relative to the folder: pictures read from another folder are
     // stale. Their records stay (textures point at them) and load again on use.
     if (gImageFiles)

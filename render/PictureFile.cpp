@@ -20,8 +20,7 @@ PictureFormat GetPictureFormat(const std::string& name)
     const std::string ext = LowerAscii(GetPathExtension(name));
     if (ext == "png") return PictureFormat::Png;
     if (ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif") return PictureFormat::Jpeg;
-    if (ext.empty()) return PictureFormat::Unknown;
-    return PictureFormat::DevIL;
+    return PictureFormat::Other;
 }
 
 bool IsPictureSizeAccepted(int64_t width, int64_t height)
@@ -43,12 +42,10 @@ bool DecodePicture(const uint8_t* data, size_t size, const std::string& name, De
         return DecodePng(data, size, out, reason);
     case PictureFormat::Jpeg:
         return DecodeJpeg(data, size, out, reason);
-    case PictureFormat::DevIL:
-        return DecodeWithDevIL(data, size, name, out, reason);
-    case PictureFormat::Unknown:
+    case PictureFormat::Other:
         break;
     }
-    reason = "no file type in the name";
+    reason = "file type not supported (pictures are PNG or JPEG files)";
     return false;
 }
 

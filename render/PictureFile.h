@@ -7,9 +7,10 @@
 namespace KIV {
 
 // Reading picture files from outside bytes. PNG goes through libpng and JPEG
-// through libjpeg-turbo, both kept up and fuzzed upstream; DevIL reads only the
-// other formats, never these two: its PNG and JPEG readers hang on damaged
-// files. Every reader fails in bounded time, frees all it took, and says why.
+// through libjpeg-turbo, both kept up and fuzzed upstream. DevIL reads
+// nothing: its PNG and JPEG readers hang on damaged files, and its other
+// readers take whatever memory a damaged header claims; it only writes.
+// Every reader fails in bounded time, frees all it took, and says why.
 
 // What a reader delivers: 8-bit RGB or RGBA, rows first row first, in the
 // order the format stores them.
@@ -20,7 +21,7 @@ struct DecodedPicture {
     Array<uint8_t> mPixels;
 };
 
-enum class PictureFormat { Png, Jpeg, DevIL, Unknown };
+enum class PictureFormat { Png, Jpeg, Other };
 
 // Chosen by the name's extension, case-insensitively, so that a file's content
 // never sends it to a reader it was not named for.
@@ -38,9 +39,6 @@ constexpr int64_t kMaxPictureFileBytes = int64_t(256) << 20;
 // when the format lets one tell ("damaged at byte 57: ...").
 bool DecodePng(const uint8_t* data, size_t size, DecodedPicture& out, std::string& reason);
 bool DecodeJpeg(const uint8_t* data, size_t size, DecodedPicture& out, std::string& reason);
-// The file type comes from the name's extension; PNG and JPEG are refused.
-bool DecodeWithDevIL(const uint8_t* data, size_t size, const std::string& name, DecodedPicture& out,
-                     std::string& reason);
 // By the format of name.
 bool DecodePicture(const uint8_t* data, size_t size, const std::string& name, DecodedPicture& out,
                    std::string& reason);

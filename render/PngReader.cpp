@@ -79,6 +79,24 @@ bool ReadRows(png_structp png, png_infop info, PngSource& source, DecodedPicture
     return true;
 }
 
+uint32_t BigEndian32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// Walks the chunk list before libpng does: a chunk that claims more bytes
+// than the file holds is refused here, since libpng would first try to take
+// memory for it and skip through it. The position of the first such chunk,
+// or 0 when every chunk fits.
+size_t FirstOverlongChunk(const uint8_t* data, size_t size)
+{
+    size_t at = 8;
+    while (at + 8 <= size) {
+        const uint64_t length = BigEndian32(data + at);
+        if (at + 12 + length > size) return at;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return 0;
+        at += 12 + size_t(length);
+    }
+    return 0;
+}
+
 } // namespace
 
 bool DecodePng(const uint8_t* data, size_t size, DecodedPicture& out, std::string& reason)
@@ -86,6 +104,10 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture& out, std::strin
     out = DecodedPicture{};
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
         reason = "not a PNG file";
+        return false;
+    }
+    if (const size_t at = FirstOverlongChunk(data, size)) {
+        reason = "damaged at byte " + IntToText(static_cast<int32_t>(at)) + ": a chunk runs past the end of the file";
         return false;
     }
     PngSource source;

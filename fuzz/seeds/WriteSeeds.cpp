@@ -150,14 +150,6 @@ void PictureSeeds(Corpus& corpus, const std::string& dataRoot, const std::string
     corpus.Add("picture_jpeg", "photo.jpg", FileBytes(jpeg));
     // This one kept the reader the game used before at full CPU for ever.
     corpus.Add("picture_jpeg", "hang.jpg", Bytes("\xff\xd8\xff\xe6\xb5\x00", 6));
-
-    // The formats DevIL still reads: a selector byte, then the file.
-    const char* const devil[] = {"tga", "bmp"};
-    for (int i = 0; i < 2; ++i) {
-        const std::string path = dataRoot + "picture." + devil[i];
-        SaveImageFile(holder, rgb.data(), 24, 16, false, path, 0, 0);
-        corpus.Add("picture_devil", devil[i], std::string(1, char(i)) + FileBytes(path));
-    }
 }
 
 } // namespace

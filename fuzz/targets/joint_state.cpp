@@ -7,12 +7,6 @@
 
 using namespace KIV;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    Fuzz::StartProcess();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     KIVGame& game = Fuzz::EmptySmallWorld();
@@ -22,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Joint* joint = game.CreateJoint(game.mJoints, "fuzz", a, VectorF(30, 0), b, VectorF(-30, 0), nullptr);
     if (!joint) std::abort();
     MemoryStream in;
-    if (size > 0 && !in.WriteBytes(data, int32_t(size))) return 0;
-    in.SetPosition(0);
+    if (!Fuzz::HoldBytes(in, data, size)) return 0;
     if (!joint->ReadState(in)) return 0;
     for (int i = 0; i < 3; ++i) game.SimulateStep();
     // An overloaded joint breaks in the step and is gone.

@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     MemoryStream in;
-    if (size > 0 && !in.WriteBytes(data, int32_t(size))) return 0;
-    in.SetPosition(0);
+    if (!Fuzz::HoldBytes(in, data, size)) return 0;
     BendObject object;
     if (!object.Read(in)) return 0;
     if (object.ReloadTexture(*sTextures)) object.Rebuild();

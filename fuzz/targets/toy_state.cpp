@@ -7,12 +7,6 @@
 
 using namespace KIV;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    Fuzz::StartProcess();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     KIVGame& game = Fuzz::EmptySmallWorld();
@@ -20,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Toy* other = Fuzz::AddRoundToy(game, 60.0f, VectorF(0, 58));
     if (!toy || !other) std::abort();
     MemoryStream in;
-    if (size > 0 && !in.WriteBytes(data, int32_t(size))) return 0;
-    in.SetPosition(0);
+    if (!Fuzz::HoldBytes(in, data, size)) return 0;
     if (!toy->ReadState(in)) return 0;
     for (int i = 0; i < 3; ++i) game.SimulateStep();
     // The step may have broken the toy into new ones or dropped it as debris.
