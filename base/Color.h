@@ -8,6 +8,11 @@ struct ColorRGB {
     uint8_t mGreen = 0;
     uint8_t mBlue = 0;
 
+    // Spelled out: scripts construct it from three numbers, and clang 14 (the
+    // fuzz build) does not build aggregates from parentheses.
+    constexpr ColorRGB() = default;
+    constexpr ColorRGB(uint8_t r, uint8_t g, uint8_t b) : mRed(r), mGreen(g), mBlue(b) {}
+
     void CopyFrom(const ColorRGB& o) { *this = o; }
     bool operator==(const ColorRGB& o) const { return mRed == o.mRed && mGreen == o.mGreen && mBlue == o.mBlue; }
 };

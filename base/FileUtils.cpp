@@ -52,6 +52,25 @@ std::string RemovePathExtension(const std::string& path)
     return dot == std::string::npos ? path : path.substr(0, dot);
 }
 
+bool IsRelativePathContained(const std::string& name, int32_t levelsUp)
+{
+    if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string::npos) return false;
+    int32_t depth = 0;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (part == "..") {
+            if (--depth < -levelsUp) return false;
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string GetExecutablePath() { return GetProgramFilePath(); }
 
 std::string GetExecutableDirectory() { return GetPathDirectory(GetExecutablePath()); }

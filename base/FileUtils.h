@@ -21,6 +21,11 @@ std::string GetPathExtension(const std::string& path);
 // The path without the file name's last "." and what follows it.
 std::string RemovePathExtension(const std::string& path);
 
+// Whether a relative name, read from outside bytes, stays inside its base
+// folder or at most levelsUp folders above it. Both separators count, as the
+// OS will see them; absolute names and drive names never stay inside.
+bool IsRelativePathContained(const std::string& name, int32_t levelsUp);
+
 std::string GetExecutablePath();
 // Ends with "\".
 std::string GetExecutableDirectory();

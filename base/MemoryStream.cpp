@@ -26,6 +26,7 @@ void MemoryStream::Clear()
     mData = nullptr;
     mPosition = mSize = mCapacity = 0;
     mGrowStep = kDefaultGrowStep;
+    mFirstShortRead = -1;
 }
 
 bool MemoryStream::GrowBy(int32_t bytes)
@@ -131,15 +132,29 @@ bool MemoryStream::SetPosition(int32_t position)
 bool MemoryStream::LoadFromFile(const std::string& path)
 {
     mFileName = path;
+    mFailReason.clear();
     mFile = std::fopen(ToOsPath(path).c_str(), "rb");
-    if (!mFile) return false;
+    if (!mFile) {
+        mFailReason = DescribeOsError(errno);
+        return false;
+    }
     struct stat st;
-    bool ok = fstat(fileno(mFile), &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= INT32_MAX;
+    bool ok = fstat(fileno(mFile), &st) == 0;
+    if (!ok) mFailReason = DescribeOsError(errno);
+    if (ok && !S_ISREG(st.st_mode)) {
+        ok = false;
+        mFailReason = DescribeOsError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    if (ok && st.st_size > INT32_MAX) {
+        ok = false;
+        mFailReason = "too large";
+    }
     int32_t length = ok ? static_cast<int32_t>(st.st_size) : 0;
     uint8_t* buffer = nullptr;
     if (ok && length > 0) {
         buffer = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length)));
         ok = buffer != nullptr;
+        if (!ok) mFailReason = "out of memory";
     }
     if (!ok) {
         std::fclose(mFile);
@@ -147,14 +162,17 @@ bool MemoryStream::LoadFromFile(const std::string& path)
         return false;
     }
     size_t got = length > 0 ? std::fread(buffer, 1, static_cast<size_t>(length), mFile) : 0;
+    const int readError = std::ferror(mFile) ? errno : 0;
     std::fclose(mFile);
     mFile = nullptr;
     std::free(mData);
     mData = buffer;
     mCapacity = length;
     mPosition = 0;
+    mFirstShortRead = -1;
     // A short read leaves nothing to read rather than a tail of garbage.
     mSize = got == static_cast<size_t>(length) ? length : 0;
+    if (mSize != length) mFailReason = readError ? DescribeOsError(readError) : "cut short while reading";
     return mSize == length;
 }
 
@@ -162,16 +180,21 @@ bool MemoryStream::SaveToFile(const std::string& path)
 {
     static std::atomic<int32_t> sTempCounter{0};
     mFileName = path;
+    mFailReason.clear();
     std::string osPath = ToOsPath(path);
     std::string tempPath = osPath + ".tmp" + IntToText(static_cast<int32_t>(getpid())) + "-"
                            + IntToText(sTempCounter.fetch_add(1));
     int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        mFailReason = DescribeOsError(errno);
+        return false;
+    }
     // The replacement keeps the permissions of the file it replaces.
     struct stat old;
     if (stat(osPath.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     mFile = fdopen(fd, "wb");
     if (!mFile) {
+        mFailReason = DescribeOsError(errno);
         close(fd);
         unlink(tempPath.c_str());
         return false;
@@ -179,9 +202,13 @@ bool MemoryStream::SaveToFile(const std::string& path)
     bool ok = mSize == 0 || std::fwrite(mData, 1, static_cast<size_t>(mSize), mFile) == static_cast<size_t>(mSize);
     ok = std::fflush(mFile) == 0 && ok;
     ok = fsync(fileno(mFile)) == 0 && ok;
+    int error = ok ? 0 : errno;
     ok = std::fclose(mFile) == 0 && ok;
+    if (!ok && error == 0) error = errno;
     mFile = nullptr;
     if (ok && rename(tempPath.c_str(), osPath.c_str()) == 0) return true;
+    if (ok) error = errno;
+    mFailReason = DescribeOsError(error);
     unlink(tempPath.c_str());
     return false;
 }

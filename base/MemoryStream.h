@@ -57,6 +57,11 @@ public:
     bool ReadString(std::string& value);
     bool ReadBytes(void* data, int32_t n);
 
+    // Whether a read has wanted more bytes than were left, and the position
+    // where the first such read began: a reader tells a cut file by it.
+    bool HasReadPastEnd() const { return mFirstShortRead >= 0; }
+    int32_t GetFirstShortReadPosition() const { return mFirstShortRead; }
+
     int32_t GetPosition() const { return mPosition; }
     // Between 0 and the size; false (and no change) otherwise.
     bool SetPosition(int32_t position);
@@ -64,6 +69,9 @@ public:
     int32_t GetCapacity() const { return mCapacity; }
     const uint8_t* GetData() const { return mData; }
     const std::string& GetFileName() const { return mFileName; }
+    // Why the last load or save failed, in the player's words ("not found",
+    // "permission denied", "cut short"); empty after a success.
+    const std::string& GetFailReason() const { return mFailReason; }
     int32_t GetGrowStep() const { return mGrowStep; }
     void SetGrowStep(int32_t step) { mGrowStep = step; }
 
@@ -71,15 +79,21 @@ private:
     bool GrowBy(int32_t bytes);
     bool WriteFixed(const void* data, int32_t width);
     bool ReadFixed(void* data, int32_t width);
-    void SkipToEnd() { mPosition = mSize; }
+    void SkipToEnd()
+    {
+        if (mFirstShortRead < 0) mFirstShortRead = mPosition;
+        mPosition = mSize;
+    }
 
     std::FILE* mFile = nullptr;  // open only while a load or save runs
     std::string mFileName;
+    std::string mFailReason;
     uint8_t* mData = nullptr;
     int32_t mPosition = 0;
     int32_t mSize = 0;
     int32_t mCapacity = 0;
     int32_t mGrowStep = kDefaultGrowStep;
+    int32_t mFirstShortRead = -1;
 };
 
 } // namespace KIV

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -217,6 +218,26 @@ void ReportAssertionFailure(const std::string& message)
     std::fprintf(stderr, "Assertion Failure!\n%s\n", message.c_str());
     std::fflush(stderr);
     std::abort();
+}
+
+std::string DescribeOsError(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOENT:
+    case ENOTDIR:
+        return "not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "permission denied";
+    case ENOSPC:
+    case EDQUOT:
+        return "disk full";
+    case EISDIR:
+        return "a folder, not a file";
+    default:
+        return std::strerror(errorNumber);
+    }
 }
 
 } // namespace KIV

@@ -30,6 +30,10 @@ bool MatchesFileMask(const std::string& name, const std::string& mask);
 // folder cannot be read.
 std::vector<FolderEntry> ListFolder(const std::string& folder, const std::string& mask);
 
+// The player's words for an OS error number: "not found", "permission
+// denied", "disk full", otherwise the OS's own text.
+std::string DescribeOsError(int errorNumber);
+
 bool IsExistingFile(const std::string& path);
 bool IsExistingFolder(const std::string& path);
 

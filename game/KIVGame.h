@@ -110,6 +110,9 @@ public:
     // ---- the scene file (SceneFile.cpp) ----
     // The default file is data root + "Scenes\Scene01.kis".
     std::string GetSceneFilePath() const;
+    // A path as notices show it: relative to the data root when inside it.
+    std::string GetShownPath(const std::string& path) const;
+    // Both report every failure as a notice naming the file and the reason.
     bool SaveScene(const std::string& path);
     bool LoadScene(const std::string& path);
     // Layers, terrain lists and the static grid after a load or a reset.
@@ -142,6 +145,7 @@ public:
     Random mRandom;
     TextureLib* mTextureLib = nullptr;
     std::string mDataRoot; // where the game's folders lie; "" until start-up
+    std::string mUnreadableScenePath; // the last scene file that was there but would not load
 
     int32_t mWindowWidth = 1024;
     int32_t mWindowHeight = 576;

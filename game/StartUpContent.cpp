@@ -72,9 +72,11 @@ Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float 
     }
     if (!toy->BuildFromTexture(picture, kDefaultToyDensity, false, VectorF(scale, scale), 0.0f, position, false,
                                angle)) {
-        // A missing or empty picture makes no toy; the scene goes on without it.
+        // A missing or empty picture makes no toy; the scene goes on without
+        // it, and the player hears which toy is missing (the picture layer
+        // has said why the picture would not load).
         RemoveToy(toy);
-        ReportNotice("no toy made from " + picture + ": the picture is missing or has no solid outline");
+        ReportNotice("Toy " + name + " was left out: its picture Textures\\" + picture + " could not be used");
         return nullptr;
     }
     toy->mName.SetByString(name);

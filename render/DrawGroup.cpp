@@ -58,6 +58,15 @@ int32_t CellsAlong(float extent, float cellSize)
     return n >= float(kMaxDrawGroupCellsPerSide) ? kMaxDrawGroupCellsPerSide : int32_t(n);
 }
 
+// The cell an offset along one side falls in. Points from a damaged record can
+// make the offset infinite or NaN, which has no integer value at all.
+int32_t CellOf(float offset, float cellSize, int32_t cells)
+{
+    const float at = std::trunc(offset / cellSize);
+    if (!(at >= 0.0f)) return 0;
+    return at >= float(cells - 1) ? cells - 1 : int32_t(at);
+}
+
 } // namespace
 
 bool GroupTrianglesByCell(float cellSize, const RectF& bounds, const Array<VectorF>* points,
@@ -99,8 +108,8 @@ bool GroupTrianglesByCell(float cellSize, const RectF& bounds, const Array<Vecto
     for (int32_t i = 0; i < triangleCount; ++i) {
         RectF tr = TriangleRect(*points, source[i]);
         VectorF centre = tr.GetCenter();
-        int32_t c = std::clamp(int32_t(std::trunc((centre.mX - bounds.x1) / cellWidth)), 0, columns - 1);
-        int32_t r = std::clamp(int32_t(std::trunc((centre.mY - bounds.y1) / cellHeight)), 0, rows - 1);
+        const int32_t c = CellOf(centre.mX - bounds.x1, cellWidth, columns);
+        const int32_t r = CellOf(centre.mY - bounds.y1, cellHeight, rows);
         DrawGroup& g = groups[r * columns + c];
         g.mRect.Include(tr);
         g.mTriangleCount += 1;

@@ -3,8 +3,11 @@
 #include <IL/ilu.h>
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include "base/FileUtils.h"
+#include "base/Notices.h"
 #include "base/Platform.h"
+#include "render/PictureFile.h"
 
 namespace KIV {
 
@@ -16,6 +19,16 @@ std::string& TexturesDirectory()
 {
     static std::string dir = GetDefaultTexturesFolder() + "\\";
     return dir;
+}
+
+// A picture that will not load is asked for again and again (every texture
+// request retries): the player hears of it once until it loads.
+std::set<std::string> sReportedFailures;
+
+void ReportPictureFailure(const std::string& name, const std::string& reason)
+{
+    if (!sReportedFailures.insert(name).second) return;
+    ReportNotice("Picture Textures\\" + name + " could not be loaded: " + reason);
 }
 
 void InitDevIL()
@@ -156,6 +169,8 @@ void SetTexturesDirectory(const std::string& folder)
     if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
     if (dir == TexturesDirectory()) return;
     TexturesDirectory() = dir;
+    // Other files: the player hears of their failures anew.
+    sReportedFailures.clear();
     // Names are relative to the folder: pictures read from another folder are
     // stale. Their records stay (textures point at them) and load again on use.
     if (gImageFiles)
@@ -192,48 +207,30 @@ ImageFile* GetImageFile(const std::string& name) { return gImageFiles ? gImageFi
 
 ImageFile* FindImageFile(const std::string& name) { return gImageFiles ? gImageFiles->Find(name) : nullptr; }
 
-// The record changes only when the whole load succeeded; the DevIL image is
-// gone on every path out.
+// The record changes only when the whole load succeeded.
 bool LoadImageFile(ImageFile& record, const std::string& name)
 {
-    InitDevIL();
     ReleaseDevILImage(record);
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    DrainDevILErrors();
-
+    DecodedPicture picture;
+    std::string reason;
+    // Names come from scene files and other outside bytes: none may reach
+    // beyond the data root above the textures folder.
     bool ok = false;
-    int32_t width = 0, height = 0, bpp = 0;
-    Array<uint8_t> pixels;
-    pixels.SetGrowBy(1);
-    const std::string path = ToOsPath(GetTexturesDirectory() + name);
-    // A missing file "loads" as DevIL's 1×1 default picture unless the
-    // loader's own result is checked.
-    if (ilLoadImage(path.c_str())) {
-        width = ilGetInteger(IL_IMAGE_WIDTH);
-        height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const ILint readBpp = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-        ilConvertImage(readBpp == 4 ? IL_RGBA : IL_RGB, IL_UNSIGNED_BYTE);
-        bpp = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-        const int64_t bytes = int64_t(width) * height * bpp;
-        if ((bpp == 3 || bpp == 4) && width > 0 && height > 0 && bytes <= INT32_MAX) {
-            const ILubyte* data = ilGetData();
-            if (data && ilGetError() == IL_NO_ERROR && pixels.Resize(static_cast<int32_t>(bytes))) {
-                std::memcpy(pixels.Data(), data, static_cast<size_t>(bytes));
-                ok = true;
-            }
-        }
+    if (!IsRelativePathContained(name, 1))
+        reason = "the name leaves the data folder";
+    else
+        ok = ReadPictureFile(GetTexturesDirectory() + name, picture, reason);
+    if (!ok) {
+        ReportPictureFailure(name, reason);
+        return false;
     }
-    ilBindImage(0);
-    ilDeleteImages(1, &image);
-    DrainDevILErrors();
-    if (!ok) return false;
+    sReportedFailures.erase(name);
+    const int32_t width = picture.mWidth, height = picture.mHeight, bpp = picture.mBytesPerPixel;
 
     record.mName = name;
     record.mLoaded = true;
     record.mLoadFailed = false;
-    record.mPixels = std::move(pixels);
+    record.mPixels = std::move(picture.mPixels);
     record.mPixels.SetGrowBy(1);
     record.mFullWidth = record.mStoredWidth = width;
     record.mFullHeight = record.mStoredHeight = height;

@@ -12,6 +12,9 @@ namespace {
 
 constexpr float kTexturedPolygonCellSize = 100.0f;
 constexpr int32_t kDefaultFragmentPixels = 32;
+// Far more fragments than any picture has pixels to show: a size from a
+// damaged record beyond this would only cost time.
+constexpr int32_t kMaxFragmentsPerSide = 1024;
 constexpr int32_t kBezierSamplesPerSide = 20;
 constexpr float kArrowHeadLength = 10.0f;
 constexpr float kArrowHeadAngle = 2.7f;
@@ -128,7 +131,7 @@ VectorI BendObject::GetDefaultFragmentSize(const Texture& texture)
 
 bool BendObject::IsFragmentSizeUsable(int32_t columns, int32_t rows)
 {
-    if (columns < 1 || rows < 1) return false;
+    if (columns < 1 || rows < 1 || columns > kMaxFragmentsPerSide || rows > kMaxFragmentsPerSide) return false;
     // Every lattice point may become a vertex of the one textured shape.
     return (static_cast<int64_t>(columns) + 1) * (static_cast<int64_t>(rows) + 1) <= kMaxIndexedPoints;
 }
@@ -142,7 +145,13 @@ bool BendObject::BuildPolygonFromGrid(const FragmentGrid& grid)
     mTriangleIndex.Assign(grid.mTriangleIndex);
     if (!IsFragmentSizeUsable(columns, rows) || grid.mEmptyFlags.Count() < 2 * columns * rows) return false;
     Array<int32_t> table(1);
-    if (!table.Resize((columns + 1) * (rows + 1)) || !table.FillMinusOne()) return false;
+    const int32_t lattice = (columns + 1) * (rows + 1);
+    if (!table.Resize(lattice) || !table.FillMinusOne()) return false;
+    // Room for every vertex and triangle at once: these arrays grow one
+    // element at a time, and a large grid would reallocate on every append.
+    if (!mVertexGrid.Reserve(lattice) || !mVertexTexCoords.Reserve(lattice) ||
+        !mTriangles.Reserve(2 * columns * rows))
+        return false;
     const float width = static_cast<float>(mTexture->mTextureSize.mX);
     const float height = static_cast<float>(mTexture->mTextureSize.mY);
 

@@ -15,6 +15,21 @@ constexpr uint8_t kFrameVersion = 1;
 constexpr uint8_t kSideVersion = 1;
 constexpr int32_t kSideRecordSize = 33;
 constexpr int32_t kFrameRecordSize = 141;
+// Far beyond any world; frame evaluation sums and scales these, and values
+// near the float limit would turn infinite there.
+constexpr float kMaxRecordCoordinate = 1.0e6f;
+
+bool IsPlausible(float value) { return value >= -kMaxRecordCoordinate && value <= kMaxRecordCoordinate; }
+bool IsPlausible(const VectorF& v) { return IsPlausible(v.mX) && IsPlausible(v.mY); }
+
+bool IsPlausible(const BendFrame& frame)
+{
+    for (const CubicBezier& side : frame.mSides)
+        if (!IsPlausible(side.mStart) || !IsPlausible(side.mEnd) || !IsPlausible(side.mStartVector) ||
+            !IsPlausible(side.mEndVector))
+            return false;
+    return true;
+}
 
 // An unknown version tells nothing of the layout inside, but the record's size
 // is fixed: skipping it keeps every later field in line.
@@ -94,7 +109,8 @@ bool BendObject::Read(MemoryStream& stream)
         stream.ReadFloat(mSlippery);
         ReadDrawStateRecord(stream, mTexturedShape.mDrawState);
     }
-    return true;
+    // NaN fails both comparisons, so non-finite values are refused with the absurd ones.
+    return IsPlausible(mFrame) && IsPlausible(mSlippery);
 }
 
 } // namespace KIV

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include "base/MemoryStream.h"
+#include "base/Notices.h"
 #include "game/KIVGame.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
@@ -120,11 +121,84 @@ TEST_F(GameFixture, DamagedScenesLeaveTheSceneAsItWas)
     }
 }
 
+// Every refused load names the file and the reason; a cut inside the last
+// record loads with defaults and says which object they completed.
+TEST_F(GameFixture, EachDamagedSceneGivesANoticeWithItsReason)
+{
+    AddGround(0, {0, 0});
+    AddGround(1, {0, 0});
+    mGame->mScenario.AddRobot("keep");
+    std::string path = mFolder.PathOf("Scenes\\Scene01.kis");
+    ASSERT_TRUE(mGame->SaveScene(path));
+    const std::string whole = Bytes(path);
+    const int32_t recordSize = int32_t(BendObject::kRecordFixedSize + std::string("Ground\\g.png").size());
+    ASSERT_EQ(whole.size(), size_t(5 + 2 * recordSize + 34)) << "two objects and one robot's start";
+
+    std::string huge = whole;
+    huge[1] = huge[2] = huge[3] = '\x7f';
+    std::string absurd = whole;
+    const float farAway = -3.0e38f;
+    std::memcpy(&absurd[5 + recordSize + 1 + 4 + 12 + 4 + 1 + 1 + 16], &farAway, 4);  // object 2, side 1's start vector
+    std::string random(300, '\0');
+    for (size_t i = 0; i < random.size(); ++i) random[i] = char((i * 7919 + 13) % 251);
+    random[0] = 2;
+    struct Case {
+        std::string name, bytes, notice;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"missing", "", "could not be loaded: not found", false},
+        {"empty", "", "could not be loaded: the file is empty", false},
+        {"future", std::string(1, '\x04') + whole.substr(1), "could not be loaded: version 4 is too new (this game reads up to version 3)", false},
+        {"short", whole.substr(0, 3), "could not be loaded: damaged at byte 1: the file ends early", false},
+        {"huge", huge, "could not be loaded: damaged at byte 1: it claims 8355711 terrain objects", false},
+        {"random", random, "could not be loaded: damaged at byte 1: it claims", false},
+        {"absurd", absurd, "could not be loaded: damaged at byte " + std::to_string(5 + recordSize) + ": terrain object 2 holds values out of range", false},
+        {"cut in the last", whole.substr(0, 5 + recordSize + 160), "ends early at byte " + std::to_string(5 + recordSize + 158) + ": terrain object 2 (Ground\\g.png) was completed with defaults", true},
+        {"cut in the robots", whole.substr(0, whole.size() - 3), "ends early at byte " + std::to_string(whole.size() - 4) + ": the robot start list was completed with defaults", true},
+    };
+    for (const Case& c : cases) {
+        const std::string name = "Scenes\\" + c.name + ".kis";
+        if (c.name != "missing") mFolder.WriteFile(name, c.bytes);
+        Notices().Clear();
+        EXPECT_EQ(mGame->LoadScene(mFolder.PathOf(name)), c.loads) << c.name;
+        EXPECT_EQ(Notices().GetReportedCount(), 1) << c.name;
+        EXPECT_EQ(Notices().GetLast().rfind("Scene " + name + " " + c.notice, 0), 0u) << Notices().GetLast();
+        if (!c.loads) {
+            EXPECT_EQ(mGame->mTerrainObjects.Count(), 2) << c.name;
+            EXPECT_EQ(mGame->mScenario.GetRobotsCount(), 1) << c.name;
+        }
+        if (c.name != "missing") {
+            EXPECT_EQ(mFolder.ReadFile(name), c.bytes) << "a load never writes";
+        }
+    }
+}
+
+TEST_F(GameFixture, SavingOverADamagedSceneKeepsItAsABackupAndSaysSo)
+{
+    AddGround(0, {0, 0});
+    const std::string name = "Scenes\\Scene01.kis";
+    std::filesystem::create_directories(OsPath("Scenes"));
+    mFolder.WriteFile(name, "\x03garbage");
+    EXPECT_FALSE(mGame->LoadScene(mFolder.PathOf(name)));
+    Notices().Clear();
+    ASSERT_TRUE(mGame->SaveScene(mFolder.PathOf(name)));
+    EXPECT_EQ(Notices().GetLast(),
+              "Scene Scenes\\Scene01.kis was damaged: it is kept in Scenes\\backups and the scene was saved over it");
+    const auto backups = ListFolder(mFolder.PathOf("Scenes\\backups"), "Scene01.*.kis");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(mFolder.ReadFile("Scenes\\backups\\" + backups[0].mName), "\x03garbage");
+    Notices().Clear();
+    ASSERT_TRUE(mGame->LoadScene(mFolder.PathOf(name)));
+    EXPECT_EQ(Notices().GetReportedCount(), 0);
+}
+
 TEST_F(GameFixture, AFailedSaveIsReportedAndShowsNoNotice)
 {
     // A folder where the file should be: the save cannot replace it.
     std::filesystem::create_directories(OsPath("Scenes\\Scene01.kis"));
     EXPECT_FALSE(mGame->SaveScene(mFolder.PathOf("Scenes\\Scene01.kis")));
+    EXPECT_EQ(Notices().GetLast(), "Scene Scenes\\Scene01.kis could not be saved: a folder, not a file");
 }
 
 TEST_F(GameFixture, AMinimisedWindowKeepsTheLastViews)

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <limits>
 #include "render/DrawGroup.h"
 #include "render/Shape.h"
 
@@ -97,6 +98,31 @@ TEST(DrawGroups, DestinationIsSizedToTheSourceAndCellsAreCapped)
     EXPECT_EQ(destination.Count(), 2);
     EXPECT_EQ(groups.Count(), 2);
     EXPECT_LE(groups.Capacity(), kMaxDrawGroupCellsPerSide * kMaxDrawGroupCellsPerSide);
+}
+
+TEST(DrawGroups, NonFinitePointsStillFallIntoACell)
+{
+    // A frame from a damaged record evaluates to infinities, and inf - inf to NaN.
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const RectF boundsCases[] = {RectF(0, 0, 300, 300), RectF(-inf, -inf, inf, inf), RectF(0, 0, inf, 300)};
+    for (const RectF& bounds : boundsCases) {
+        Array<VectorF> points;
+        for (const VectorF& p : {VectorF(10, 10), VectorF(nan, 5), VectorF(inf, -inf), VectorF(-inf, 250),
+                                 VectorF(290, nan), VectorF(150, 150)})
+            points.PushBack(p);
+        Array<IndexTriangle> source;
+        source.PushBack({0, 1, 2});
+        source.PushBack({3, 4, 5});
+        source.PushBack({5, 0, 3});
+        Array<IndexTriangle> destination;
+        Array<DrawGroup> groups;
+        ASSERT_TRUE(GroupTrianglesByCell(100.0f, bounds, &points, source, &destination, groups));
+        int32_t grouped = 0;
+        for (const DrawGroup& g : groups) grouped += g.mTriangleCount;
+        EXPECT_EQ(grouped, 3);
+        EXPECT_EQ(destination.Count(), 3);
+    }
 }
 
 TEST(DrawGroups, SameLightsIgnoresOrder)

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include "base/Notices.h"
 #include "game/KIVGame.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
@@ -18,6 +19,9 @@ protected:
     void SetUp() override
     {
         PictureFolderTest::SetUp();
+        // Damaged files are loaded on purpose: their notices are checked, not printed.
+        Notices().Clear();
+        Notices().SetEchoToStderr(false);
         mSavedSettings = *gSettings;
         Write("Ground\\g.png", TestPicture::Filled(64, 32, 90, 60, 30));
         mGame = std::make_unique<KIVGame>();
@@ -32,6 +36,8 @@ protected:
         mGame.reset();
         mTextures.reset();
         *gSettings = mSavedSettings;
+        Notices().SetEchoToStderr(true);
+        Notices().Clear();
         PictureFolderTest::TearDown();
     }
     BendObject* AddGround(int32_t layer, const VectorF& offset)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 #include "base/MemoryStream.h"
@@ -319,6 +320,34 @@ TEST(BendObjectRecordTest, EveryPrefixReadsSafelyAndKeepsUnreadFields)
     }
 }
 
+TEST(BendObjectRecordTest, NonFiniteOrAbsurdValuesAreRefused)
+{
+    BendObject o;
+    const Bytes full = WriteUnusual(o);
+    const int32_t n = kUnusualNameLength;
+    // Every float of the four sides, then the slipperiness.
+    std::vector<int32_t> offsets;
+    for (int32_t side = 0; side < 4; ++side)
+        for (int32_t part = 0; part < 8; ++part) offsets.push_back(11 + n + 33 * side + 4 * part);
+    offsets.push_back(153 + n);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float value;
+        bool accepted;
+    } values[] = {{nan, false},  {inf, false},    {-inf, false},  {-3.0e38f, false}, {2.0e6f, false},
+                  {-1.5e6f, false}, {1.0e6f, true}, {-1.0e6f, true}, {0.0f, true},      {-0.0f, true}};
+    MemoryStream s;
+    for (int32_t at : offsets) {
+        for (const auto& v : values) {
+            Bytes bytes = full;
+            std::memcpy(&bytes[at], &v.value, 4);
+            Load(s, bytes);
+            BendObject r;
+            EXPECT_EQ(r.Read(s), v.accepted) << "value " << v.value << " at byte " << at;
+        }
+    }
+}
+
 using BendObjectLoadTest = TerrainPictureTest;
 
 TEST_F(BendObjectLoadTest, LoadingKeepsAUsableStoredFragmentSize)
@@ -349,7 +378,7 @@ TEST_F(BendObjectLoadTest, LoadingKeepsAUsableStoredFragmentSize)
     const int32_t columnsAt = 9 + 7 + 1 + 132;
     struct Case {
         int32_t columns, rows;
-    } bad[] = {{0, 0}, {-3, 2}, {4, 0}, {1000, 1000}, {65535, 1}};
+    } bad[] = {{0, 0}, {-3, 2}, {4, 0}, {1000, 1000}, {65535, 1}, {10922, 3}, {1025, 2}};
     for (const Case& c : bad) {
         MemoryStream t;
         ASSERT_TRUE(o.Write(t));

@@ -117,7 +117,7 @@ TEST_F(BendObjectTest, TransparentCellsGetNoTriangles)
     }
 }
 
-TEST_F(BendObjectTest, FragmentSizesAreRefusedBelowOneAndBeyondSixteenBitIndices)
+TEST_F(BendObjectTest, FragmentSizesAreRefusedBelowOneAndBeyondSixteenBitIndicesOrTheSideBound)
 {
     Write("T\\a.png", Opaque(100, 50));
     BendObject o;
@@ -125,7 +125,8 @@ TEST_F(BendObjectTest, FragmentSizesAreRefusedBelowOneAndBeyondSixteenBitIndices
     const Array<VectorF> outline = o.mOutline.mPoints;
     struct Case {
         int32_t columns, rows;
-    } refused[] = {{0, 3}, {3, 0}, {-2, 4}, {300, 300}, {65535, 1}, {256, 255}, {1 << 20, 1 << 20}};
+    } refused[] = {{0, 3},     {3, 0},    {-2, 4},   {300, 300}, {65535, 1}, {256, 255}, {1 << 20, 1 << 20},
+                   {10922, 3}, {1025, 1}, {1, 1025}};
     for (const Case& c : refused) {
         EXPECT_FALSE(o.SetFragments(c.columns, c.rows)) << c.columns << "x" << c.rows;
         EXPECT_EQ(o.GetFragmentSize(), VectorI(3, 1));
@@ -139,6 +140,15 @@ TEST_F(BendObjectTest, FragmentSizesAreRefusedBelowOneAndBeyondSixteenBitIndices
     ExpectConsistentShape(o.mTexturedShape);
     EXPECT_EQ(o.mSavedFrame.GetColumns(), 255);
     EXPECT_EQ(o.mTexturedShape.mPoints[65535], VectorF(100, 50));
+
+    // A large grid is built without reallocating its arrays on every append.
+    BendObject big;
+    ASSERT_TRUE(big.SetTexture(Library(), "T\\a.png"));
+    StatSetInt(kStatArrayReallocate, 0);
+    ASSERT_TRUE(big.SetFragments(128, 256));
+    EXPECT_EQ(big.mTriangles.Count(), 2 * 128 * 256);
+    EXPECT_LT(StatGetInt(kStatArrayReallocate), 1000);
+    ASSERT_TRUE(big.SetFragments(1024, 2));
 
     ASSERT_TRUE(o.SetFragments(5, 2));
     EXPECT_EQ(o.mVertexGrid.Count(), 18);
