@@ -10,6 +10,8 @@
 #include <vector>
 #include "FuzzWorld.h"
 #include "base/MemoryStream.h"
+#include "physics/particles/ParticleSystem.h"
+#include "robots/Robot.h"
 
 using namespace KIV;
 namespace fs = std::filesystem;
@@ -130,6 +132,44 @@ void RecordSeeds(Corpus& corpus)
     corpus.Add("joint_state", "motor", StreamBytes(j2));
 }
 
+// A small robot with a joint and poses, and particle systems of a few presets.
+void RobotAndParticleSeeds(Corpus& corpus)
+{
+    Robot robot;
+    robot.SetName("walker");
+    for (const char* name : {"body", "leg"}) {
+        robot.AddObject();
+        robot.ObjectSetName(name);
+    }
+    robot.AddJoint();
+    robot.JointSetObjAName("body");
+    robot.JointSetObjBName("leg");
+    robot.AddPose();
+    robot.AddParticles();
+    robot.ParticlesSetName("jet");
+    robot.SetScriptOnUpdate("x%3D1");
+    MemoryStream r;
+    robot.WriteToStream(r);
+    corpus.Add("robot_stream", "walker", StreamBytes(r));
+    MemoryStream empty;
+    Robot().WriteToStream(empty);
+    corpus.Add("robot_stream", "empty", StreamBytes(empty));
+
+    ParticleSystem plain;
+    MemoryStream p1;
+    plain.WriteProps(p1);
+    corpus.Add("particle_record", "plain", StreamBytes(p1));
+    ParticleSystem busy;
+    busy.SetName("sparks");
+    busy.SetTexture("Particles\\rock.png");
+    busy.SetDoFadeAlpha(true);
+    busy.SetDoAngleTracker(true);
+    busy.SetAllowSleepingParticles(true);
+    MemoryStream p2;
+    busy.WriteProps(p2);
+    corpus.Add("particle_record", "busy", StreamBytes(p2));
+}
+
 void PictureSeeds(Corpus& corpus, const std::string& dataRoot, const std::string& runtree)
 {
     const Bytes ground = FileBytes(dataRoot + "Textures\\" + Fuzz::kGroundPicture);
@@ -169,6 +209,7 @@ int main(int argc, char** argv)
     Corpus corpus(argv[1]);
     SceneSeeds(corpus, dataRoot, runtree);
     RecordSeeds(corpus);
+    RobotAndParticleSeeds(corpus);
     PictureSeeds(corpus, dataRoot, runtree);
     fs::remove_all(ToOsPath(dataRoot));
     return corpus.Ok() ? 0 : 1;
