@@ -10,6 +10,8 @@
 #include <vector>
 #include "FuzzWorld.h"
 #include "base/MemoryStream.h"
+#include "editor/webview/pak/PakWriter.h"
+#include "game/Recording.h"
 #include "physics/particles/ParticleSystem.h"
 #include "robots/Robot.h"
 
@@ -170,6 +172,26 @@ void RobotAndParticleSeeds(Corpus& corpus)
     corpus.Add("particle_record", "busy", StreamBytes(p2));
 }
 
+// A short recording, and a pack of two small pages.
+void RecordingAndPackSeeds(Corpus& corpus)
+{
+    SyncCheckList checks = {{100, 0x1234u, {}}, {200, 0x5678u, {}}};
+    RecordedFrames frames;
+    InputFrame held;
+    held.mD.mIsDown = 1;
+    held.mMouseWorldX = 12.5f;
+    for (int i = 0; i < 3; ++i) frames.Append(held);
+    MemoryStream kir;
+    WriteRecording(kir, checks, frames);
+    corpus.Add("recording", "three-frames", StreamBytes(kir));
+
+    PakWriter pack;
+    pack.Add("index.html", {'<', 'p', '>', 'h', 'i'});
+    pack.Add("img/dot.png", {0x89, 'P', 'N', 'G'});
+    const std::vector<uint8_t> built = pack.Build();
+    corpus.Add("pak", "two-pages", Bytes(built.begin(), built.end()));
+}
+
 void PictureSeeds(Corpus& corpus, const std::string& dataRoot, const std::string& runtree)
 {
     const Bytes ground = FileBytes(dataRoot + "Textures\\" + Fuzz::kGroundPicture);
@@ -210,6 +232,7 @@ int main(int argc, char** argv)
     SceneSeeds(corpus, dataRoot, runtree);
     RecordSeeds(corpus);
     RobotAndParticleSeeds(corpus);
+    RecordingAndPackSeeds(corpus);
     PictureSeeds(corpus, dataRoot, runtree);
     fs::remove_all(ToOsPath(dataRoot));
     return corpus.Ok() ? 0 : 1;
