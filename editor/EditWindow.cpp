@@ -1,6 +1,7 @@
 #include "editor/EditWindow.h"
 #include "base/Notices.h"
 #include "editor/ViewWin.h"
+#include "editor/webview/BitmapSurface.h"
 #include "editor/webview/WebURL.h"
 #include "editor/webview/WebView.h"
 #include <algorithm>
@@ -25,6 +26,8 @@ bool EditWindow::Setup(WebView* view, bool native, bool buttons, int32_t kind, c
     mButtons = buttons;
     mTitle = title;
     mReady = mNative || mView != nullptr;
+    if (!mNative)
+        SizeContentTexture();
     return mReady;
 }
 
@@ -203,6 +206,40 @@ void EditWindow::Resize(int32_t widthChange, int32_t heightChange, int32_t xShif
     mMaximised = maximised;
     mViewResizePending = true;
     ApplyPendingViewResize();
+    if (!mNative)
+        SizeContentTexture();
+}
+
+void EditWindow::SizeContentTexture() {
+    const VectorI storage = RoundUpToPowerOfTwo({mWidth, mHeight});
+    if (storage.mX > 0 && storage.mY > 0 && (storage != mContent.mStorageSize || !mContent.mGenerated))
+        mContent.InitBlank(storage);
+}
+
+bool EditWindow::CopySurfaceToTexture() {
+    if (mInOwnWindow || !mView || !mPageLoaded)
+        return false;
+    ApplyPendingViewResize();
+    if (mViewResizePending)
+        return false;
+    BitmapSurface* surface = mView->GetSurface();
+    return surface && CopyFromSurface(*surface);
+}
+
+bool EditWindow::CopyFromSurface(BitmapSurface& surface) {
+    if (!mContent.mGenerated || !mPageLoaded)
+        return false;
+    if (!surface.IsDirty() && !mForceCopy)
+        return false;
+    const VectorI storage = mContent.mStorageSize;
+    // A surface larger than the texture waits for the texture to grow; the
+    // old pixels stay meanwhile.
+    if (mContent.mOwnPixels.Count() > 0 && surface.GetWidth() <= storage.mX && surface.GetHeight() <= storage.mY) {
+        surface.CopyTo(reinterpret_cast<uint8_t*>(mContent.mOwnPixels.Data()), storage.mX * 4, 4, true, false);
+        mForceCopy = false;
+    }
+    mContent.mOwnPixelsChanged = true;
+    return true;
 }
 
 void EditWindow::ApplyPendingViewResize() {

@@ -3,6 +3,7 @@
 #include "base/Vector.h"
 #include "editor/FrameZones.h"
 #include "editor/WebPage.h"
+#include "render/Texture.h"
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 
 namespace KIV {
 
+class BitmapSurface;
 class WebView;
 
 // Makes the desktop window that shows a page outside the game window; null
@@ -87,6 +89,13 @@ public:
     void Restore();
     void UpdateFrameHover(VectorI mouse);
 
+    // The page's pixels into the content texture, only when the page drew
+    // since the last copy (or has just loaded); true when the texture must be
+    // uploaded again.
+    bool CopySurfaceToTexture();
+    bool CopyFromSurface(BitmapSurface& surface);
+    Texture& GetContentTexture() { return mContent; }
+
     // Called on the page's document-ready: the next surface copy must happen.
     void OnPageReady();
 
@@ -112,6 +121,8 @@ public:
 
 private:
     void Queue(const char* script);
+    // Power-of-two storage that holds the page area.
+    void SizeContentTexture();
     void RunNow(WebView* view, const char* script);
     WebView* ScriptView() const;
 
@@ -135,6 +146,7 @@ private:
     std::string mLuaText;
     std::string mPendingJavascript;
     bool mForceCopy = false;
+    Texture mContent;
     FrameHover mHover;
     RatioCounter mRectAnim{kAnimationLength, kAnimationLength};
     int32_t mStartX = 0, mStartY = 0, mStartWidth = 0, mStartHeight = 0;

@@ -3,6 +3,7 @@
 #include "FakeWebPage.h"
 #include "base/Notices.h"
 #include "editor/EditWindow.h"
+#include "editor/webview/BitmapSurface.h"
 
 using namespace KIV;
 
@@ -156,4 +157,37 @@ TEST_F(EditWindowFixture, RestoreAnimatesBackToTheKeptRectangle)
     mWindow.AnimateRect(200);
     EXPECT_EQ(mWindow.GetPosition(), VectorI(100, 100));
     EXPECT_EQ(mWindow.GetSize(), VectorI(300, 200));
+}
+
+TEST(EditWindow, SurfaceIsCopiedOnlyWhenThePageDrewOrHasJustLoaded)
+{
+    EditWindow w;
+    w.Setup(nullptr, false, true, 3, "P", {300, 200}, {0, 0});
+    Texture& texture = w.GetContentTexture();
+    EXPECT_EQ(texture.mStorageSize, VectorI(512, 256));
+    BitmapSurface surface(300, 200);
+    surface.SetIsDirty(true);
+    // Nothing before the page is loaded.
+    EXPECT_FALSE(w.CopyFromSurface(surface));
+
+    w.OnPageReady();
+    surface.SetIsDirty(false);
+    texture.mOwnPixelsChanged = false;
+    EXPECT_TRUE(w.CopyFromSurface(surface)); // just loaded: copied although unchanged
+    EXPECT_TRUE(texture.mOwnPixelsChanged);
+    texture.mOwnPixelsChanged = false;
+    EXPECT_FALSE(w.CopyFromSurface(surface));
+    EXPECT_FALSE(texture.mOwnPixelsChanged);
+    surface.SetIsDirty(true);
+    EXPECT_TRUE(w.CopyFromSurface(surface));
+    EXPECT_FALSE(surface.IsDirty());
+
+    // A surface beyond the texture keeps the old pixels until it grows.
+    BitmapSurface wide(600, 200);
+    wide.SetIsDirty(true);
+    texture.mOwnPixels[0] = 0x12345678u;
+    EXPECT_TRUE(w.CopyFromSurface(wide));
+    EXPECT_EQ(texture.mOwnPixels[0], 0x12345678u);
+    w.Resize(300, 0, 0, 0, false);
+    EXPECT_EQ(texture.mStorageSize, VectorI(1024, 256));
 }
