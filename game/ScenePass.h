@@ -3,6 +3,7 @@
 #include "base/Array.h"
 #include "render/Shape.h"
 #include "game/DebugOverlays.h"
+#include "game/EditWindowPass.h"
 
 namespace KIV {
 
@@ -19,6 +20,7 @@ public:
 
     Shape mTextShape;
     DebugOverlays mOverlays;
+    EditWindowPass mEditWindows;
 
 private:
     void DrawLayerTerrain(Renderer& renderer, int32_t position);
