@@ -172,39 +172,32 @@ void EditWindowManager::ShowHideKind(int32_t kind, bool focus) {
     mAllHidden = !AnyVisible();
 }
 
-void EditWindowManager::ShowHideLuaErrors() {
-    mLuaErrorsShown = !mLuaErrorsShown;
-    if (EditWindow* w = FirstOfKind(EditWindow::kLuaErrors)) {
-        if (mLuaErrorsShown) {
+void EditWindowManager::ShowHideSingle(bool& shown, int32_t kind, const std::function<void(EditWindow&)>& place) {
+    shown = !shown;
+    if (EditWindow* w = FirstOfKind(kind)) {
+        if (shown) {
+            if (place)
+                place(*w);
             FocusWindow(w);
             w->Show();
         } else {
             w->Hide(false);
         }
     }
-    if (!mLuaErrorsShown && !mAllHidden)
+    if (!shown && !mAllHidden)
         mAllHidden = !AnyVisible();
-    else if (mLuaErrorsShown && mAllHidden)
+    else if (shown && mAllHidden)
         mAllHidden = false;
 }
 
+void EditWindowManager::ShowHideLuaErrors() { ShowHideSingle(mLuaErrorsShown, EditWindow::kLuaErrors, nullptr); }
+
 void EditWindowManager::ShowHideHelp(VectorI screen) {
-    mHelpShown = !mHelpShown;
-    if (EditWindow* w = FirstOfKind(EditWindow::kHelp)) {
-        if (mHelpShown) {
-            const VectorI size = w->GetSize();
-            const VectorI corner{std::max(0, screen.mX / 2 - size.mX / 2), std::max(0, screen.mY / 2 - size.mY / 2)};
-            w->Move(corner - w->GetPosition());
-            FocusWindow(w);
-            w->Show();
-        } else {
-            w->Hide(false);
-        }
-    }
-    if (!mHelpShown && !mAllHidden)
-        mAllHidden = !AnyVisible();
-    else if (mHelpShown && mAllHidden)
-        mAllHidden = false;
+    ShowHideSingle(mHelpShown, EditWindow::kHelp, [&](EditWindow& w) {
+        const VectorI size = w.GetSize();
+        const VectorI corner{std::max(0, screen.mX / 2 - size.mX / 2), std::max(0, screen.mY / 2 - size.mY / 2)};
+        w.Move(corner - w.GetPosition());
+    });
 }
 
 void EditWindowManager::ShowEditModePage(int32_t mode, bool objectFlag, bool jointFlag, bool particleFlag) {

@@ -107,6 +107,8 @@ private:
     int32_t IndexOf(const EditWindow* window) const;
     bool AnyVisible() const;
     void ShowHideKind(int32_t kind, bool focus);
+    // The help and the Lua errors: one window each, with its own shown state.
+    void ShowHideSingle(bool& shown, int32_t kind, const std::function<void(EditWindow&)>& place);
     // The mode pages share one place: an operation on one applies to all.
     template <typename Op> void ForGroup(int32_t index, Op op);
 

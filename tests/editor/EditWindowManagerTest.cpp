@@ -31,6 +31,13 @@ struct ManagerFixture : ::testing::Test {
         m.mAnyButtonActive = down || held || up;
         return mManager.HandleFrame(m, kScreen, 16);
     }
+    // A click, then frames enough for any window animation to end.
+    void ClickAndSettle(VectorI at) {
+        Frame(at, at, true, true, false);
+        Frame(at, at, false, false, true);
+        for (int i = 0; i < 12; ++i)
+            Frame(at, at, false, false, false);
+    }
     // Presses at from, moves to to, releases there.
     void Drag(VectorI from, VectorI to) {
         Frame(from, from, true, true, false);
@@ -187,18 +194,12 @@ TEST_F(ManagerFixture, MaximiseFillsTheScreenAndRestoreGoesBack)
 {
     mManager.ShowHideTextureLibrary();
     // Maximise button: title bar, x between x2 - 32 and x2 - 16.
-    Frame({775, 90}, {775, 90}, true, true, false);
-    Frame({775, 90}, {775, 90}, false, false, true);
-    for (int i = 0; i < 12; ++i)
-        Frame({775, 90}, {775, 90}, false, false, false);
+    ClickAndSettle({775, 90});
     EXPECT_TRUE(W(11).IsMaximised());
     EXPECT_EQ(W(11).GetPosition(), VectorI(2, 16));
     EXPECT_EQ(W(11).GetSize(), VectorI(1020, 558));
     // Same button, now at the right end of the full-width title bar.
-    Frame({1000, 10}, {1000, 10}, true, true, false);
-    Frame({1000, 10}, {1000, 10}, false, false, true);
-    for (int i = 0; i < 12; ++i)
-        Frame({1000, 10}, {1000, 10}, false, false, false);
+    ClickAndSettle({1000, 10});
     EXPECT_FALSE(W(11).IsMaximised());
     EXPECT_EQ(W(11).GetPosition(), VectorI(100, 100));
     EXPECT_EQ(W(11).GetSize(), VectorI(700, 512));
