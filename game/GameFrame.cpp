@@ -29,6 +29,7 @@ void KIVGame::FirstFrameStartUp()
     // Scripting comes first: the start-up content already runs robot scripts.
     if (gScriptHost) gScriptHost->InitScriptVM(&RegisterScriptAPI);
     LoadStartUpContent();
+    CreateEditWindows();
     mFirstFrameDone = true;
 }
 
@@ -56,7 +57,7 @@ void KIVGame::HandleFrame()
     SampleMouse();
 
     // Escape held long enough ends the game: about a second at 210 Hz.
-    if (mInput.IsKeyDown(0, Key::kEscape)) {
+    if (mInput.IsKeyDown(0, Key::kEscape) && !mEditWindows.IsHelpShown()) {
         mEscapeCounter += 10 * static_cast<int32_t>(mTiming.mStepsDue);
         if (mEscapeCounter >= kEscapeHoldLimit) {
             mQuit = true;
@@ -67,6 +68,7 @@ void KIVGame::HandleFrame()
     }
 
     HandleKeyCommands();
+    HandleEditWindowFrame();
     RunDueSteps();
     StatSetInt(kStatFps, mTiming.mFramesPerSecond);
     UpdateCamera();
@@ -76,7 +78,6 @@ void KIVGame::HandleKeyCommands()
 {
     const InputDevices& in = mInput;
     if (IsCombo(in, ComboWhen::kPressed, kAlt, Key::F(4))) mQuit = true;
-    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(2))) mGameMode = !mGameMode;
     if (IsCombo(in, ComboWhen::kReleased, kCtrl, Key::Letter('s'))) {
         std::string path = GetSceneFilePath();
         if (SaveScene(path)) mSavedNoticeCounter = 0;

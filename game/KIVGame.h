@@ -5,6 +5,7 @@
 #include "base/InputDevices.h"
 #include "base/Random.h"
 #include "base/Vector.h"
+#include "editor/EditWindowManager.h"
 #include "game/Cursors.h"
 #include "game/FrameTiming.h"
 #include "game/InputFrame.h"
@@ -56,6 +57,13 @@ public:
     // The per-frame handler that runs when steps are due: keys, step driver, camera.
     void HandleFrame();
     void HandleKeyCommands();
+    // ---- the edit windows (EditWindowKeys.cpp) ----
+    // The nineteen windows, once the screen size is known.
+    void CreateEditWindows();
+    // The function keys that open and close the windows; key 0 is F1.
+    void HandleEditWindowKey(int32_t functionKey);
+    // Frame interaction and the keys a desktop page window handed over.
+    void HandleEditWindowFrame();
     void UpdateCamera();
 
     // ---- one simulation step (GameStep.cpp) ----
@@ -135,6 +143,8 @@ public:
     RobotList mEditRobots{*this};
     Robot* GetEditRobot() const { return mEditRobots.GetCurrentRobot(); }
     InputDevices mInput;
+    EditWindowManager mEditWindows;
+    int32_t mEditMode = 0;
     FrameTiming mTiming;
     ViewCamera mCamera;
     LayerList mLayers;
@@ -163,6 +173,7 @@ public:
     VectorF mMouseWorld;
     VectorI mMousePosition;
     VectorI mLastMousePosition;
+    VectorI mPreviousFrameMouse; // where the edit-window frames last saw the mouse
     bool mMouseNotYetMoved = true;
     int32_t mMouseMoveCountdown = 5;
     uint8_t mFrameCapture = 0;

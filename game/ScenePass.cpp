@@ -40,6 +40,7 @@ void ScenePass::DrawScene(Renderer& renderer, bool screenOverlays)
     // The debug frames lie over every layer, so a front layer never hides them.
     for (int32_t i = 0; i < layers.GetLayerCount(); ++i) mOverlays.DrawTerrainObjectOverlays(renderer, mGame, i);
     mOverlays.DrawTerrainAndGrid(renderer, mGame);
+    mEditWindows.Draw(renderer, mGame);
     if (screenOverlays) DrawOverlays(renderer);
 }
 

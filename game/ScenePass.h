@@ -3,6 +3,7 @@
 #include "base/Array.h"
 #include "render/Shape.h"
 #include "game/DebugOverlays.h"
+#include "game/EditWindowPass.h"
 #include "game/Hud.h"
 
 namespace KIV {
@@ -20,6 +21,7 @@ public:
 
     Shape mTextShape;
     DebugOverlays mOverlays;
+    EditWindowPass mEditWindows;
 
 private:
     void DrawLayerTerrain(Renderer& renderer, int32_t position);
