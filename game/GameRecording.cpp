@@ -18,6 +18,8 @@ constexpr int32_t kSyncCheckInterval = 100;
 void KIVGame::ResetLevel(bool replay)
 {
     for (int32_t item = kStatToysCount; item <= kStatBreakPolygonCalls; ++item) StatSetInt(item, 0);
+    // The robots let go of their parts before the scene's lists are emptied under them.
+    mRobots.RemoveAll();
     ResetTerrainObjects();
     for (int32_t i = mJoints.mJoints.Count() - 1; i >= 0; --i) DeleteJoint(mJoints, mJoints.mJoints[i]);
     DeleteAllToys();
@@ -36,6 +38,7 @@ void KIVGame::ResetLevel(bool replay)
         mReplaying = false;
     }
     CreateDefaultToys();
+    CreateScenarioRobots();
     RebuildDerivedState();
     TakeSyncCheck();
 }

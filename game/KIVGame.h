@@ -142,6 +142,8 @@ public:
     RobotList mRobots{*this};
     RobotList mEditRobots{*this};
     Robot* GetEditRobot() const { return mEditRobots.GetCurrentRobot(); }
+    // The scenario's robots, each loaded from "Robots\" and built at its start position.
+    void CreateScenarioRobots();
     InputDevices mInput;
     EditWindowManager mEditWindows;
     int32_t mEditMode = 0;
