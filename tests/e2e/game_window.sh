@@ -8,10 +8,18 @@ window_id() { step xdotool search --name '^Orlimbar$' 2>/dev/null | head -1; }
 start_game() {
   (cd "$1" && exec ./Game) 2>"$2" &
   game=$!
-  for _ in $(seq 100); do
-    [ -n "$(window_id)" ] && break
+  # The window is made once for the loading screen and may be made again at
+  # once: it counts as open only when it is found three polls in a row.
+  local seen=0
+  for _ in $(seq 200); do
+    if [ -n "$(window_id)" ]; then
+      seen=$((seen + 1))
+      [ "$seen" -ge 3 ] && break
+    else
+      seen=0
+    fi
     kill -0 "$game" 2>/dev/null || fail "the game ended at start: $(cat "$2")"
     sleep 0.05
   done
-  [ -n "$(window_id)" ] || fail "no window titled Orlimbar"
+  [ "$seen" -ge 3 ] || fail "no window titled Orlimbar"
 }
