@@ -20,7 +20,6 @@ void RemoveStaleParts(Scene& scene, Robot& robot)
         for (const ObjectDef* o : robot.Objects()) wanted = wanted || o->mBuiltToyId == toy->mSlotIndex;
         if (wanted) continue;
         robot.RemoveToy(toy);
-        scene.DetachJointsFromToy(toy);
         scene.RemoveToy(toy);
     }
     for (int32_t i = robot.GetJointCount() - 1; i >= 0; --i) {
