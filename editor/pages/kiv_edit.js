@@ -9,6 +9,8 @@
 // Lua snippets written in a control's description may use these markers,
 // replaced when the snippet is queued:
 //   $v  the control's new value (a Lua number, boolean or quoted string)
+//   $e  the new value percent-encoded, as a quoted string (for setters that
+//       take page text encoded, such as a robot's scripts)
 //   $id the control's identifier as a quoted Lua string
 //   $r $g $b $a  the channels of a picked colour
 
@@ -109,6 +111,7 @@ function kiv_fill(snippet, id, value) {
     if (!snippet) return "";
     return String(snippet)
         .split("$id").join(kiv_lua_quote(id))
+        .split("$e").join(value === undefined ? "''" : kiv_lua_quote(kiv_percent_encode(value)))
         .split("$v").join(value === undefined ? "nil" : kiv_lua_value(value));
 }
 

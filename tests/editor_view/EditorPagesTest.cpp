@@ -7,6 +7,8 @@
 #include <lua.hpp>
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,41 @@ protected:
     static std::string Probe(WebView* view)
     {
         return Js(view, "if(get_lua_script!=undefined) get_lua_script()");
+    }
+
+    // Every Lua snippet a page description carries must at least compile, with
+    // its markers filled in as the page fills them.
+    static void ExpectLuaParses(WebView* view, const std::vector<std::string>& statements, const std::string& page)
+    {
+        std::string collect =
+            "(function(){var found=[];var keep={};"
+            "['add_block','add_slider','add_label','add_checkbox','add_radio','add_button','add_number','add_stringbox',"
+            "'add_color','add_textbox','add_listbox','add_texture','add_luabox','add_table','add_table_tr',"
+            "'add_table_td','add_new_line'].forEach(function(n){keep[n]=window[n];window[n]=function(){"
+            "for(var i=0;i<arguments.length;++i){var a=arguments[i];"
+            "if(typeof a==='string'&&/(kiv|scene):/.test(a)&&a.indexOf('kiv_queue_lua(')!==0)found.push(a);}};});"
+            "var list=[";
+        for (size_t i = 0; i < statements.size(); ++i) collect += (i ? ",'" : "'") + Encode(statements[i]) + "'";
+        collect += "];list.forEach(function(t){(new Function(kiv_percent_decode(t)))();});"
+                   "Object.keys(keep).forEach(function(n){window[n]=keep[n];});return found.join('\u0001');})()";
+        const std::string all = Js(view, collect);
+        size_t start = 0;
+        int count = 0;
+        while (start < all.size()) {
+            const size_t end = all.find('\x01', start);
+            std::string snippet = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            start = end == std::string::npos ? all.size() : end + 1;
+            for (const char* marker : {"$id", "$v", "$e", "$r", "$g", "$b", "$a"}) {
+                for (size_t at = snippet.find(marker); at != std::string::npos; at = snippet.find(marker)) {
+                    snippet.replace(at, std::string(marker).size(), "1");
+                }
+            }
+            lua_State* L = luaL_newstate();
+            EXPECT_EQ(luaL_loadstring(L, snippet.c_str()), LUA_OK) << page << ": " << lua_tostring(L, -1);
+            lua_close(L);
+            ++count;
+        }
+        EXPECT_GT(count, 0) << page;
     }
 
     std::deque<ListenerLog> mLogs; // one per view, kept where the views can reach them
@@ -270,6 +307,41 @@ TEST_F(EditorPagesTest, ColourPickerAppliesPickedChannelsThroughTheControlsSnipp
     EXPECT_EQ(Probe(view), "kiv:SaveColorPickerTableColor(5,0,10,20,30,40) ; kiv:GetColorPickerTableColors()");
     Js(view, "document.getElementById('pick_done').click();");
     EXPECT_EQ(Probe(view), "undoEnd()");
+}
+
+// The statements of a shipped page description, comments left out.
+std::vector<std::string> ReadStatements(const std::string& file)
+{
+    std::vector<std::string> statements;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.rfind("//", 0) != 0) statements.push_back(line);
+    }
+    return statements;
+}
+
+TEST_F(EditorPagesTest, EveryShippedModePageBuildsWithoutAFailedStatement)
+{
+    const std::string folder = std::string(KIV_TEST_SOURCE) + "/editor/builder/";
+    const std::vector<std::string> common = ReadStatements(folder + "common.js");
+    ASSERT_FALSE(common.empty());
+    WebView* view = Open("kiv_edit_scene.html");
+    int pages = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("kiv_edit_", 0) != 0) continue;
+        std::vector<std::string> statements = common;
+        const std::vector<std::string> own = ReadStatements(entry.path().string());
+        statements.insert(statements.end(), own.begin(), own.end());
+        Js(view, PageCall(statements));
+        EXPECT_EQ(Js(view, "String(document.querySelector('.kiv-page-error'))"), "null")
+            << name << ": " << Js(view, "document.querySelector('.kiv-page-error').textContent");
+        // Every control's own id is unique on its page, or updates would reach the wrong one.
+        EXPECT_EQ(Js(view, "String(kiv_control_order.length === new Set(kiv_control_order).size)"), "true") << name;
+        ExpectLuaParses(view, statements, name);
+        ++pages;
+    }
+    EXPECT_EQ(pages, 11);
 }
 
 } // namespace
