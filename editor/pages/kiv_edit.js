@@ -115,6 +115,17 @@ function kiv_fill(snippet, id, value) {
         .split("$v").join(value === undefined ? "nil" : kiv_lua_value(value));
 }
 
+// A page's own script error must not pass unseen, nor stop anything: it goes
+// to the game as a failing snippet, so it lands in the Lua results that the
+// HUD and the Lua errors page show.
+function kiv_report_page_error(text) {
+    kiv_queue_lua("error(" + kiv_lua_quote("page " + document.title + ": " + text) + ", 0)");
+}
+window.addEventListener("error", function (e) {
+    var where = e.filename ? " (" + String(e.filename).split("/").pop() + ":" + e.lineno + ")" : "";
+    kiv_report_page_error(String(e.message) + where);
+});
+
 // ---- Window events --------------------------------------------------------------
 
 function kiv_refresh_all() {
@@ -311,7 +322,7 @@ function add_button(id, label, width, height, lua_on_click, lua_get, hint, appen
     }
     button.addEventListener("click", function () {
         if (jscript_on_click) {
-            try { (new Function(String(jscript_on_click)))(); } catch (e) { console.log(String(e)); }
+            try { (new Function(String(jscript_on_click)))(); } catch (e) { kiv_report_page_error(String(e)); }
         }
         kiv_queue_lua(kiv_fill(lua_on_click, id));
     });
@@ -568,6 +579,7 @@ function reload_edy_page(statements) {
         note.className = "kiv-page-error";
         note.textContent = "Page statements that failed: " + failed.join("; ");
         root.appendChild(note);
+        kiv_report_page_error("statements that failed: " + failed.join("; "));
     }
     if (kiv_visible) kiv_refresh_all();
 }

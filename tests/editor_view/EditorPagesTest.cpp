@@ -134,11 +134,30 @@ TEST_F(EditorPagesTest, ModePageBuildsControlsFromStatementsAndReportsTheOnesTha
     EXPECT_EQ(Js(view, "document.getElementById('caption').parentNode.parentNode.id"), "block_b1");
     EXPECT_EQ(Js(view, "String(document.getElementById('sleep').checked)"), "true");
     EXPECT_NE(Js(view, "document.querySelector('.kiv-page-error').textContent").find("4: "), std::string::npos);
+    // The failure also reaches the game, as a snippet that fails there and so
+    // lands in the Lua results.
+    const std::string reported = Probe(view);
+    EXPECT_EQ(reported.rfind("error('page OBJECT: statements that failed: 4: ", 0), 0u) << reported;
+    EXPECT_NE(RunLua(reported).find("page OBJECT"), std::string::npos);
 
     // Building again replaces the page instead of adding to it.
     Js(view, PageCall({R"js(add_label("only", "One", "", "", "", false))js"}));
     EXPECT_EQ(Js(view, "String(document.querySelectorAll('#kiv_root .kiv-label').length)"), "1");
     EXPECT_EQ(Js(view, "String(document.getElementById('density'))"), "null");
+}
+
+TEST_F(EditorPagesTest, AnErrorThrownByAPageScriptIsHandedToTheGame)
+{
+    WebView* view = Open("kiv_edit_scene.html");
+    Js(view, PageCall({R"js(add_button("b", "B", "", "", "", "", "", "", true, "", "no_such_function()"))js"}));
+    // A control's own script, and a script error nothing catches.
+    for (const char* action : {"document.getElementById('b').click();", "setTimeout(function(){no_such_function();},0);"}) {
+        Js(view, action);
+        std::string reported;
+        EXPECT_TRUE(PumpUntil([&] { return (reported = Probe(view)) != "undefined"; }, 5.0)) << action;
+        EXPECT_NE(reported.find("no_such_function"), std::string::npos) << action << ": " << reported;
+        EXPECT_NE(RunLua(reported).find("page SCENE"), std::string::npos) << reported;
+    }
 }
 
 TEST_F(EditorPagesTest, PlayerActionsComeBackAsLuaOnceAndOnOneLine)
