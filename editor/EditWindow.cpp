@@ -72,6 +72,22 @@ bool EditWindow::ExecuteJavascript(const std::string& script) {
     return true;
 }
 
+bool EditWindow::EvaluateJavascript(const std::string& script, std::string& result) {
+    WebView* view = ScriptView();
+    if (!view)
+        return false;
+    const JSValue value = view->ExecuteJavascriptWithResult(ToWebString(script), WebString());
+    if (value.IsUndefined())
+        return false;
+    result = value.ToString().Utf8();
+    return true;
+}
+
+void EditWindow::QueueJavascript(const std::string& script) {
+    if (!mNative)
+        mPendingJavascript += script;
+}
+
 void EditWindow::RunNow(WebView* view, const char* script) {
     if (view)
         view->ExecuteJavascript(ToWebString(script), WebString());

@@ -56,6 +56,11 @@ public:
     void SetTitle(const std::string& title);
 
     bool ExecuteJavascript(const std::string& script);
+    // Runs script and gives its value as text; false when there is no view or
+    // the page gave no value.
+    bool EvaluateJavascript(const std::string& script, std::string& result);
+    // Appends to the pending JavaScript; a native window drops it.
+    void QueueJavascript(const std::string& script);
     void StoreLuaScriptText(const std::string& text);
     std::string TakeLuaScript();
     std::string TakePendingJavascript();

@@ -2,6 +2,7 @@
 #include "base/Statistics.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/PageMethods.h"
 #include "game/ScriptAPI.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
@@ -29,7 +30,11 @@ void KIVGame::FirstFrameStartUp()
     // Scripting comes first: the start-up content already runs robot scripts.
     if (gScriptHost) gScriptHost->InitScriptVM(&RegisterScriptAPI);
     LoadStartUpContent();
+    PageMethods::LoadEdyBuilder(*this);
     CreateEditWindows();
+    PageMethods::ReloadEdyPages(*this);
+    mRobotLibrary.SetFolder(GetDataPath("Robots"));
+    mRobotLibrary.Reload();
     mFirstFrameDone = true;
 }
 
@@ -69,6 +74,7 @@ void KIVGame::HandleFrame()
 
     HandleKeyCommands();
     HandleEditWindowFrame();
+    RunPageScripts();
     RunDueSteps();
     StatSetInt(kStatFps, mTiming.mFramesPerSecond);
     UpdateCamera();

@@ -5,7 +5,11 @@
 #include "base/InputDevices.h"
 #include "base/Random.h"
 #include "base/Vector.h"
+#include "editor/ColorPickerTable.h"
+#include "editor/EdyBuilder.h"
 #include "editor/EditWindowManager.h"
+#include "editor/PageBridge.h"
+#include "editor/RobotLibrary.h"
 #include "game/Cursors.h"
 #include "game/FrameTiming.h"
 #include "game/InputFrame.h"
@@ -134,6 +138,21 @@ public:
     // makes no toy or the toy table is full.
     Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name,
                 const VectorF& velocity = VectorF(), float angularVelocity = 0.0f);
+
+    // ---- the page bridge and the editor's files (PageMethods.cpp, EditorFiles.cpp) ----
+    // Asks the visible pages for their snippets, runs them, and sends the
+    // JavaScript queued meanwhile to the pages.
+    void RunPageScripts();
+    // Data root + name, for the editor's files and folders.
+    std::string GetDataPath(const std::string& name) const;
+    PageBridge mPageBridge;
+    PageChannel* mPageChannel = nullptr;  // null: the pages' own views
+    EdyBuilder mEdyBuilder;
+    ColorPickerTable mColorPickerTable;
+    RobotLibrary mRobotLibrary{""};
+    int32_t mEditSubMode = 0;
+    int32_t mRobotEditTarget = 0;  // 0 toys, 1 joints, 2 particle systems
+    int32_t mMaterialParticleEditNumber = 0;
 
     // ---- state ----
     Scenario mScenario;

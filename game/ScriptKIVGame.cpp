@@ -1,6 +1,8 @@
 #include <luabind/luabind.hpp>
 #include "game/KIVGame.h"
+#include "game/ScriptKIVGamePages.h"
 #include "game/ScriptScopes.h"
+#include "game/PageMethods.h"
 #include "physics/world/GameSettings.h"
 #include "script/ScriptHost.h"
 
@@ -20,19 +22,14 @@ auto GetSetting(const KIVGame&)
 {
     return (gSettings->*Getter)();
 }
-
-void CleanUpLuaResults(KIVGame&)
-{
-    if (gScriptHost) gScriptHost->GetResults().Clear();
-}
 } // namespace
 
 luabind::scope ScriptScopeKIVGame()
 {
     using namespace luabind;
     using S = GameSettings;
-    return class_<KIVGame>("KIVGame")
-        .def("GetCurrentFPS", &KIVGame::GetCurrentFPS)
+    class_<KIVGame> game("KIVGame");
+    game        .def("GetCurrentFPS", &KIVGame::GetCurrentFPS)
         .def("SetTextureMapping", &KIVGame::SetTextureMapping)
         .def("GetTextureMapping", &KIVGame::GetTextureMapping)
         .def("SetPhysicsFrequency", &KIVGame::SetPhysicsFrequency)
@@ -62,7 +59,9 @@ luabind::scope ScriptScopeKIVGame()
         .def("SetNormalizeResponseNormals2", &SetSetting<&S::SetNormalizeResponseNormals2, bool>)
         .def("SetColNormal2Negate", &SetSetting<&S::SetColNormal2Negate, bool>)
         .def("SetOldResponseFunctions", &SetSetting<&S::SetOldResponseFunctions, bool>)
-        .def("CleanUpLuaResults", &CleanUpLuaResults);
+        .def("CleanUpLuaResults", &PageMethods::CleanUpLuaResults);
+    DefineKIVGamePageMethods(game);
+    return game;
 }
 
 } // namespace KIV

@@ -7,5 +7,6 @@ namespace KIV {
 // script library (script/api/ScriptApi.h).
 luabind::scope ScriptScopeScene();
 luabind::scope ScriptScopeKIVGame();
+luabind::scope ScriptScopeEdyBuilder();
 
 } // namespace KIV

@@ -16,6 +16,7 @@
 #include "scenes/Scenes.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptRef.h"
+#include "support/TempFolder.h"
 
 using namespace KIV;
 
@@ -27,6 +28,8 @@ protected:
     void SetUp() override
     {
         mSavedSettings = *gSettings;
+        // Calling every method saves the editor's files: into a folder of the test's own.
+        mGame.mDataRoot = mRoot.Path();
         ASSERT_TRUE(Scenes::MakeWalledWorld(mGame, RectF(-1000, -1000, 1000, 200)));
         mToyA = Scenes::AddBoxToy(mGame, VectorF(60, 60), VectorF(0, 100));
         mToyB = Scenes::AddBoxToy(mGame, VectorF(60, 60), VectorF(70, 100));
@@ -54,6 +57,7 @@ protected:
     }
 
     GameSettings mSavedSettings;
+    TempFolder mRoot;
     KIVGame mGame;
     ScriptHost mHost;
     Toy* mToyA = nullptr;
@@ -137,7 +141,7 @@ const std::map<std::string, std::string> kObjects = {
     {"VectorF", "VectorF(1, 2)"},    {"VectorI", "VectorI(1, 2)"},    {"IntervalF", "IntervalF(1, 2)"},
     {"IntervalI", "IntervalI(1, 2)"}, {"RectI", "RectI(1, 2, 3, 4)"}, {"ColorRGB", "ColorRGB(1, 2, 3)"},
     {"ColorRGBA", "ColorRGBA(1, 2, 3, 4)"}, {"RobotDef", "scene:GetEditRobotDef()"}, {"Robot", "scene:GetEditRobot()"},
-    {"Scenario", "scene:SCN()"},
+    {"Scenario", "scene:SCN()"}, {"EdyBuilder", "kiv:GetEdyBuilder()"},
 };
 const std::map<std::string, std::vector<std::string>> kConstructorArguments = {
     {"RectI 2", {"VectorI(1, 2)", "VectorI(3, 4)"}},

@@ -1,0 +1,76 @@
+#include "game/PageMethods.h"
+#include "script/ScriptHost.h"
+
+namespace KIV {
+namespace PageMethods {
+
+void SwitchEditMode(KIVGame& game, int32_t mode)
+{
+    game.mEditMode = mode;
+    game.mEditSubMode = 0;
+    if (mode < game.mEdyBuilder.GetPageCount()) game.mEdyBuilder.SelectPage(mode);
+    game.mEditWindows.FocusWindow(mode);
+}
+
+void EdyRequestEditWhat(KIVGame& game, int32_t mode)
+{
+    if (mode >= 0 && mode < EditWindowManager::kModePageCount) SwitchEditMode(game, mode);
+}
+
+void GoEditRobotToy(KIVGame& game)
+{
+    game.mRobotEditTarget = 0;
+    SwitchEditMode(game, 3);
+}
+
+void GoEditRobotJoint(KIVGame& game)
+{
+    game.mRobotEditTarget = 1;
+    SwitchEditMode(game, 4);
+}
+
+void GoEditRobotParticles(KIVGame& game)
+{
+    game.mRobotEditTarget = 2;
+    SwitchEditMode(game, 5);
+}
+
+void GoEditMaterialParticles(KIVGame& game, int32_t number)
+{
+    game.mMaterialParticleEditNumber = number;
+    if (number <= 0) return;
+    // The scene keeps no selected particle system yet: there is nothing to edit.
+    game.mMaterialParticleEditNumber = 0;
+}
+
+void ShowHideRobotEditor(KIVGame& game)
+{
+    game.mGameMode = false;
+    game.mEditWindows.ShowHideRobotEditor(true);
+    game.mEditMode = 2;
+    game.mEditSubMode = 0;
+}
+
+void ShowHideRobotLibrary(KIVGame& game)
+{
+    game.mGameMode = false;
+    game.mEditWindows.ShowHideRobotLibrary();
+}
+
+void ShowHideTextureLibrary(KIVGame& game)
+{
+    game.mGameMode = false;
+    game.mEditWindows.ShowHideTextureLibrary();
+}
+
+void ShowLuaConsole(KIVGame& game) { game.mEditWindows.ShowHideLuaConsole(); }
+
+void CleanUpLuaResults(KIVGame& game)
+{
+    if (!gScriptHost) return;
+    gScriptHost->GetResults().Clear();
+    game.mAcknowledgedResultsCounter = gScriptHost->GetResults().GetChangeCounter();
+}
+
+} // namespace PageMethods
+} // namespace KIV
