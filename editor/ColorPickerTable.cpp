@@ -1,5 +1,8 @@
 #include "editor/ColorPickerTable.h"
+#include "base/FileUtils.h"
 #include "base/MemoryStream.h"
+#include "base/Notices.h"
+#include "base/Platform.h"
 #include "base/TextFormat.h"
 
 namespace KIV {
@@ -37,7 +40,10 @@ bool ColorPickerTable::Load(const std::string& path)
 bool ColorPickerTable::Save(const std::string& path) const
 {
     MemoryStream s;
-    return Write(s) && s.SaveToFile(path);
+    CreateFolders(GetPathDirectory(path));
+    if (Write(s) && s.SaveToFile(path)) return true;
+    ReportNotice("the colour picker's table could not be saved to " + path + ": " + s.GetFailReason());
+    return false;
 }
 
 bool ColorPickerTable::StoreColor(const std::string& path, int32_t x, int32_t y, const ColorRGBA& colour)

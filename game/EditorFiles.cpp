@@ -63,7 +63,10 @@ bool SaveWindowsLayout(KIVGame& game, int32_t number)
     MemoryStream stream;
     const std::string path = game.GetDataPath(WindowsLayout::GetFileName(number));
     CreateFolders(GetPathDirectory(path));
-    return WriteWindowsLayout(stream, CaptureWindowsLayout(game.mEditWindows, gameWindow)) && stream.SaveToFile(path);
+    if (WriteWindowsLayout(stream, CaptureWindowsLayout(game.mEditWindows, gameWindow)) && stream.SaveToFile(path))
+        return true;
+    ReportNotice("the windows layout could not be saved to " + game.GetShownPath(path) + ": " + stream.GetFailReason());
+    return false;
 }
 
 bool LoadWindowsLayout(KIVGame& game, int32_t number)

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <string>
+#include "base/MemoryStream.h"
+#include "editor/FakePageChannel.h"
+#include "editor/PageBridge.h"
+#include "game/KIVGame.h"
+#include "game/PageMethods.h"
+#include "game/ScriptAPI.h"
+#include "script/ScriptHost.h"
+#include "support/GameFixture.h"
+
+using namespace KIV;
+
+namespace {
+// The game with its nineteen windows loaded, the whole script API on a host
+// of the test's own, and pages behind a scripted channel.
+class PageMethodsTest : public GameFixture {
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        mSavedHost = gScriptHost;
+        mHost = std::make_unique<ScriptHost>();
+        gScriptHost = mHost.get();
+        mHost->InitScriptVM(&RegisterScriptAPI);
+        KIVGame& g = *mGame;
+        g.CreateEditWindows();
+        for (int32_t i = 0; i < g.mEditWindows.GetWindowCount(); ++i) {
+            EditWindow* w = g.mEditWindows.GetWindow(i);
+            w->OnPageReady();
+            w->TakePendingJavascript();
+        }
+        g.mPageChannel = &mPages;
+        mMode = g.mEditWindows.GetWindow(0);
+        mMode->Show();
+        mMode->TakePendingJavascript();
+    }
+    void TearDown() override
+    {
+        mHost.reset();
+        gScriptHost = mSavedHost;
+        GameFixture::TearDown();
+    }
+    // What the mode page receives when it hands over the snippet.
+    std::string RunOnModePage(const std::string& snippet)
+    {
+        mPages.mRun.clear();
+        mPages.mSnippets[mMode] = snippet;
+        mGame->RunPageScripts();
+        const auto& run = mPages.mRun[mMode];
+        return run.empty() ? "" : run.back();
+    }
+    // What the window of the kind was sent in the last pass.
+    std::string Sent(int32_t kind)
+    {
+        std::string all;
+        for (const std::string& js : mPages.mRun[PageBridge::FirstOfKind(mGame->mEditWindows, kind)]) all += js;
+        return all;
+    }
+
+    ScriptHost* mSavedHost = nullptr;
+    std::unique_ptr<ScriptHost> mHost;
+    FakePageChannel mPages;
+    EditWindow* mMode = nullptr;
+};
+} // namespace
+
+// Through the whole road: a page's snippet calls the method, and the page
+// gets exactly this JavaScript back in the same pass.
+TEST_F(PageMethodsTest, EdyCallsQueueTheirExactJavascriptForThePageThatAsked)
+{
+    struct Case {
+        const char* snippet;
+        const char* javascript;
+    };
+    const Case cases[] = {
+        {"kiv:EdyUpdateCheckbox('c1', true)", "update_checkbox('c1','true');"},
+        {"kiv:EdyUpdateRadio('r', 3)", "update_radio('r','3');"},
+        {"kiv:EdyUpdateSlider('s', 0.5)", "update_slider('s','0.5000');"},
+        {"kiv:EdyUpdateSlider('s', 2)", "update_slider('s','2');"},
+        {"kiv:EdyUpdateNumber('n', -1.25)", "update_number('n','-1.2500');"},
+        {"kiv:EdyUpdateTextbox('t', 'a,b')", "update_textbox('t','a%2Cb');"},
+        {"kiv:EdyUpdateStringBox('t', 'x y')", "update_textbox('t','x%20y');"},
+        {"kiv:EdyUpdateButton('b', \"it's\")", "update_button('b','it\\'s');"},
+        {"kiv:EdyUpdateButtonVisibility('b', false)", "disable_button('b');"},
+        {"kiv:EdyUpdateTexture('x', 'a.png')", "update_texture('x','a%2Epng',1,1);"},
+        {"kiv:EdyUpdateTexture('x', 'a', VectorI(2, 3))", "update_texture('x','a',2,3);"},
+        {"kiv:EdyUpdateLuaBox('l', 'x')", "update_luabox('l','x');"},
+        {"kiv:EdyUpdateListBox('l', kiv:GetBlendersList(), 0)", nullptr},
+        {"kiv:EdyUpdateColor('c', ColorRGBA(1, 2, 3, 4))", "update_color('c','1','2','3');"},
+        {"kiv:EdyUpdateColor('c', ColorRGB(1, 2, 3))", "update_color('c','1','2','3');"},
+        {"kiv:EdyRefreshColorPickerColor(ColorRGB(1, 2, 3))", "refresh_color('1','2','3','255');"},
+        {"kiv:EdyUpdateLabel('l', true)", "update_label('l','Yes');"},
+        {"kiv:EdyUpdateLabel('l', 1.5)", "update_label('l','1.5000');"},
+        {"kiv:EdyUpdateLabel('l', \"a'\\n\")", "update_label('l','a\\'\\n');"},
+        {"kiv:EdyUpdateLabel('l', VectorF(1, 2))", "update_label('l','1,2');"},
+        {"kiv:EdyUpdateLabel('l', IntervalI(1, 2))", "update_label('l','1..2');"},
+        {"kiv:EdyUpdateLabel('l', RectI(1, 2, 3, 4))", "update_label('l','1,2..3,4');"},
+        {"kiv:EdyUpdateLabel('l', ColorRGBA(1, 2, 3, 4))", "update_label('l','1,2,3,4');"},
+    };
+    for (const Case& c : cases) {
+        if (!c.javascript) continue;
+        EXPECT_EQ(RunOnModePage(c.snippet), c.javascript) << c.snippet;
+    }
+    EXPECT_EQ(RunOnModePage("kiv:EdyUpdateListBox('l', \"['a']\", 0)"), "update_listbox('l',['a'],0);");
+    EXPECT_EQ(mHost->GetResults().GetCount(), 0);
+    // Outside the page pass there is no window to update: nothing is queued anywhere.
+    ASSERT_TRUE(mHost->RunScriptText("kiv:EdyUpdateCheckbox('c1', true)", true));
+    for (int32_t i = 0; i < mGame->mEditWindows.GetWindowCount(); ++i)
+        EXPECT_EQ(mGame->mEditWindows.GetWindow(i)->TakePendingJavascript(), "");
+}
+
+TEST_F(PageMethodsTest, FixedWindowsGetTheirListingsAndTheColourTable)
+{
+    Write("Ground\\h.png", TestPicture::Filled(8, 8, 1, 2, 3));
+    mTextures->Rescan();
+    RunOnModePage("kiv:EdyUpdateTextureLib()");
+    const std::string listing = Sent(EditWindow::kTextureLibrary);
+    EXPECT_EQ(listing.rfind("texlib_cleanup();", 0), 0u);
+    EXPECT_NE(listing.find("texlib_add_file('Ground\\\\g.png','Ground%5Cg%2Epng','0');"), std::string::npos)
+        << listing;
+    EXPECT_EQ(listing.substr(listing.size() - 23), "texlib_update_finish();");
+
+    RunOnModePage("kiv:SaveColorPickerTableColor(0, 0, 255, 0, 0, 255) kiv:GetColorPickerTableColors()");
+    const std::string table = Sent(EditWindow::kColourPicker);
+    EXPECT_EQ(table.rfind("inject_color_table(['255','0','0','255','0',", 0), 0u);
+    EXPECT_EQ(Bytes(mGame->GetDataPath(ColorPickerTable::kFileName)).size(), 577u);
+
+    mHost->AddLuaResult("oops", "x()", "test");
+    RunOnModePage("kiv:EdyUpdateLuaResWindow(-1)");
+    const std::string errors = Sent(EditWindow::kLuaErrors);
+    EXPECT_EQ(errors.rfind("lua_res_window_revision = 1;update_textbox('lres_box0_1','ERROR%3A%20oops", 0), 0u);
+    EXPECT_NE(errors.find("update_textbox('lres_box99_2','');"), std::string::npos);
+    RunOnModePage("kiv:EdyUpdateLuaResWindow(1)");
+    EXPECT_EQ(Sent(EditWindow::kLuaErrors), "");
+
+    RunOnModePage("kiv:ColorPickStart('c', ColorRGB(1, 2, 3), 4, 5, 6, 'Sky%20colour')");
+    EditWindow* picker = PageBridge::FirstOfKind(mGame->mEditWindows, EditWindow::kColourPicker);
+    EXPECT_TRUE(picker->IsVisible());
+    EXPECT_EQ(picker->GetTitle(), "COLOR PICKER - Sky colour");
+}
+
+TEST_F(PageMethodsTest, TheRobotLibraryIsListedSelectedAndDeletedFrom)
+{
+    std::filesystem::create_directories(ToOsPath(mGame->GetDataPath("Robots")));
+    for (const char* name : {"a.robot", "b.robot"}) mFolder.WriteFile(std::string("Robots\\") + name, "r");
+    RunOnModePage("kiv:EdyReloadRobotLib()");
+    EXPECT_EQ(Sent(EditWindow::kRobotLibrary),
+              "robotlib_cleanup();robotlib_add_dir('','',0,2);robotlib_add_file('a.robot','a%2Erobot','0');"
+              "robotlib_add_file('b.robot','b%2Erobot','1');robotlib_update_finish();");
+    EXPECT_EQ(RunOnModePage("kiv:EdySelectRobotInLib('b%2Erobot')"), "robotlib_select_robot('b%2Erobot');");
+    EXPECT_EQ(RunOnModePage("kiv:EdySelectRobotInLib('b%2erobot')"), "");
+    RunOnModePage("kiv:EdyDeleteSelectedRobotDef()");
+    EXPECT_EQ(mGame->mRobotLibrary.GetSelected(), "a.robot");
+    EXPECT_EQ(RunOnModePage("return kiv:UnEscapeString('a%41b')"), "");
+    EXPECT_EQ(mHost->GetResults().GetNewest(0)->mResult, "aAb");
+}
+
+TEST_F(PageMethodsTest, ModeSwitchingAndTheBuilderPages)
+{
+    KIVGame& g = *mGame;
+    RunOnModePage("kiv:EdyRequestEditWhat(4)");
+    EXPECT_EQ(g.mEditMode, 4);
+    EXPECT_EQ(g.mEdyBuilder.GetSelectedPageIndex(), 4);
+    EXPECT_EQ(g.mEditWindows.GetFocusedIndex(), 4);
+    RunOnModePage("kiv:EdyRequestEditWhat(11) kiv:EdyRequestEditWhat(-1)");
+    EXPECT_EQ(g.mEditMode, 4);
+    RunOnModePage("kiv:GoEditMaterialParticles(2)");
+    EXPECT_EQ(g.mMaterialParticleEditNumber, 0);
+    EXPECT_EQ(g.mEditMode, 4);
+    g.mGameMode = true;
+    RunOnModePage("kiv:ShowHideTextureLibrary()");
+    EXPECT_FALSE(g.mGameMode);
+    EXPECT_TRUE(PageBridge::FirstOfKind(g.mEditWindows, EditWindow::kTextureLibrary)->IsVisible());
+
+    // The builder's page reaches its window; saved, changed and loaded back, it is as saved.
+    RunOnModePage("local b = kiv:GetEdyBuilder() b:AddNewControl('br') b:SetControlParam(0, '\"x\"') kiv:SaveEdyBuilder()");
+    EXPECT_EQ(RunOnModePage("kiv:EdyRequestEditWhat(0) kiv:RequireEdyWindowRefresh()"),
+              "focus_window_event();reload_edy_page([]);");
+    EXPECT_EQ(RunOnModePage("kiv:RequireEdyWindowRefresh()"), "reload_edy_page([]);");
+    RunOnModePage("kiv:GetEdyBuilder():DeleteSelectedControl() kiv:LoadEdyBuilder()");
+    EXPECT_EQ(g.mEdyBuilder.GetPage(4)->mControls.size(), 1u);
+    PageMethods::ReloadEdyPages(g);
+    EXPECT_EQ(g.mEditWindows.GetWindow(4)->TakePendingJavascript(),
+              "reload_edy_page(['add%5Fnew%5Fline%28%22x%22%2C%22%22%29%3B']);");
+}
+
+TEST_F(PageMethodsTest, AWindowsLayoutComesBackAsSaved)
+{
+    KIVGame& g = *mGame;
+    EditWindow* console = PageBridge::FirstOfKind(g.mEditWindows, EditWindow::kLuaConsole);
+    const VectorI at = console->GetPosition();
+    EXPECT_TRUE(PageMethods::SaveWindowsLayout(g, 3));
+    console->Move({25, 35});
+    EXPECT_TRUE(PageMethods::LoadWindowsLayout(g, 3));
+    EXPECT_EQ(console->GetPosition(), at);
+    EXPECT_FALSE(PageMethods::LoadWindowsLayout(g, 4));
+}
