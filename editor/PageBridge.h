@@ -16,9 +16,12 @@ class ScriptHost;
 // in them at the end of the same pass.
 class PageBridge {
 public:
-    // Asks without failing on a page that defines no get_lua_script.
+    // Asks without failing on a page that defines no get_lua_script; a page
+    // with nothing pending (null, undefined or "") gives no value at all, so
+    // no text such as "null" is ever run as Lua.
     static constexpr const char* kProbe =
-        "(typeof get_lua_script === 'function') ? get_lua_script() : undefined";
+        "(function(){if(typeof get_lua_script!=='function')return undefined;var s=get_lua_script();"
+        "return (s===null||s===undefined||s==='')?undefined:String(s);})()";
     static constexpr const char* kResultSource = "edit window script; window: ";
 
     void RunPageScripts(EditWindowManager& windows, ScriptHost& host, PageChannel& channel);

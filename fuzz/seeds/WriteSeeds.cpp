@@ -10,6 +10,9 @@
 #include <vector>
 #include "FuzzWorld.h"
 #include "base/MemoryStream.h"
+#include "editor/ColorPickerTable.h"
+#include "editor/EdyBuilder.h"
+#include "editor/WindowsLayout.h"
 #include "editor/webview/pak/PakWriter.h"
 #include "game/Recording.h"
 #include "physics/particles/ParticleSystem.h"
@@ -216,6 +219,43 @@ void PictureSeeds(Corpus& corpus, const std::string& dataRoot, const std::string
 
 } // namespace
 
+// The editor's own files: a builder with controls of several types, layouts
+// of the newest and the oldest version, a colour table and a cut one.
+void EditorFileSeeds(Corpus& corpus)
+{
+    EdyBuilder builder;
+    builder.SelectPage(1);
+    builder.MyConvert("add_slider(\"s\",1,0,10,1,\"kiv:A(1,2)\",\"\",\"hint\",\"\",true,100);");
+    builder.MyConvert("add_label(\"\",\"Caption\",\"\",\"\",\"\",\"\",\"\");");
+    builder.AddNewControl("javascript");
+    builder.SetControlParam(0, "alert(1);");
+    MemoryStream b;
+    builder.Write(b);
+    corpus.Add("editor_builder", "three-controls", StreamBytes(b));
+    corpus.Add("editor_builder", "cut", StreamBytes(b).substr(0, 200));
+
+    WindowsLayout layout;
+    layout.mGameWindow[2] = 1024;
+    layout.mGameWindow[3] = 576;
+    layout.mRecords.resize(3);
+    for (int32_t k = 0; k < 3; ++k)
+        for (int32_t f = 0; f < WindowLayoutRecord::kFieldCount; ++f) layout.mRecords[k].mFields[f] = 100 * k + 50 * f;
+    layout.mRecords[1].mInOwnWindow = 1;
+    MemoryStream l;
+    WriteWindowsLayout(l, layout);
+    corpus.Add("windows_layout", "version5", StreamBytes(l));
+    Bytes v1 = Bytes("\x01\x02\0\0\0", 5) + Bytes(32, '\x40');
+    corpus.Add("windows_layout", "version1", v1);
+
+    ColorPickerTable table;
+    MemoryStream t;
+    table.Write(t);
+    Bytes colours = StreamBytes(t);
+    for (size_t i = 1; i < colours.size(); ++i) colours[i] = char(i * 7);
+    corpus.Add("color_picker_table", "full", colours);
+    corpus.Add("color_picker_table", "cut", colours.substr(0, 30));
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
@@ -234,6 +274,7 @@ int main(int argc, char** argv)
     RobotAndParticleSeeds(corpus);
     RecordingAndPackSeeds(corpus);
     PictureSeeds(corpus, dataRoot, runtree);
+    EditorFileSeeds(corpus);
     fs::remove_all(ToOsPath(dataRoot));
     return corpus.Ok() ? 0 : 1;
 }
