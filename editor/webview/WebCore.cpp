@@ -1,4 +1,5 @@
 #include "editor/webview/WebCore.h"
+#include <clocale>
 
 #include "base/Notices.h"
 
@@ -27,6 +28,10 @@ WebCore* WebCore::Initialize(const WebConfig& config)
         ReportNotice("editor pages: no display for the HTML views (GTK could not start); the editor is off");
         return nullptr;
     }
+    // GTK takes the user's locale; numbers must keep their decimal point, or
+    // Lua and the number texts sent to pages would write 0,5 for 0.5, and the
+    // comma would split one value into two.
+    setlocale(LC_NUMERIC, "C");
     gCore = new WebCore(config);
     return gCore;
 }

@@ -6,6 +6,7 @@
 #include "editor/PageChannel.h"
 #include "script/ScriptHost.h"
 
+#include <clocale>
 #include <lua.hpp>
 
 using namespace KIV;
@@ -58,8 +59,13 @@ protected:
         const std::string plain = WritePage("Editor/plain.html", kPlainPage);
         mConsole = mWindows.GetWindow(mWindows.AddWindow(true, EditWindow::kLuaConsole, "LUA", console, {400, 300}, {0, 0}));
         mPlain = mWindows.GetWindow(mWindows.AddWindow(true, EditWindow::kEditModePage, "SCENE", plain, {400, 300}, {0, 0}));
+        // The blank document before the page is complete too: wait for the page's own title.
         for (EditWindow* w : {mConsole, mPlain}) {
-            ASSERT_TRUE(PumpUntil([&] { return Js(w->GetView(), "document.readyState") == "complete"; }));
+            const std::string title = w == mConsole ? "console" : "plain";
+            ASSERT_TRUE(PumpUntil([&] {
+                return Js(w->GetView(), "document.title") == title &&
+                       Js(w->GetView(), "document.readyState") == "complete";
+            }));
             w->OnPageReady();
             w->Show();
         }
@@ -101,6 +107,18 @@ TEST_F(PageBridgeViewTest, ASnippetRunsAndItsResultsAndUpdatesReachThePage)
     for (int i = 0; i < 3; ++i) Frame();
     PumpFor(0.2);
     EXPECT_EQ(Js(view, "String(results.length)"), "2");
+}
+
+// GTK takes the user's locale when it starts (the test runs with one that is
+// not "C"); numbers still cross in both directions with a decimal point.
+TEST_F(PageBridgeViewTest, NumbersKeepTheirDecimalPointAfterThePagesStart)
+{
+    EXPECT_STREQ(setlocale(LC_NUMERIC, nullptr), "C");
+    WebView* view = mConsole->GetView();
+    Js(view, "pending = 'local x = 0.5 + 1 return x .. \\'|\\' .. 3 / 2'; 0");
+    for (int i = 0; i < 3; ++i) Frame();
+    ASSERT_TRUE(PumpUntil([&] { return Js(view, "String(results.length)") == "1"; })) << Js(view, "String(results)");
+    EXPECT_EQ(Js(view, "results[0]"), "1.5|1.5");
 }
 
 // A page without the protocol is asked every frame and gives nothing; its
