@@ -77,6 +77,7 @@ WindowsLayout CaptureWindowsLayout(const EditWindowManager& windows, const int32
 
 void ApplyWindowsLayout(const WindowsLayout& layout, EditWindowManager& windows)
 {
+    constexpr int32_t kPlaceLimit = 1 << 20;
     const int32_t count = std::min<int32_t>(static_cast<int32_t>(layout.mRecords.size()), windows.GetWindowCount());
     for (int32_t k = 0; k < count; ++k) {
         EditWindow* w = windows.GetWindow(k);
@@ -86,7 +87,13 @@ void ApplyWindowsLayout(const WindowsLayout& layout, EditWindowManager& windows)
         // Fields the record does not hold stay where the window is.
         const int32_t current[4] = {p.mX, p.mY, size.mX, size.mY};
         int32_t target[4];
-        for (int32_t f = 0; f < 4; ++f) target[f] = f < r.mFieldsRead ? r.mFields[f] : current[f];
+        // Outside bytes may hold any value: places and sizes are kept to what
+        // a screen could show, so no difference between them overflows.
+        for (int32_t f = 0; f < 4; ++f) {
+            target[f] = f < r.mFieldsRead ? r.mFields[f] : current[f];
+            target[f] = f < 2 ? std::clamp(target[f], -kPlaceLimit, kPlaceLimit)
+                              : std::clamp(target[f], 0, EditWindow::kMaxSize);
+        }
         const int32_t dx = target[0] - current[0], dy = target[1] - current[1];
         const int32_t dw = target[2] - current[2], dh = target[3] - current[3];
         // The window's resize shifts a corner the way a side drag does; the

@@ -153,6 +153,15 @@ TEST(WindowsLayoutFile, ApplyingMovesSizesAndLeavesTheRestInPlace)
     read.mRecords[0].mHasOwnRect = read.mRecords[0].mHasInOwnWindow = false;
     ApplyWindowsLayout(read, windows);
     EXPECT_EQ(mode->GetPosition(), VectorI(60, 50));
+
+    // Values no screen has are kept to one that could.
+    read.mRecords[0].mFieldsRead = 4;
+    read.mRecords[0].mFields[0] = -2147483398;
+    read.mRecords[0].mFields[1] = 2147483647;
+    read.mRecords[0].mFields[2] = -5;
+    read.mRecords[0].mFields[3] = 2147483647;
+    ApplyWindowsLayout(read, windows);
+    EXPECT_EQ(mode->GetPosition(), VectorI(-(1 << 20), 1 << 20));
 }
 
 TEST(ColorPickerTableFile, GoldenBytesAndStoringOneColour)
