@@ -1,4 +1,5 @@
 #include "editor/webview/WebCore.h"
+#include "game/CursorChoice.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
 
@@ -106,6 +107,7 @@ void KIVGame::HandleEditWindowFrame()
     if (!mGameMode && robotEditor && robotEditor == mEditWindows.GetFocusedWindow() && outcome.mForwardInput)
         mRobotPanel.HandleInput(in);
     mRobotPanel.Update(static_cast<int32_t>(elapsed));
+    mCursors.SetKind(ChooseCursorKind(mEditWindows.GetFocusedWindow(), mGameMode));
     if (WebCore* core = WebCore::instance()) core->Update();
     mEditWindows.KeepWindowsOnScreen({mWindowWidth, mWindowHeight});
 }
