@@ -256,6 +256,12 @@ void EditWindowManager::ReloadAllPages() {
     }
 }
 
+void EditWindowManager::MarkPagePicturesForUpload() {
+    for (auto& w : mWindows)
+        if (!w->IsNative() && w->GetContentTexture().mOwnPixels.Count() > 0)
+            w->GetContentTexture().mOwnPixelsChanged = true;
+}
+
 void EditWindowManager::MoveWindow(VectorI delta) {
     ForGroup(mDragWindow, [&](EditWindow& w) { w.Move(delta); });
 }

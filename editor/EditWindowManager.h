@@ -86,6 +86,9 @@ public:
     bool IsHelpShown() const { return mHelpShown; }
     void ShowEditModePage(int32_t mode, bool objectFlag, bool jointFlag, bool particleFlag);
     void ReloadAllPages();
+    // After the GL context was made again: every page picture is uploaded
+    // anew from the pixels the windows keep, before its page draws again.
+    void MarkPagePicturesForUpload();
 
     void MoveWindow(VectorI delta);
     void BeginResize(int32_t zone);

@@ -113,6 +113,7 @@ bool KIVGame::RunMainLoopPass(ScenePass& scene)
             mWindowHeight = mResize.mHeight;
             ApplyPhysicsFrequency(mTiming.GetFrequency());
             gRenderer->RecreateContext(mWindowWidth, mWindowHeight);
+            mEditWindows.MarkPagePicturesForUpload();
             mCursors.Build();
         }
     }
