@@ -96,7 +96,7 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
     if (s.mX <= 0 || s.mY <= 0 || screen.mX <= 0 || screen.mY <= 0) return;
     renderer.SetView(GetWindowWorldRect(p, s, screen), 0.0f);
     renderer.SetScissor(RectI(p.mX, p.mY, p.mX + s.mX, p.mY + s.mY));
-    renderer.DrawShape(mGrid, false, 255, true);
+    renderer.DrawShapeWireframe(mGrid);
     if (robot)
         for (Toy* toy : robot->GetToys()) {
             Shape& picture = toy->mShapes[kToyShapeTextured];

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The edit windows over the running game, under a private X server: F2 opens
 # the editor's page and F1 the help over the scene (their pages' pixels show
-# in screenshots of the game window), F4 the texture library, whose page
+# in screenshots of the game window), F7 the robot editor's own panel (a
+# screenshot for a person to look at), F4 the texture library, whose page
 # (replaced here by one that changes colour when clicked) takes a click made
 # in the game window; F11 moves it into a desktop window of its own and F12
 # brings it back. Runs on a copy of the runnable tree's program beside the
@@ -45,11 +46,7 @@ html, body { margin: 0; height: 100%; background: #00c000; }
 <body onclick="document.body.style.background = '#ff00ff'"></body></html>
 HTML
 
-# Mean colour of a patch of a screenshot as "r g b" (0..255).
-patch_rgb() {
-  step convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
-}
-# Takes screenshots until the patch shows the colour (each channel within 12);
+# Takes screenshots until the patch shows the colour (each channel within 8);
 # the last one stays as $out/<name>.png.
 wait_for_patch() { # name, patch, r, g, b
   local name=$1 patch=$2 r g b
@@ -57,7 +54,7 @@ wait_for_patch() { # name, patch, r, g, b
     if step import -window "$(window_id)" "$out/$name.png" 2>/dev/null; then
       read -r r g b <<<"$(patch_rgb "$out/$name.png" "$patch")"
       if awk -v r="$r" -v g="$g" -v b="$b" -v R="$3" -v G="$4" -v B="$5" \
-          'function d(x) { return x < 0 ? -x : x } BEGIN { exit !(d(r - R) <= 12 && d(g - G) <= 12 && d(b - B) <= 12) }'; then
+          'function d(x) { return x < 0 ? -x : x } BEGIN { exit !(d(r - R) <= 8 && d(g - G) <= 8 && d(b - B) <= 8) }'; then
         echo "$name: patch $patch is $r $g $b"
         return 0
       fi
@@ -71,19 +68,21 @@ start_game "$work/tree/Bin" "$out/editwin-stderr.txt"
 # The mouse rests where no window opens, so the focus follows no window yet.
 step xdotool mousemove --window "$(window_id)" 40 560
 
-# The scene before any window: no page grey where the editor's page opens.
-sleep 1
-step import -window "$(window_id)" "$out/no-windows.png" || fail "no screenshot"
-read -r r g b <<<"$(patch_rgb "$out/no-windows.png" 200x200+800+100)"
-[ "$r" = 232 ] && [ "$g" = 232 ] && [ "$b" = 232 ] && fail "the page grey shows before F2"
+# The scene before any window: the sky where the editor's page opens.
+wait_for_patch no-windows 200x200+800+100 107 161 219
 
-# F2: the scene editor's page at the right edge, drawn over the scene.
+# F2: the scene editor's page at the right edge, drawn over the scene in the
+# pages' background colour; F1: the help page in the middle, over the ground.
+page=(35 38 43)
 key F2
-wait_for_patch editor-f2 200x200+800+100 232 232 232
-# F1: the help page in the middle.
+wait_for_patch editor-f2 200x200+800+100 "${page[@]}"
 key F1
-wait_for_patch help-f1 300x200+350+200 232 232 232
+wait_for_patch help-f1 300x80+350+450 "${page[@]}"
 key F1
+key F7
+sleep 1
+step import -window "$(window_id)" "$out/robot-editor-f7.png" || fail "no screenshot"
+key F7
 
 # F4: the texture library, our green page, at the left; a click inside it
 # reaches the page, which turns magenta.
