@@ -12,6 +12,28 @@ namespace {
 WebString ToWebString(const std::string& text) { return WebString::CreateFromUTF8(text.data(), text.size()); }
 } // namespace
 
+EditWindow::~EditWindow() {
+    // The views outlive the windows (the core owns them): no report may reach
+    // a window that is gone.
+    if (mView && mView->GetViewListener() == this)
+        mView->SetViewListener(nullptr);
+    if (mView && mView->GetLoadListener() == this)
+        mView->SetLoadListener(nullptr);
+}
+
+void EditWindow::Listen() {
+    if (mView && !mView->GetViewListener()) {
+        mView->SetViewListener(this);
+        mView->SetLoadListener(this);
+    }
+}
+
+void EditWindow::OnDocumentReady(WebView* caller, const WebURL&) {
+    // A report of a view this window no longer shows is stale.
+    if (caller == mView)
+        OnPageReady();
+}
+
 bool EditWindow::Setup(WebView* view, bool native, bool buttons, int32_t kind, const std::string& title,
                        VectorI size, VectorF position) {
     if (size.mX <= 0 || size.mY <= 0)
@@ -36,6 +58,7 @@ void EditWindow::LoadPage(const std::string& path) {
         return;
     mPagePath = path;
     mPageLoaded = false;
+    Listen();
     if (mView)
         mView->LoadURL(WebURL(ToWebString(path)));
 }
@@ -46,6 +69,7 @@ void EditWindow::Reload() {
     if (auto* own = dynamic_cast<ViewWin*>(mOwnWindow.get()); own && own->GetView())
         own->GetView()->LoadURL(WebURL(ToWebString(mPagePath)));
     mPageLoaded = false;
+    Listen();
     if (mView)
         mView->Reload(true);
 }

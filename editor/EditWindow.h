@@ -3,6 +3,7 @@
 #include "base/Vector.h"
 #include "editor/FrameZones.h"
 #include "editor/WebPage.h"
+#include "editor/webview/WebViewListener.h"
 #include "render/Texture.h"
 #include <cstdint>
 #include <functional>
@@ -22,8 +23,9 @@ using OwnWindowFactory =
 // One in-game editor panel: a page rendered off screen (or, for the robot
 // editor, a native panel) drawn in a frame over the scene. It queues the
 // JavaScript the game sends to its page and collects the Lua text the page
-// hands back.
-class EditWindow {
+// hands back. It listens to its own view: the page's ready report starts the
+// first copy of its pixels, and the cursor the page asks for is kept.
+class EditWindow : public WebViewListener::View, public WebViewListener::Load {
 public:
     enum Kind : int32_t {
         kEditModePage = 0,
@@ -44,6 +46,7 @@ public:
     static constexpr const char* kFocusEvent = "focus_window_event();";
 
     EditWindow() = default;
+    ~EditWindow() override;
     EditWindow(const EditWindow&) = delete;
     EditWindow& operator=(const EditWindow&) = delete;
 
@@ -103,6 +106,22 @@ public:
 
     // Called on the page's document-ready: the next surface copy must happen.
     void OnPageReady();
+    // The cursor the page last asked for where the mouse is.
+    WebCursor GetCursor() const { return mCursor; }
+
+    // WebViewListener::View
+    void OnChangeTitle(WebView*, const WebString&) override {}
+    void OnChangeAddressBar(WebView*, const WebURL&) override {}
+    void OnChangeTooltip(WebView*, const WebString&) override {}
+    void OnChangeTargetURL(WebView*, const WebURL&) override {}
+    void OnChangeCursor(WebView*, WebCursor cursor) override { mCursor = cursor; }
+    void OnChangeFocus(WebView*, bool) override {}
+    void OnAddConsoleMessage(WebView*, const WebString&) override {}
+    // WebViewListener::Load
+    void OnBeginLoadingFrame(WebView*, const WebURL&) override {}
+    void OnFailLoadingFrame(WebView*, const WebURL&, const WebString&) override {}
+    void OnFinishLoadingFrame(WebView*, const WebURL&) override {}
+    void OnDocumentReady(WebView* caller, const WebURL&) override;
 
     WebView* GetView() const { return mView; }
     bool IsReady() const { return mReady; }
@@ -130,6 +149,8 @@ private:
     void SizeContentTexture();
     void RunNow(WebView* view, const char* script);
     WebView* ScriptView() const;
+    // Once per view: the window hears its own page's reports.
+    void Listen();
 
     WebView* mView = nullptr;
     std::unique_ptr<WebPage> mOwnWindow;
@@ -151,6 +172,7 @@ private:
     std::string mLuaText;
     std::string mPendingJavascript;
     bool mForceCopy = false;
+    WebCursor mCursor = WebCursor::kPointer;
     Texture mContent;
     FrameHover mHover;
     RatioCounter mRectAnim{kAnimationLength, kAnimationLength};

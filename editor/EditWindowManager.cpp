@@ -1,4 +1,5 @@
 #include "editor/EditWindowManager.h"
+#include "editor/webview/WebView.h"
 #include <algorithm>
 
 namespace KIV {
@@ -255,6 +256,12 @@ void EditWindowManager::ReloadAllPages() {
     }
 }
 
+void EditWindowManager::MarkPagePicturesForUpload() {
+    for (auto& w : mWindows)
+        if (!w->IsNative() && w->GetContentTexture().mOwnPixels.Count() > 0)
+            w->GetContentTexture().mOwnPixelsChanged = true;
+}
+
 void EditWindowManager::MoveWindow(VectorI delta) {
     ForGroup(mDragWindow, [&](EditWindow& w) { w.Move(delta); });
 }
@@ -359,6 +366,12 @@ void EditWindowManager::ToggleAllOwnWindows() {
     }
 }
 
+void EditWindowManager::ReturnAllFromOwnWindows() {
+    for (auto& w : mWindows)
+        if (w->IsInOwnWindow())
+            w->ReturnFromOwnWindow();
+}
+
 int32_t EditWindowManager::TakeFunctionKey(int32_t& index) {
     for (int32_t i = 0; i < GetWindowCount(); ++i) {
         EditWindow& w = *GetWindow(i);
@@ -446,6 +459,48 @@ FrameOutcome EditWindowManager::HandleFrame(const FrameMouse& mouse, VectorI scr
         mResizeZone = ResizeZone::None;
     outcome.mForwardInput = !hover.mTitleBar && !mDragging && mResizeZone == ResizeZone::None;
     return outcome;
+}
+
+} // namespace KIV
+
+namespace KIV {
+
+namespace {
+// The view of the focused page while the game window shows it.
+WebView* InGameView(EditWindow* window) {
+    return window && !window->IsInOwnWindow() && !window->IsNative() ? window->GetView() : nullptr;
+}
+} // namespace
+
+bool EditWindowManager::ForwardMouseToFocused(const FrameMouse& mouse) {
+    EditWindow* window = GetFocusedWindow();
+    WebView* view = InGameView(window);
+    if (!view)
+        return false;
+    // The move first, so a press lands where the mouse is now.
+    if (mouse.mMoved) {
+        const VectorI at = mouse.mPosition - window->GetPosition();
+        view->InjectMouseMove(at.mX, at.mY);
+    }
+    if (mouse.mLeftDown)
+        view->InjectMouseDown(kMouseButton_Left);
+    if (mouse.mLeftUp)
+        view->InjectMouseUp(kMouseButton_Left);
+    if (mouse.mRightDown)
+        view->InjectMouseDown(kMouseButton_Right);
+    if (mouse.mRightUp)
+        view->InjectMouseUp(kMouseButton_Right);
+    if (mouse.mWheel != 0)
+        view->InjectMouseWheel(mouse.mWheel * 30, 0);
+    return true;
+}
+
+bool EditWindowManager::ForwardKeyToFocused(const WebKeyboardEvent& event) {
+    WebView* view = InGameView(GetFocusedWindow());
+    if (!view)
+        return false;
+    view->InjectKeyboardEvent(event);
+    return true;
 }
 
 } // namespace KIV

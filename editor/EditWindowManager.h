@@ -10,6 +10,7 @@
 namespace KIV {
 
 class WebView;
+struct WebKeyboardEvent;
 
 // The mouse as the frame interaction sees it for one frame.
 struct FrameMouse {
@@ -20,6 +21,9 @@ struct FrameMouse {
     bool mLeftUp = false;
     bool mLeftClicked = false;
     bool mLeftDoubleClicked = false;
+    bool mRightDown = false;
+    bool mRightUp = false;
+    bool mMoved = false; // the mouse moved this frame
     int32_t mWheel = 0;
 };
 
@@ -82,6 +86,9 @@ public:
     bool IsHelpShown() const { return mHelpShown; }
     void ShowEditModePage(int32_t mode, bool objectFlag, bool jointFlag, bool particleFlag);
     void ReloadAllPages();
+    // After the GL context was made again: every page picture is uploaded
+    // anew from the pixels the windows keep, before its page draws again.
+    void MarkPagePicturesForUpload();
 
     void MoveWindow(VectorI delta);
     void BeginResize(int32_t zone);
@@ -92,6 +99,8 @@ public:
 
     void ToggleOwnWindow(int32_t index);
     void ToggleAllOwnWindows();
+    // Every window in a desktop window of its own comes back into the game.
+    void ReturnAllFromOwnWindows();
     int32_t TakeFunctionKey(int32_t& index);
     int32_t HandleCloseRequests();
     int32_t HandleMinimiseRequests();
@@ -99,6 +108,10 @@ public:
     // Focus, frame hover, close, maximise, own window, drag and resize for one
     // frame; the caller forwards mouse and keys when the outcome says so.
     FrameOutcome HandleFrame(const FrameMouse& mouse, VectorI screen, uint32_t elapsed);
+    // The mouse's buttons, moves (in page pixels) and wheel to the focused
+    // page while it is in the game window; false when no page took them.
+    bool ForwardMouseToFocused(const FrameMouse& mouse);
+    bool ForwardKeyToFocused(const WebKeyboardEvent& event);
 
 private:
     static bool IsModePage(int32_t index) { return index >= 0 && index < kModePageCount; }

@@ -1,5 +1,5 @@
-#include "base/FileUtils.h"
 #include "editor/webview/WebCore.h"
+#include "game/CursorChoice.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
 
@@ -20,22 +20,22 @@ FrameMouse SampleFrameMouse(const InputDevices& in, VectorI position, VectorI pr
     m.mLeftUp = in.IsMouseButtonReleased(0, 1);
     m.mLeftClicked = in.IsMouseButtonClicked(0, 1);
     m.mLeftDoubleClicked = in.IsMouseButtonDoubleClicked(0, 1);
+    m.mRightDown = in.IsMouseButtonPressed(0, 3);
+    m.mRightUp = in.IsMouseButtonReleased(0, 3);
+    m.mMoved = in.HasMouseMoved(0);
     m.mWheel = in.GetMouseWheel(0);
     return m;
 }
 
 } // namespace
 
-void KIVGame::CreateEditWindows()
+void KIVGame::EnterEditMode()
 {
-    // Pages get views only when the HTML views were started with the window;
-    // without them every window still has its place, flags and events.
-    mEditWindows.SetViewFactory([](int32_t width, int32_t height) -> WebView* {
-        WebCore* core = WebCore::instance();
-        return core ? core->CreateWebView(width, height, nullptr, kWebViewType_Offscreen) : nullptr;
-    });
-    const std::string root = mDataRoot.empty() ? GetExecutableDirectory() + "../" : mDataRoot;
-    mEditWindows.CreateAllWindows({mWindowWidth, mWindowHeight}, root + "Editor/");
+    // The scenario page is not one to start editing on.
+    if (mEditMode == 9) mEditMode = 0;
+    mGameMode = false;
+    mEditWindows.ShowMarkedWindows();
+    mEditWindows.ShowEditModePage(mEditMode, false, false, false);
 }
 
 void KIVGame::HandleEditWindowKey(int32_t functionKey)
@@ -45,13 +45,19 @@ void KIVGame::HandleEditWindowKey(int32_t functionKey)
     case 0: mEditWindows.ShowHideHelp(screen); break;
     case 1:
         if (mGameMode) {
-            mGameMode = false;
-            mEditWindows.ShowMarkedWindows();
-            mEditWindows.ShowEditModePage(mEditMode, false, false, false);
+            EnterEditMode();
         } else {
             mGameMode = true;
             mEditWindows.HideAllWindows();
         }
+        break;
+    case 2:
+        if (mGameMode)
+            EnterEditMode();
+        else if (mEditWindows.IsAllHidden())
+            mEditWindows.ShowMarkedWindows();
+        else
+            mEditWindows.HideAllWindows();
         break;
     case 3:
         mGameMode = false;
@@ -68,6 +74,7 @@ void KIVGame::HandleEditWindowKey(int32_t functionKey)
         mEditWindows.ShowHideRobotLibrary();
         break;
     case 10: mEditWindows.ToggleOwnWindow(mEditWindows.GetFocusedIndex()); break;
+    case 11: mEditWindows.ReturnAllFromOwnWindows(); break;
     default: break;
     }
 }
@@ -78,8 +85,11 @@ void KIVGame::HandleEditWindowFrame()
     // Escape let go while the help is up closes the help instead of counting.
     if (mEditWindows.IsHelpShown() && in.IsKeyReleased(0, Key::kEscape))
         mEditWindows.ShowHideHelp({mWindowWidth, mWindowHeight});
-    for (int32_t key : {0, 1, 3, 4, 5, 6, 7, 10})
+    for (int32_t key : {0, 1, 2, 3, 4, 5, 6, 7, 10, 11})
         if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(key + 1))) HandleEditWindowKey(key);
+    // Reloading pages under the mouse would drop what the player is doing there.
+    if (mEditWindows.GetFocusedIndex() < 0 && IsCombo(in, ComboWhen::kPressed, kCtrl, Key::F(3)))
+        mEditWindows.ReloadAllPages();
     int32_t window = -1;
     const int32_t handedOver = mEditWindows.TakeFunctionKey(window);
     if (handedOver >= 1 && handedOver <= 7) HandleEditWindowKey(handedOver);
@@ -91,6 +101,13 @@ void KIVGame::HandleEditWindowFrame()
     const uint32_t elapsed = mTiming.mElapsedMs;
     const FrameOutcome outcome = mEditWindows.HandleFrame(mouse, {mWindowWidth, mWindowHeight}, elapsed);
     if (outcome.mReturnToGameMode) mGameMode = true;
+    if (outcome.mForwardInput) ForwardInputToPage(mouse);
+    // The robot editor's view follows the mouse over it, in edit mode only.
+    const EditWindow* robotEditor = mEditWindows.GetRobotEditorWindow();
+    if (!mGameMode && robotEditor && robotEditor == mEditWindows.GetFocusedWindow() && outcome.mForwardInput)
+        mRobotPanel.HandleInput(in);
+    mRobotPanel.Update(static_cast<int32_t>(elapsed));
+    mCursors.SetKind(ChooseCursorKind(mEditWindows.GetFocusedWindow(), mGameMode));
     if (WebCore* core = WebCore::instance()) core->Update();
     mEditWindows.KeepWindowsOnScreen({mWindowWidth, mWindowHeight});
 }

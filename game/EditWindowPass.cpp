@@ -30,7 +30,9 @@ void EditWindowPass::Draw(Renderer& renderer, KIVGame& game)
             renderer.UploadTextureIfPending(frameTexture);
             renderer.DrawShape(shapes.mFrame, false, 255, true);
         }
-        if (!window->IsNative() && window->GetView()) {
+        if (window->IsNative() && window->GetKind() == EditWindow::kRobotEditor) {
+            game.mRobotPanel.Draw(renderer, *window, game.GetEditRobot());
+        } else if (!window->IsNative() && window->GetView()) {
             Texture& content = window->GetContentTexture();
             window->CopySurfaceToTexture();
             const VectorI storage = content.mStorageSize;

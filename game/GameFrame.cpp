@@ -31,6 +31,7 @@ void KIVGame::FirstFrameStartUp()
     if (gScriptHost) gScriptHost->InitScriptVM(&RegisterScriptAPI);
     LoadStartUpContent();
     PageMethods::LoadEdyBuilder(*this);
+    StartPageViews();
     CreateEditWindows();
     PageMethods::ReloadEdyPages(*this);
     mRobotLibrary.SetFolder(GetDataPath("Robots"));
@@ -90,13 +91,15 @@ void KIVGame::HandleKeyCommands()
         LoadScene(path);
         RebuildDerivedState();
     }
-    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::Letter('p'))) mPaused = !mPaused;
+    // Keys typed into a page are not the game's.
+    const bool pageHasKeys = mEditWindows.GetFocusedIndex() >= 0;
+    if (!pageHasKeys && IsCombo(in, ComboWhen::kPressed, kNoMod, Key::Letter('p'))) mPaused = !mPaused;
     mSingleStep = false;
-    if (in.IsKeyPressedOrRepeated(0, Key::Letter('o'))) {
+    if (!pageHasKeys && in.IsKeyPressedOrRepeated(0, Key::Letter('o'))) {
         if (mPaused) mSingleStep = true;
         mPaused = true;
     }
-    if (mPaused)
+    if (mPaused && !pageHasKeys)
         for (char c : {'w', 'a', 's', 'd'})
             if (in.IsKeyPressedOrRepeated(0, Key::Letter(c))) mSingleStep = true;
     if (IsCombo(in, ComboWhen::kPressed, kCtrl | kShift, Key::F(1)))
@@ -152,12 +155,14 @@ void KIVGame::UpdateCamera()
     const InputDevices& in = mInput;
     bool modifier = in.IsKeyDown(0, Key::kLCtrl) || in.IsKeyDown(0, Key::kRCtrl) || in.IsKeyDown(0, Key::kLShift) ||
                     in.IsKeyDown(0, Key::kRShift);
+    // Over an edit window the mouse and the keys are the window's.
+    const bool pageHasMouse = mEditWindows.GetFocusedIndex() >= 0;
     if (mReplaying) {
         // A replay shows what the player saw.
         mCamera.mTargetPosition = VectorF(mInputFrame.mCameraX, mInputFrame.mCameraY);
         mCamera.mPosition = mCamera.mTargetPosition;
         if (mInputFrame.mCameraZoom > 0.0f) mCamera.mTargetZoom = mCamera.mZoom = mInputFrame.mCameraZoom;
-    } else if (!mGameMode) {
+    } else if (!mGameMode && !pageHasMouse) {
         if (in.IsMouseButtonDown(0, 3)) mCamera.mTargetPosition -= in.GetMouseMotion(0) * mCamera.mZoom;
         if (!modifier) {
             if (in.IsKeyDown(0, Key::kLeft)) mCamera.mTargetPosition.mX -= 20.0f;
@@ -166,8 +171,8 @@ void KIVGame::UpdateCamera()
             if (in.IsKeyDown(0, Key::kDown)) mCamera.mTargetPosition.mY += 15.0f;
         }
     }
-    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::Letter('z'))) mCamera.mTargetZoom = 1.5f;
-    int32_t wheel = in.GetMouseWheel(0);
+    if (!pageHasMouse && IsCombo(in, ComboWhen::kPressed, kNoMod, Key::Letter('z'))) mCamera.mTargetZoom = 1.5f;
+    int32_t wheel = pageHasMouse ? 0 : in.GetMouseWheel(0);
     if (wheel != 0) {
         float step = mCamera.mTargetZoom > 0.1101f ? 0.1f : 0.03f;
         // The wheel pulled towards the player zooms in: less of the world.

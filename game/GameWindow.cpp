@@ -72,66 +72,72 @@ void KIVGame::ToggleFullScreen()
 int KIVGame::RunMainLoop()
 {
     ScenePass scene(*this);
-    for (;;) {
-        PumpResult pumped;
-        PumpSdlEvents(mInput, pumped);
-        if (pumped.mResized) {
-            SDL_SetVideoMode(pumped.mWidth, pumped.mHeight, 32, SDL_OPENGL | SDL_RESIZABLE);
-            RequestWindowResize(pumped.mWidth, pumped.mHeight);
-        }
-        if (mQuit || pumped.mQuit) break;
-
-        if (!gRenderer->IsContextValid()) {
-            mResize.mPending = false;
-            gRenderer->Init(mWindowWidth, mWindowHeight);
-            FrameRequest loading;
-            loading.mLoadingScreen = true;
-            loading.mTextShape = &scene.mTextShape;
-            gRenderer->RenderFrame(loading);
-        }
-
-        bool altReturn = false;
-        for (int32_t alt : {Key::kLAlt, Key::kRAlt, Key::kMode})
-            altReturn = altReturn || mInput.IsComboPressed(0, alt, Key::kReturn, 0);
-        if (altReturn) {
-            mInput.EndFrame();
-            ToggleFullScreen();
-        }
-
-        if (mResize.mPending) {
-            if (mResize.mCountdown > 0) {
-                --mResize.mCountdown;
-            } else {
-                mResize.mPending = false;
-                mWindowWidth = mResize.mWidth;
-                mWindowHeight = mResize.mHeight;
-                ApplyPhysicsFrequency(mTiming.GetFrequency());
-                gRenderer->RecreateContext(mWindowWidth, mWindowHeight);
-                mCursors.Build();
-            }
-        }
-
-        if (gStatistics) gStatistics->ResetFrame();
-        if (RunGameFrame(SDL_GetTicks())) mInput.EndFrame();
-        if (mQuit) break;
-        const std::string captureName = TakeCaptureFrameName();
-        // Whatever a script left on the stack still reaches the results ring,
-        // except while frames are captured.
-        if (gScriptHost && captureName.empty()) gScriptHost->CollectLuaResults("", "undefined so far");
-
-        FrameRequest frame;
-        frame.mScene = &scene;
-        frame.mHold = mResize.mPending;
-        frame.mTextureMapping = gSettings->mTextureMapping;
-        frame.mClearColor = mViewColor;
-        frame.mCaptureFileName = captureName;
-        // Captured frames show the world only, not the HUD.
-        frame.mScreenOverlays = frame.mCaptureFileName.empty();
-        gRenderer->RenderFrame(frame);
-        if (!frame.mCaptureFileName.empty())
-            ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
+    while (RunMainLoopPass(scene)) {
     }
     return 0;
+}
+
+bool KIVGame::RunMainLoopPass(ScenePass& scene)
+{
+    PumpResult pumped;
+    PumpSdlEvents(mInput, pumped);
+    if (pumped.mResized) {
+        SDL_SetVideoMode(pumped.mWidth, pumped.mHeight, 32, SDL_OPENGL | SDL_RESIZABLE);
+        RequestWindowResize(pumped.mWidth, pumped.mHeight);
+    }
+    if (mQuit || pumped.mQuit) return false;
+
+    if (!gRenderer->IsContextValid()) {
+        mResize.mPending = false;
+        gRenderer->Init(mWindowWidth, mWindowHeight);
+        FrameRequest loading;
+        loading.mLoadingScreen = true;
+        loading.mTextShape = &scene.mTextShape;
+        gRenderer->RenderFrame(loading);
+    }
+
+    bool altReturn = false;
+    for (int32_t alt : {Key::kLAlt, Key::kRAlt, Key::kMode})
+        altReturn = altReturn || mInput.IsComboPressed(0, alt, Key::kReturn, 0);
+    if (altReturn) {
+        mInput.EndFrame();
+        ToggleFullScreen();
+    }
+
+    if (mResize.mPending) {
+        if (mResize.mCountdown > 0) {
+            --mResize.mCountdown;
+        } else {
+            mResize.mPending = false;
+            mWindowWidth = mResize.mWidth;
+            mWindowHeight = mResize.mHeight;
+            ApplyPhysicsFrequency(mTiming.GetFrequency());
+            gRenderer->RecreateContext(mWindowWidth, mWindowHeight);
+            mEditWindows.MarkPagePicturesForUpload();
+            mCursors.Build();
+        }
+    }
+
+    if (gStatistics) gStatistics->ResetFrame();
+    if (RunGameFrame(SDL_GetTicks())) mInput.EndFrame();
+    if (mQuit) return false;
+    const std::string captureName = TakeCaptureFrameName();
+    // Whatever a script left on the stack still reaches the results ring,
+    // except while frames are captured.
+    if (gScriptHost && captureName.empty()) gScriptHost->CollectLuaResults("", "undefined so far");
+
+    FrameRequest frame;
+    frame.mScene = &scene;
+    frame.mHold = mResize.mPending;
+    frame.mTextureMapping = gSettings->mTextureMapping;
+    frame.mClearColor = mViewColor;
+    frame.mCaptureFileName = captureName;
+    // Captured frames show the world only, not the HUD.
+    frame.mScreenOverlays = frame.mCaptureFileName.empty();
+    gRenderer->RenderFrame(frame);
+    if (!frame.mCaptureFileName.empty())
+        ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
+    return true;
 }
 
 } // namespace KIV

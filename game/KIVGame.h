@@ -15,6 +15,7 @@
 #include "game/InputFrame.h"
 #include "game/LayerList.h"
 #include "game/Recording.h"
+#include "game/RobotEditorPanel.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -23,6 +24,7 @@
 
 namespace KIV {
 
+class ScenePass;
 class TextureLib;
 
 // A pending change of the window's size: the GL context is re-created only
@@ -49,6 +51,9 @@ public:
     bool StartUp();
     // Runs until the window closes or Escape is held long enough; the program's exit status.
     int RunMainLoop();
+    // One pass of the loop: events, the game frame and its rendering; false
+    // when the game is to end.
+    bool RunMainLoopPass(ScenePass& scene);
     void RequestWindowResize(int32_t width, int32_t height);
     void ToggleFullScreen();
 
@@ -61,11 +66,18 @@ public:
     // The per-frame handler that runs when steps are due: keys, step driver, camera.
     void HandleFrame();
     void HandleKeyCommands();
-    // ---- the edit windows (EditWindowKeys.cpp) ----
+    // ---- the edit windows (EditWindowViews.cpp, EditWindowKeys.cpp) ----
+    // The HTML views beside the game's window; without a display the windows
+    // have no pages and the game goes on.
+    void StartPageViews();
     // The nineteen windows, once the screen size is known.
     void CreateEditWindows();
+    // The frame's mouse and keys to the page under the mouse.
+    void ForwardInputToPage(const FrameMouse& mouse);
     // The function keys that open and close the windows; key 0 is F1.
     void HandleEditWindowKey(int32_t functionKey);
+    // Out of game mode, with the marked windows and the current mode's page.
+    void EnterEditMode();
     // Frame interaction and the keys a desktop page window handed over.
     void HandleEditWindowFrame();
     void UpdateCamera();
@@ -165,6 +177,7 @@ public:
     void CreateScenarioRobots();
     InputDevices mInput;
     EditWindowManager mEditWindows;
+    RobotEditorPanel mRobotPanel; // the robot editor window's own view
     int32_t mEditMode = 0;
     FrameTiming mTiming;
     ViewCamera mCamera;

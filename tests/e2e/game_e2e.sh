@@ -186,10 +186,6 @@ key F2
 sleep 0.5
 echo "debug keys done after $(echo "$(date +%s.%N) - $opened" | bc) s"
 
-# Mean colour of a patch of a screenshot as "r g b" (0..255).
-patch_rgb() {
-  convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
-}
 # The shipped scene's sky is layer 0's colour, and the pond beside the toys
 # holds water: blue well above red, where the bowl lies in the opening view.
 read -r r g b <<<"$(patch_rgb "$out/settled2.png" 200x40+412+60)"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sourced by the end-to-end scripts after they define fail and step: finds the
-# game's window and starts the game of a runnable tree, waiting for its window.
+# game's window, starts the game of a runnable tree, waiting for its window,
+# and reads the colours of its screenshots.
 
 window_id() { step xdotool search --name '^Orlimbar$' 2>/dev/null | head -1; }
 
@@ -22,4 +23,9 @@ start_game() {
     sleep 0.05
   done
   [ "$seen" -ge 3 ] || fail "no window titled Orlimbar"
+}
+
+# Mean colour of a patch of a screenshot as "r g b" (0..255).
+patch_rgb() {
+  step convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
 }

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include "editor/EditWindow.h"
+#include "game/CursorChoice.h"
 #include "game/Cursors.h"
 
 using namespace KIV;
@@ -38,4 +40,34 @@ TEST(Cursors, PlanesPackMostSignificantBitFirst)
     EXPECT_EQ(mask[0], 0xC0);
     EXPECT_EQ(data[1], 0x40);
     EXPECT_EQ(mask[1], 0x00);
+}
+
+// Outside the windows the mode decides; over a window's frame the edge or
+// corner under the mouse, then the close button; over the page its cursor.
+TEST(CursorChoice, FollowsTheModeTheFrameAndThePage)
+{
+    EXPECT_EQ(ChooseCursorKind(nullptr, true), 1);
+    EXPECT_EQ(ChooseCursorKind(nullptr, false), 2);
+    EditWindow w;
+    ASSERT_TRUE(w.Setup(nullptr, true, true, EditWindow::kRobotEditor, "R", {300, 200}, {100, 100}));
+    const struct { VectorI mMouse; int32_t mKind; } cases[] = {
+        {{200, 200}, 1},  // the page
+        {{97, 200}, 5},   // left edge
+        {{402, 200}, 5},  // right edge
+        {{200, 303}, 6},  // bottom edge
+        {{200, 81}, 6},   // above the title bar
+        {{402, 303}, 7},  // bottom-right corner
+        {{97, 82}, 7},    // top-left corner
+        {{97, 303}, 8},   // bottom-left corner
+        {{402, 82}, 8},   // top-right corner
+        {{395, 92}, 9},   // close button
+        {{300, 92}, 1},   // title bar
+    };
+    for (const auto& c : cases) {
+        w.UpdateFrameHover(c.mMouse);
+        EXPECT_EQ(ChooseCursorKind(&w, false), c.mKind) << c.mMouse.mX << "," << c.mMouse.mY;
+    }
+    w.UpdateFrameHover({200, 200});
+    w.OnChangeCursor(nullptr, WebCursor::kHand);
+    EXPECT_EQ(ChooseCursorKind(&w, false), 4);
 }

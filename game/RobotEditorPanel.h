@@ -1,0 +1,46 @@
+#pragma once
+#include "base/Array.h"
+#include "base/Rect.h"
+#include "base/Vector.h"
+#include "game/ViewCamera.h"
+#include "render/Shape.h"
+
+namespace KIV {
+
+class EditWindow;
+class InputDevices;
+class Renderer;
+class Robot;
+
+// The robot editor's own panel: the robot being edited on a faint grid, seen
+// through a camera of its own that the player zooms and pans while the mouse
+// is over the panel, whatever the game's camera does.
+class RobotEditorPanel {
+public:
+    static constexpr float kStartZoom = 0.25f;
+    static constexpr float kMinZoom = 0.005f;
+
+    RobotEditorPanel();
+
+    // Wheel, Ctrl+Z, "-" and "=" held, right-button drag and the arrow keys
+    // with Ctrl or Shift, for a frame in which the panel has the mouse.
+    void HandleInput(const InputDevices& input);
+    void Update(int32_t elapsedMs) { mCamera.Update(elapsedMs); }
+    // The part of the world the panel shows for a page area of this size.
+    RectF GetWorldRect(VectorI size);
+    // The world as the whole window would show it when the panel's page area
+    // shows GetWorldRect: the view to set before drawing cut to the panel.
+    RectF GetWindowWorldRect(VectorI position, VectorI size, VectorI window);
+    void Draw(Renderer& renderer, const EditWindow& window, const Robot* robot);
+
+    ViewCamera mCamera;
+
+private:
+    void BuildGrid();
+
+    Shape mGrid;
+    Array<VectorF> mPoints;
+    Array<uint32_t> mColours;
+};
+
+} // namespace KIV
