@@ -11,6 +11,7 @@
 #include "game/InputFrame.h"
 #include "game/LayerList.h"
 #include "game/Recording.h"
+#include "game/RobotEditInput.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -144,6 +145,8 @@ public:
     Robot* GetEditRobot() const { return mEditRobots.GetCurrentRobot(); }
     // The scenario's robots, each loaded from "Robots\" and built at its start position.
     void CreateScenarioRobots();
+    // The robot editor's state between frames (RobotEditInput.cpp).
+    RobotEditState mRobotEdit;
     InputDevices mInput;
     EditWindowManager mEditWindows;
     int32_t mEditMode = 0;
