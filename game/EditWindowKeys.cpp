@@ -91,6 +91,13 @@ void KIVGame::HandleEditWindowFrame()
     const uint32_t elapsed = mTiming.mElapsedMs;
     const FrameOutcome outcome = mEditWindows.HandleFrame(mouse, {mWindowWidth, mWindowHeight}, elapsed);
     if (outcome.mReturnToGameMode) mGameMode = true;
+    // Until the robot editor's own panel shows the edit robot, it is edited in
+    // the game's window while the robot editor is open.
+    const EditWindow* robotEditor = mEditWindows.GetRobotEditorWindow();
+    if (!mGameMode && robotEditor && robotEditor->IsVisible() && !mEditWindows.IsDragging()) {
+        RobotEditInput(*this, GetGameWindowRobotEditView(*this), 0);
+        RobotEditUpdate(*this, static_cast<int32_t>(elapsed));
+    }
     if (WebCore* core = WebCore::instance()) core->Update();
     mEditWindows.KeepWindowsOnScreen({mWindowWidth, mWindowHeight});
 }

@@ -376,6 +376,33 @@ TEST_F(RobotEditTest, PoseModeTurnsTheJointOfADraggedPartAndStepsThroughPoses)
     EXPECT_TRUE(robot->GetPlayingAnim());
 }
 
+TEST_F(RobotEditTest, ThePoseTimeLineSelectsPosesAndSetsTheAnimationRange)
+{
+    AddObject("body", {0, 0}, true);
+    AddObject("knee", {40, 0});
+    Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    robot->AddPose();
+    robot->AddPose();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kPoses;
+    // The bar runs from x 30 to 970 at y 955..990 of the 1000-pixel window:
+    // three poses stand at 30, 500 and 970.
+    auto onBar = [](float x) { return VectorF(x - 500.0f, 970.0f - 500.0f); };
+    robot->SelectPose(0);
+    Press(onBar(480));
+    Frame();
+    Release(onBar(480));
+    Frame();
+    EXPECT_EQ(robot->GetSelectedPoseIndex(), 1);
+    EXPECT_TRUE(robot->mTransitionActive);
+    EXPECT_EQ(robot->mTransitionToPose, FastName("basic1"));
+
+    Drag(onBar(40), onBar(960), 3);
+    EXPECT_EQ(robot->GetAnimFromPose(), "basic");
+    EXPECT_EQ(robot->GetAnimToPose(), "basic2");
+    EXPECT_EQ(Steps(), 0) << "the preview is no edit";
+}
+
 TEST_F(RobotEditTest, TheUpdateKeepsOverlayShapesForEveryToyAndNothingRunsWithoutAnEditRobot)
 {
     AddObject("a", {0, 0});
