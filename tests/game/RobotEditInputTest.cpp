@@ -69,6 +69,13 @@ protected:
         robot->JointSetObjBPosX(anchorB.mX);
         robot->JointSetObjBPosY(anchorB.mY);
     }
+    // A master body with a part "knee" hanging on the joint "knee" at (20, 0).
+    void AddKnee()
+    {
+        AddObject("body", {0, 0}, true);
+        AddObject("knee", {40, 0});
+        Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    }
     // Builds the robot and forgets the steps that making it recorded.
     void Build()
     {
@@ -287,9 +294,7 @@ TEST_F(RobotEditTest, InsertJoinsEveryPairOfPartsUnderTheMouseInOneStep)
 
 TEST_F(RobotEditTest, JointModePicksJointsAndDragsTheirAngleAndAnchors)
 {
-    AddObject("body", {0, 0}, true);
-    AddObject("knee", {40, 0});
-    Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    AddKnee();
     Build();
     mGame->mRobotEdit.mMode = RobotEditState::kJoints;
     robot->SelectJoint(-1);
@@ -318,9 +323,7 @@ TEST_F(RobotEditTest, JointModePicksJointsAndDragsTheirAngleAndAnchors)
 
 TEST_F(RobotEditTest, TabCyclesTheModesAndShowsTheBasicPose)
 {
-    AddObject("body", {0, 0}, true);
-    AddObject("knee", {40, 0});
-    Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    AddKnee();
     robot->AddPose();
     Build();
     mGame->mRobotEdit.mMode = RobotEditState::kPoses;
@@ -346,9 +349,7 @@ TEST_F(RobotEditTest, TabCyclesTheModesAndShowsTheBasicPose)
 
 TEST_F(RobotEditTest, PoseModeTurnsTheJointOfADraggedPartAndStepsThroughPoses)
 {
-    AddObject("body", {0, 0}, true);
-    AddObject("knee", {40, 0});
-    Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    AddKnee();
     robot->AddPose();
     Build();
     mGame->mRobotEdit.mMode = RobotEditState::kPoses;
@@ -378,9 +379,7 @@ TEST_F(RobotEditTest, PoseModeTurnsTheJointOfADraggedPartAndStepsThroughPoses)
 
 TEST_F(RobotEditTest, ThePoseTimeLineSelectsPosesAndSetsTheAnimationRange)
 {
-    AddObject("body", {0, 0}, true);
-    AddObject("knee", {40, 0});
-    Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    AddKnee();
     robot->AddPose();
     robot->AddPose();
     Build();

@@ -12,13 +12,6 @@ using namespace KIV::samples;
 
 namespace {
 
-std::vector<uint8_t> Stream(const Robot& robot)
-{
-    MemoryStream s;
-    robot.WriteToStream(s);
-    return {s.GetData(), s.GetData() + s.GetSize()};
-}
-
 // One edit of the definition: what it records, and what it leaves behind.
 struct EditCase {
     const char* name;
@@ -54,12 +47,12 @@ void CheckEdits(const std::vector<EditCase>& cases)
         ASSERT_EQ(r.GetUndoHistory().GetCount(), static_cast<int32_t>(c.captions.size()));
         EXPECT_EQ(r.GetUndoCaption(), c.captions.back());
         EXPECT_TRUE(r.GetChanged());
-        const std::vector<uint8_t> after = Stream(r);
+        const std::vector<uint8_t> after = Streamed(r);
         for (size_t i = 0; i < c.captions.size(); ++i) ASSERT_TRUE(r.ApplyUndo(nullptr));
         EXPECT_EQ(r.GetNotice(), "UNDO APPLIED > " + c.captions.front());
         EXPECT_EQ(Written(r), before);
         for (size_t i = 0; i < c.captions.size(); ++i) ASSERT_TRUE(r.ApplyRedo(nullptr));
-        EXPECT_EQ(Stream(r), after);
+        EXPECT_EQ(Streamed(r), after);
         EXPECT_TRUE(c.applied(r));
     }
 }
@@ -219,45 +212,4 @@ TEST(RobotDefPaste, PastedPartsNeverShareTheOriginalsBuiltParts)
     EXPECT_EQ(pasted.mBuiltJointId, -1);
     ASSERT_GE(pasted.mPoses.Count(), 1);
     EXPECT_EQ(pasted.mPoses[0].mName, FastName("basic"));
-}
-
-TEST(RobotDefPreview, ABackwardOrStoppedAnimationStaysInsideItsRange)
-{
-    RobotDef def;
-    def.AddJoint();
-    def.JointSetName("hip");
-    for (float a : {1.0f, 2.0f, 3.0f}) {
-        def.AddPose();
-        def.SetSelectedPoseAngle(a);
-    }
-    def.SetAnimFromPose("basic1");
-    def.SetAnimToPose("basic3");
-    def.SetAnimSmooth(false);
-    const FastName hip("hip");
-    const struct {
-        float fps;
-        int ms;
-        float angle;    // pose shown after the advance
-        float timeline; // marker, in pose units
-    } cases[] = {
-        {-4.0f, 100, 3.0f, 3.6f}, // 0.4 poses back from the first wraps onto the last
-        {-4.0f, 1000, 3.0f, 3.0f},
-        {0.0f, 5000, 1.0f, 1.0f},
-        {4.0f, 600, 3.0f, 3.4f},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fps);
-        def.SetAnimFPS(c.fps);
-        def.SetPlayingAnim(true);
-        def.AdvancePreview(c.ms);
-        EXPECT_EQ(def.GetJointPreviewAngle(hip), c.angle);
-        EXPECT_NEAR(def.GetTimelinePosition(), c.timeline, 1e-4f);
-    }
-    // A position a hair below zero rounds to the full range length: the marker
-    // must still stand on a pose of the range.
-    def.SetPlayingAnim(true);
-    def.mAnimationPosition = -1e-9f;
-    EXPECT_GE(def.GetTimelinePosition(), 1.0f);
-    EXPECT_LT(def.GetTimelinePosition(), 4.0f);
-    EXPECT_EQ(def.GetJointPreviewAngle(hip), 1.0f);
 }
