@@ -187,8 +187,8 @@ void HandleObjects(EditFrame& f, bool& keySeriesOpened)
     if (f.LeftReleased()) r.EndUndoSerie();
     if (!f.shift && !f.ctrl) {
         if (f.LeftPressed()) {
-            const Toy* selectedToy = ToyOfObject(r, r.GetObjectSelectedIndex());
-            const int32_t start = selectedToy ? r.GetToys().IndexOf(const_cast<Toy*>(selectedToy)) : -1;
+            Toy* selectedToy = ToyOfObject(r, r.GetObjectSelectedIndex());
+            const int32_t start = selectedToy ? r.GetToys().IndexOf(selectedToy) : -1;
             if (Toy* toy = PickRobotToy(r, start, f.world)) {
                 const int32_t index = ObjectIndexOfToy(r, toy);
                 if (index >= 0) r.SelectObject(index);
