@@ -102,10 +102,16 @@ void KIVGame::HandleEditWindowFrame()
     const FrameOutcome outcome = mEditWindows.HandleFrame(mouse, {mWindowWidth, mWindowHeight}, elapsed);
     if (outcome.mReturnToGameMode) mGameMode = true;
     if (outcome.mForwardInput) ForwardInputToPage(mouse);
-    // The robot editor's view follows the mouse over it, in edit mode only.
+    // The robot editor edits the edit robot in its own panel, in edit mode
+    // only, and takes the mouse and keys while it is the window under the mouse.
     const EditWindow* robotEditor = mEditWindows.GetRobotEditorWindow();
-    if (!mGameMode && robotEditor && robotEditor == mEditWindows.GetFocusedWindow() && outcome.mForwardInput)
-        mRobotPanel.HandleInput(in);
+    if (!mGameMode && robotEditor && robotEditor->IsVisible()) {
+        if (robotEditor == mEditWindows.GetFocusedWindow() && outcome.mForwardInput && !mEditWindows.IsDragging()) {
+            mRobotPanel.HandleInput(in);
+            RobotEditInput(*this, mRobotPanel.GetRobotEditView(*robotEditor), 0);
+        }
+        RobotEditUpdate(*this, static_cast<int32_t>(elapsed));
+    }
     mRobotPanel.Update(static_cast<int32_t>(elapsed));
     mCursors.SetKind(ChooseCursorKind(mEditWindows.GetFocusedWindow(), mGameMode));
     if (WebCore* core = WebCore::instance()) core->Update();

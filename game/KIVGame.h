@@ -16,6 +16,7 @@
 #include "game/LayerList.h"
 #include "game/Recording.h"
 #include "game/RobotEditorPanel.h"
+#include "game/RobotEditInput.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -175,6 +176,8 @@ public:
     Robot* GetEditRobot() const { return mEditRobots.GetCurrentRobot(); }
     // The scenario's robots, each loaded from "Robots\" and built at its start position.
     void CreateScenarioRobots();
+    // The robot editor's state between frames (RobotEditInput.cpp).
+    RobotEditState mRobotEdit;
     InputDevices mInput;
     EditWindowManager mEditWindows;
     RobotEditorPanel mRobotPanel; // the robot editor window's own view

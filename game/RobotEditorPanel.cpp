@@ -88,7 +88,17 @@ RectF RobotEditorPanel::GetWindowWorldRect(VectorI position, VectorI size, Vecto
                  panel.x1 + sx * float(window.mX - position.mX), panel.y1 + sy * float(window.mY - position.mY));
 }
 
-void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const Robot* robot)
+RobotEditView RobotEditorPanel::GetRobotEditView(const EditWindow& window)
+{
+    RobotEditView view;
+    view.mWindowPosition = IntPointToVectorF(window.GetPosition());
+    view.mWindowSize = IntPointToVectorF(window.GetSize());
+    view.mWorld = GetWorldRect(window.GetSize());
+    return view;
+}
+
+void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const Robot* robot,
+                            RobotEditOverlay& overlay)
 {
     const VectorI p = window.GetPosition();
     const VectorI s = window.GetSize();
@@ -105,6 +115,12 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
                 renderer.DrawShape(picture, false, 255, true);
             }
         }
+    if (robot) {
+        for (Shape* shape : overlay.mToyOutlines) renderer.DrawShape(*shape, false, 255, true);
+        for (Shape* shape : overlay.mToyBoxes) renderer.DrawShape(*shape, false, 255, true);
+        for (Shape* shape : {&overlay.mJointMarks, &overlay.mSelectedJointMark, &overlay.mParticleMarks})
+            if (shape->mPoints.Count() > 0) renderer.DrawShape(*shape, false, 255, true);
+    }
     renderer.ClearScissor();
     // The frame and title are drawn in window pixels again.
     renderer.SetView(RectF(0.0f, 0.0f, float(screen.mX), float(screen.mY)), 0.0f);

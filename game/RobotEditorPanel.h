@@ -2,6 +2,7 @@
 #include "base/Array.h"
 #include "base/Rect.h"
 #include "base/Vector.h"
+#include "game/RobotEditInput.h"
 #include "game/ViewCamera.h"
 #include "render/Shape.h"
 
@@ -31,7 +32,10 @@ public:
     // The world as the whole window would show it when the panel's page area
     // shows GetWorldRect: the view to set before drawing cut to the panel.
     RectF GetWindowWorldRect(VectorI position, VectorI size, VectorI window);
-    void Draw(Renderer& renderer, const EditWindow& window, const Robot* robot);
+    // The robot editor's input and overlay work in this panel's page area and world.
+    RobotEditView GetRobotEditView(const EditWindow& window);
+    // The grid, the robot's pictures and the editor's overlay over them.
+    void Draw(Renderer& renderer, const EditWindow& window, const Robot* robot, RobotEditOverlay& overlay);
 
     ViewCamera mCamera;
 

@@ -120,6 +120,8 @@ void RobotDef::ScaleRobot(float f)
 {
     if (!(f > 0.0f)) return;
     StartUndoSerie("scale robot");
+    // Inside the series this records no second step, but the robot counts as changed.
+    RecordUndoStructure("scale robot");
     for (ObjectDef* o : mObjects) {
         o->mScale = {o->mScale.mX * f, o->mScale.mY * f};
         o->mPosition = {o->mPosition.mX * f, o->mPosition.mY * f};
@@ -280,6 +282,9 @@ void RobotDef::PasteObject()
     ObjectDef* o = SelectedObject();
     if (!o) return;
     *o = mObjectClipboard;
+    // The copy is a part of its own: the next build makes it a toy instead of
+    // taking over the original's (the clipboard is open to scripts, so its id is not trusted).
+    o->mBuiltToyId = -1;
     // Pasting always renames: the copy must not take the original's toy.
     o->mName.SetNull();
     std::string name = mObjectClipboard.mName.GetInString();
@@ -315,6 +320,10 @@ void RobotDef::AddJoint()
     const JointDef* model = mJoints[0] != j ? mJoints[0] : mJoints[1];
     j->mPoses = model->mPoses;
     j->mSelectedPose = model->mSelectedPose;
+    // The copied "basic" carries the model's rest angle; the rest angle must
+    // follow, or reading the robot back (an undo, a load) puts 0 into "basic".
+    j->mAngle = model->mAngle;
+    j->EnsureBasicPose();
 }
 
 void RobotDef::DeleteSelectedJoint()
@@ -431,6 +440,9 @@ void RobotDef::PasteJoint()
     JointDef* j = SelectedJoint();
     if (!j) return;
     *j = mJointClipboard;
+    j->mBuiltJointId = -1;
+    // Every joint keeps "basic" first, even when pasted from a clipboard that was never filled.
+    j->EnsureBasicPose();
     JointSetNameUnique(mJointClipboard.mName.GetInString());
 }
 

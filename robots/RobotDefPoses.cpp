@@ -18,6 +18,17 @@ bool HasSelectedPose(const JointDef& j) { return j.mSelectedPose >= 0 && j.mSele
 
 bool IsBasic(const PoseAngle& p) { return p.mName == FastName(RobotDef::kBasicPose); }
 
+// Where the looping animation stands within its n poses, 0 <= p < n. A speed of
+// zero or below runs the position backwards, so the modulo is floored; a value
+// that rounds up to n (a tiny negative position) or has run off to infinity
+// starts the loop again.
+float LoopPosition(float position, int32_t n)
+{
+    const float count = static_cast<float>(n);
+    const float p = position - std::floor(position / count) * count;
+    return p >= 0.0f && p < count ? p : 0.0f;
+}
+
 } // namespace
 
 void RobotDef::AddPose()
@@ -249,8 +260,7 @@ float RobotDef::GetJointPreviewAngle(const FastName& jointName) const
         const int32_t last = GetAnimLastPoseIndex();
         const int32_t n = last - first + 1;
         if (n < 1) return 0.0f;
-        float p = std::fmod(mAnimationPosition, static_cast<float>(n));
-        if (p < 0.0f) p += static_cast<float>(n);
+        const float p = LoopPosition(mAnimationPosition, n);
         const int32_t i = std::min(static_cast<int32_t>(p), n - 1);
         auto angleAt = [&](int32_t index) { return index < j->mPoses.Count() ? j->mPoses[index].mAngle : 0.0f; };
         float a = angleAt(first + i);
@@ -276,8 +286,7 @@ float RobotDef::GetTimelinePosition() const
         const int32_t first = GetAnimFirstPoseIndex();
         const int32_t n = GetAnimLastPoseIndex() - first + 1;
         if (n < 1) return static_cast<float>(first);
-        float p = std::fmod(mAnimationPosition, static_cast<float>(n));
-        return static_cast<float>(first) + (p < 0.0f ? p + static_cast<float>(n) : p);
+        return static_cast<float>(first) + LoopPosition(mAnimationPosition, n);
     }
     return static_cast<float>(mJoints[0]->mSelectedPose);
 }

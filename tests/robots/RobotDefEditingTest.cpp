@@ -31,6 +31,20 @@ struct Editing : ::testing::Test {
     RobotDef def;
     RecordingOwner owner;
     Editing() { def.SetUndoOwner(&owner); }
+    // A joint "hip" holding the poses basic, basic1, basic2 and basic3 at the
+    // angles 0 to 3, animated from basic1 to basic3 without smoothing.
+    void AddHipAnimation()
+    {
+        def.AddJoint();
+        def.JointSetName("hip");
+        for (float a : {1.0f, 2.0f, 3.0f}) {
+            def.AddPose();
+            def.SetSelectedPoseAngle(a);
+        }
+        def.SetAnimFromPose("basic1");
+        def.SetAnimToPose("basic3");
+        def.SetAnimSmooth(false);
+    }
     void AddObjects(std::initializer_list<const char*> names)
     {
         for (const char* n : names) {
@@ -240,15 +254,7 @@ TEST_F(Editing, MirroringAPoseTurnsEveryJointAndKeepsBasicAndRestAngleTogether)
 
 TEST_F(Editing, PreviewPlaysTransitionsAndAnimationsOnTheTimeline)
 {
-    def.AddJoint();
-    def.JointSetName("hip");
-    for (float a : {1.0f, 2.0f, 3.0f}) {
-        def.AddPose();
-        def.SetSelectedPoseAngle(a);
-    }
-    def.SetAnimFromPose("basic1");
-    def.SetAnimToPose("basic3");
-    def.SetAnimSmooth(false);
+    AddHipAnimation();
     def.SetAnimFPS(4);
     def.SetPlayingAnim(true);
     const FastName hip("hip");
@@ -272,4 +278,36 @@ TEST_F(Editing, PreviewPlaysTransitionsAndAnimationsOnTheTimeline)
     EXPECT_NEAR(def.GetTimelinePosition(), 1.0f + 2.0f * 0.111f / 0.333f, 1e-5);
     def.AdvancePreview(222);
     EXPECT_EQ(def.GetJointPreviewAngle(hip), 3.0f) << "the fade ends on the first frame at its duration";
+}
+
+TEST_F(Editing, ABackwardOrStoppedAnimationStaysInsideItsRange)
+{
+    AddHipAnimation();
+    const FastName hip("hip");
+    const struct {
+        float fps;
+        int ms;
+        float angle;    // pose shown after the advance
+        float timeline; // marker, in pose units
+    } cases[] = {
+        {-4.0f, 100, 3.0f, 3.6f}, // 0.4 poses back from the first wraps onto the last
+        {-4.0f, 1000, 3.0f, 3.0f},
+        {0.0f, 5000, 1.0f, 1.0f},
+        {4.0f, 600, 3.0f, 3.4f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fps);
+        def.SetAnimFPS(c.fps);
+        def.SetPlayingAnim(true);
+        def.AdvancePreview(c.ms);
+        EXPECT_EQ(def.GetJointPreviewAngle(hip), c.angle);
+        EXPECT_NEAR(def.GetTimelinePosition(), c.timeline, 1e-4f);
+    }
+    // A position a hair below zero rounds to the full range length: the marker
+    // must still stand on a pose of the range.
+    def.SetPlayingAnim(true);
+    def.mAnimationPosition = -1e-9f;
+    EXPECT_GE(def.GetTimelinePosition(), 1.0f);
+    EXPECT_LT(def.GetTimelinePosition(), 4.0f);
+    EXPECT_EQ(def.GetJointPreviewAngle(hip), 1.0f);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 #include "base/MemoryStream.h"
+#include "robots/Robot.h"
 #include "robots/RobotDef.h"
 
 // Robot samples shared by the definition, stream and file tests.
@@ -48,6 +49,14 @@ inline std::vector<uint8_t> Written(const RobotDef& def)
 {
     MemoryStream s;
     EXPECT_TRUE(def.Write(s));
+    return {s.GetData(), s.GetData() + s.GetSize()};
+}
+
+// The robot stream: the definition, the undo caption and the parts' states.
+inline std::vector<uint8_t> Streamed(const Robot& robot)
+{
+    MemoryStream s;
+    robot.WriteToStream(s);
     return {s.GetData(), s.GetData() + s.GetSize()};
 }
 

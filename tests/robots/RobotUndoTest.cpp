@@ -8,13 +8,6 @@ using namespace KIV::samples;
 
 namespace {
 
-std::vector<uint8_t> Stream(const Robot& robot)
-{
-    MemoryStream s;
-    robot.WriteToStream(s);
-    return {s.GetData(), s.GetData() + s.GetSize()};
-}
-
 // Setting the notes records a step every time, even for the same text.
 void Edit(Robot& r, const std::string& notes) { r.SetNotes(notes); }
 
@@ -62,10 +55,10 @@ TEST(RobotUndo, UndoThenRedoGivesTheSameStreamBytes)
     Robot r;
     MakeSmallRobot(r);
     Edit(r, "a");
-    const std::vector<uint8_t> changed = Stream(r);
+    const std::vector<uint8_t> changed = Streamed(r);
     ASSERT_TRUE(r.ApplyUndo(nullptr));
     ASSERT_TRUE(r.ApplyRedo(nullptr));
-    EXPECT_EQ(Stream(r), changed);
+    EXPECT_EQ(Streamed(r), changed);
 }
 
 TEST(RobotUndo, ASeriesRecordsOneStep)

@@ -1,0 +1,124 @@
+// The robot editor's per-frame update: preview, rebuild and the overlay drawn
+// over the edit robot; and undo and redo, which rebuild the robot from a snapshot.
+#include <utility>
+#include "game/KIVGame.h"
+#include "game/RobotEditInput.h"
+#include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
+#include "physics/toys/Toy.h"
+#include "physics/toys/ToyRenderGeometry.h"
+#include "robots/Robot.h"
+#include "robots/RobotBuild.h"
+
+namespace KIV {
+
+namespace {
+
+constexpr int32_t kLineList = 1;
+constexpr float kMarkSize = 4.0f;
+constexpr ColorRGBA kOutlineColour{255, 255, 255, 160};
+constexpr ColorRGBA kBoxColour{120, 160, 255, 120};
+constexpr ColorRGBA kJointColour{255, 120, 40, 255};
+constexpr ColorRGBA kSelectedColour{255, 255, 0, 255};
+constexpr ColorRGBA kParticlesColour{80, 255, 120, 255};
+
+void AddCross(Array<VectorF>& lines, const VectorF& at)
+{
+    lines.PushBack(at + VectorF(-kMarkSize, -kMarkSize));
+    lines.PushBack(at + VectorF(kMarkSize, kMarkSize));
+    lines.PushBack(at + VectorF(-kMarkSize, kMarkSize));
+    lines.PushBack(at + VectorF(kMarkSize, -kMarkSize));
+}
+
+void SetLines(Shape& shape, const Array<VectorF>& lines, const ColorRGBA& colour)
+{
+    if (lines.Count() == 0 || !shape.InitPoints(kLineList, lines, colour)) shape.Free();
+}
+
+// Keeps exactly `count` shapes in the list.
+void SizeShapeList(PtrArray<Shape>& list, int32_t count)
+{
+    while (list.Count() > count) list.DeleteAt(list.Count() - 1);
+    while (list.Count() < count && list.AppendNew()) {
+    }
+}
+
+void RefreshOverlay(RobotEditOverlay& overlay, Robot& robot, bool jointsMode)
+{
+    SizeShapeList(overlay.mToyOutlines, robot.GetToyCount());
+    SizeShapeList(overlay.mToyBoxes, robot.GetToyCount());
+    for (int32_t i = 0; i < robot.GetToyCount() && i < overlay.mToyOutlines.Count(); ++i) {
+        Toy& toy = *robot.GetToy(i);
+        BuildToyOutlineShape(toy, *overlay.mToyOutlines[i], kOutlineColour);
+        BuildToyBoxShape(toy, *overlay.mToyBoxes[i], kBoxColour);
+    }
+
+    const JointDef* selected = jointsMode ? robot.Joints().GetSelected() : nullptr;
+    Array<VectorF> marks(16), selectedMark(4);
+    for (int32_t i = 0; i < robot.GetJointCount(); ++i) {
+        Joint& joint = *robot.GetJoint(i);
+        joint.BuildShapes();
+        const bool isSelected = selected && selected->mBuiltJointId == joint.mFirstIndex;
+        AddCross(isSelected ? selectedMark : marks, joint.GetWorldPointA());
+    }
+    SetLines(overlay.mJointMarks, marks, kJointColour);
+    SetLines(overlay.mSelectedJointMark, selectedMark, kSelectedColour);
+
+    Array<VectorF> emitters(8);
+    for (int32_t i = 0; i < robot.GetParticleSystemCount(); ++i) {
+        ParticleSystem& system = *robot.GetParticleSystem(i);
+        const VectorF at = system.FollowLink();
+        AddCross(emitters, at);
+        emitters.PushBack(at);
+        emitters.PushBack(at + system.GetLine());
+    }
+    SetLines(overlay.mParticleMarks, emitters, kParticlesColour);
+}
+
+// The robot's parts leave the scene; the robot no longer points at them.
+void RemoveParts(Scene& scene, const Array<Toy*>& toys, const Array<Joint*>& joints)
+{
+    for (int32_t i = joints.Count() - 1; i >= 0; --i) scene.DeleteJoint(scene.mJoints, joints[i]);
+    for (int32_t i = toys.Count() - 1; i >= 0; --i) scene.RemoveToy(toys[i]);
+}
+
+bool RestoreEditRobot(KIVGame& game, bool redo)
+{
+    Robot* robot = game.GetEditRobot();
+    if (!robot || !(redo ? robot->CanRedo() : robot->CanUndo())) return false;
+    // Snapshots keep the parts' states, so the present parts are written into
+    // the history before they go; they leave the scene once the step is taken.
+    Array<Toy*> toys(8);
+    Array<Joint*> joints(8);
+    for (Toy* toy : robot->GetToys()) toys.PushBack(toy);
+    for (Joint* joint : robot->GetJoints()) joints.PushBack(joint);
+    const Robot::Rebuild rebuild = [&](Robot& r) {
+        RemoveParts(game, toys, joints);
+        BuildRobot(game, &r, RobotBuildOptions());
+    };
+    const bool restored = redo ? robot->ApplyRedo(rebuild) : robot->ApplyUndo(rebuild);
+    if (restored) robot->ClearRebuildNeeded();
+    return restored;
+}
+
+} // namespace
+
+bool UndoEditRobot(KIVGame& game) { return RestoreEditRobot(game, false); }
+bool RedoEditRobot(KIVGame& game) { return RestoreEditRobot(game, true); }
+
+void RobotEditUpdate(KIVGame& game, int32_t milliseconds)
+{
+    Robot* robot = game.GetEditRobot();
+    if (!robot) return;
+    robot->AdvancePreview(milliseconds);
+    robot->AdvanceNotice(milliseconds);
+    if (robot->GetRebuildNeeded()) {
+        robot->ClearRebuildNeeded();
+        RobotBuildOptions update;
+        update.mUpdate = true;
+        BuildRobot(game, robot, update);
+    }
+    RefreshOverlay(game.mRobotEdit.mOverlay, *robot, game.mRobotEdit.mMode == RobotEditState::kJoints);
+}
+
+} // namespace KIV

@@ -1,0 +1,418 @@
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <string>
+#include "game/GameKeys.h"
+#include "game/KIVGame.h"
+#include "game/RobotEditInput.h"
+#include "physics/joints/Joint.h"
+#include "physics/toys/Toy.h"
+#include "robots/Robot.h"
+#include "support/GameFixture.h"
+
+using namespace KIV;
+
+namespace {
+
+constexpr int32_t kLeft = 1;
+constexpr int32_t kInsert = 277;
+constexpr int32_t kTab = 9;
+constexpr int32_t kZ = 122;
+
+// Toys stand where their traced outline puts them, a rounding off the exact place.
+::testing::AssertionResult Near(const VectorF& a, const VectorF& b)
+{
+    if ((a - b).GetLength() < 1e-3f) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << a.mX << ", " << a.mY << ") is not (" << b.mX << ", " << b.mY << ")";
+}
+
+// An edit robot of 40 x 20 blocks, and synthetic input frames: the window is
+// 1000 x 1000 pixels showing the world from (-500, -500), so a world point is
+// its pixel minus 500.
+class RobotEditTest : public GameFixture {
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        Write("Robots\\block.png", TestPicture::Filled(40, 20, 200, 120, 40));
+        mGame->mInput.EnsureKeyboard(0);
+        mGame->mInput.EnsureMouse(0);
+        robot = mGame->mEditRobots.AddRobot("", VectorF());
+        mGame->mEditRobots.SelectRobot(robot);
+        view.mWindowSize = {1000, 1000};
+        view.mWorld = RectF(-500, -500, 500, 500);
+    }
+    void TearDown() override
+    {
+        mGame->mEditRobots.RemoveAll();
+        GameFixture::TearDown();
+    }
+
+    void AddObject(const char* name, VectorF at, bool master = false)
+    {
+        robot->AddObject();
+        robot->ObjectSetName(name);
+        robot->Objects().GetSelected()->mTexture = "Robots\\block.png";
+        robot->ObjectSetPosX(at.mX);
+        robot->ObjectSetPosY(at.mY);
+        robot->ObjectSetMaster(master);
+    }
+    void Connect(const char* name, const char* a, VectorF anchorA, const char* b, VectorF anchorB)
+    {
+        robot->RobotDef::AddJoint();
+        robot->JointSetName(name);
+        robot->JointSetObjAName(a);
+        robot->JointSetObjBName(b);
+        robot->JointSetObjAByPic(false);
+        robot->JointSetObjBByPic(false);
+        robot->JointSetObjAPosX(anchorA.mX);
+        robot->JointSetObjAPosY(anchorA.mY);
+        robot->JointSetObjBPosX(anchorB.mX);
+        robot->JointSetObjBPosY(anchorB.mY);
+    }
+    // A master body with a part "knee" hanging on the joint "knee" at (20, 0).
+    void AddKnee()
+    {
+        AddObject("body", {0, 0}, true);
+        AddObject("knee", {40, 0});
+        Connect("knee", "body", {20, 0}, "knee", {-20, 0});
+    }
+    // Builds the robot and forgets the steps that making it recorded.
+    void Build()
+    {
+        RobotEditUpdate(*mGame, 0);
+        robot->GetUndoHistory().Clear();
+    }
+
+    void Send(InputEvent::Type type, int32_t code, VectorF world = VectorF())
+    {
+        InputEvent e;
+        e.mType = type;
+        e.mCode = code;
+        e.mX = static_cast<int32_t>(world.mX + 500.0f);
+        e.mY = static_cast<int32_t>(world.mY + 500.0f);
+        mGame->mInput.HandleEvent(e);
+    }
+    void MoveTo(VectorF world) { Send(InputEvent::kMouseMotion, 0, world); }
+    void Press(VectorF world)
+    {
+        MoveTo(world);
+        Send(InputEvent::kMouseButtonDown, kLeft, world);
+    }
+    void Release(VectorF world) { Send(InputEvent::kMouseButtonUp, kLeft, world); }
+    void KeysDown(std::initializer_list<int32_t> keys)
+    {
+        for (int32_t k : keys) Send(InputEvent::kKeyDown, k);
+    }
+    void KeysUp(std::initializer_list<int32_t> keys)
+    {
+        for (int32_t k : keys) Send(InputEvent::kKeyUp, k);
+    }
+    // One game frame of the robot editor: its input, then its update.
+    void Frame()
+    {
+        RobotEditInput(*mGame, view, 0);
+        RobotEditUpdate(*mGame, 16);
+        mGame->mInput.EndFrame();
+    }
+    void Drag(VectorF from, VectorF to, int32_t frames)
+    {
+        Press(from);
+        Frame();
+        for (int32_t i = 1; i <= frames; ++i) {
+            MoveTo(from + (to - from) * (float(i) / float(frames)));
+            Frame();
+        }
+        Release(to);
+        Frame();
+    }
+    void Keys(std::initializer_list<int32_t> keys)
+    {
+        KeysDown(keys);
+        Frame();
+        KeysUp(keys);
+        Frame();
+    }
+    int32_t Steps() const { return robot->GetUndoHistory().GetCount(); }
+    VectorF PositionOf(int32_t object) const { return robot->Objects()[object]->mPosition; }
+
+    Robot* robot = nullptr;
+    RobotEditView view;
+};
+
+} // namespace
+
+TEST_F(RobotEditTest, AClickPicksTheObjectUnderTheMouseAndOverlappingPartsInTurn)
+{
+    AddObject("left", {-200, 0});
+    AddObject("middle", {0, 0});
+    AddObject("middle2", {5, 0});
+    AddObject("right", {200, 0});
+    Build();
+    ASSERT_EQ(robot->GetToyCount(), 4);
+    const struct {
+        VectorF click;
+        int32_t selected;
+    } clicks[] = {
+        {{-200, 0}, 0},
+        {{200, 3}, 3},
+        {{2, 0}, 2},   // the later of two parts on top of each other first
+        {{2, 0}, 1},   // then, clicking again, the one below it
+        {{2, 0}, 2},
+        {{0, 300}, 2}, // nothing there: the selection stays
+    };
+    for (const auto& c : clicks) {
+        Press(c.click);
+        Frame();
+        Release(c.click);
+        Frame();
+        EXPECT_EQ(robot->GetObjectSelectedIndex(), c.selected) << c.click.mX << "," << c.click.mY;
+    }
+    EXPECT_EQ(Steps(), 0) << "picking changes nothing";
+}
+
+TEST_F(RobotEditTest, AMouseDragIsOneUndoStepAndCtrlZTakesItBack)
+{
+    AddObject("body", {0, 0}, true);
+    AddObject("arm", {100, 0});
+    Build();
+    Drag({100, 0}, {130, -20}, 5);
+    EXPECT_EQ(PositionOf(1), VectorF(130, -20));
+    EXPECT_EQ(robot->GetToy(1)->GetPosition(), VectorF(130, -20)) << "the update rebuilt the toy where it now stands";
+    ASSERT_EQ(Steps(), 1);
+    EXPECT_EQ(robot->GetUndoCaption(), "object position");
+
+    // A later change gets a step of its own: the drag's series ended with the button.
+    robot->ObjectSetName("hand");
+    EXPECT_EQ(Steps(), 2);
+
+    const struct {
+        std::initializer_list<int32_t> keys;
+        const char* name;
+        VectorF armAt;
+    } presses[] = {
+        {{Key::kLCtrl, kZ}, "arm", {130, -20}},             // undoes the renaming
+        {{Key::kRCtrl, kZ}, "arm", {100, 0}},               // and the drag
+        {{Key::kLCtrl, Key::kLAlt, kZ}, "arm", {100, 0}},   // not an undo combination
+        {{Key::kLCtrl, Key::kLShift, kZ}, "arm", {130, -20}}, // redo
+        {{Key::kLCtrl, Key::kRShift, kZ}, "arm", {130, -20}}, // two sides: nothing
+    };
+    for (const auto& p : presses) {
+        Keys(p.keys);
+        ASSERT_EQ(robot, mGame->GetEditRobot());
+        EXPECT_EQ(robot->Objects()[1]->mName.GetInString(), p.name);
+        EXPECT_EQ(PositionOf(1), p.armAt);
+        ASSERT_EQ(robot->GetToyCount(), 2);
+        EXPECT_EQ(robot->GetToy(1)->GetPosition(), p.armAt);
+    }
+    EXPECT_EQ(mGame->GetToys().Count(), 2) << "undo and redo leave no parts behind in the scene";
+}
+
+TEST_F(RobotEditTest, ShiftArrowsNudgeFreeObjectsOneStepPerPress)
+{
+    AddObject("body", {0, 0}, true);
+    AddObject("arm", {100, 0});
+    AddObject("leg", {-100, 0});
+    Connect("hip", "body", {-50, 0}, "leg", {50, 0});
+    Build();
+    const struct {
+        int32_t object;
+        std::initializer_list<int32_t> keys;
+        VectorF moved;
+        int32_t steps;
+    } cases[] = {
+        {1, {Key::kLShift, Key::kLeft}, {-1, 0}, 1},
+        {1, {Key::kRShift, Key::kDown}, {0, 1}, 1},
+        {1, {Key::kLShift, Key::kLCtrl, Key::kRight}, {10, 0}, 1},
+        {1, {Key::kLShift, Key::kUp}, {0, -1}, 1},
+        {1, {Key::kUp}, {0, 0}, 0},                    // without Shift nothing moves
+        {2, {Key::kLShift, Key::kRight}, {0, 0}, 0},   // a joint holds the leg
+        {0, {Key::kLShift, Key::kRight}, {1, 0}, 1},   // the master moves, joints or not
+    };
+    for (const auto& c : cases) {
+        robot->SelectObject(c.object);
+        RobotEditUpdate(*mGame, 0);
+        const VectorF before = PositionOf(c.object);
+        const int32_t steps = Steps();
+        Keys(c.keys);
+        EXPECT_EQ(PositionOf(c.object), before + c.moved) << c.object;
+        EXPECT_EQ(Steps(), steps + c.steps) << c.object;
+    }
+    // The series of the last nudge is closed: an edit afterwards is undoable on its own.
+    const int32_t steps = Steps();
+    robot->SetNotes("after");
+    EXPECT_EQ(Steps(), steps + 1);
+}
+
+TEST_F(RobotEditTest, TurningAndCopyingObjects)
+{
+    AddObject("arm", {100, 0});
+    Build();
+    KeysDown({Key::kLCtrl});
+    Drag({100, 0}, {90, 10}, 4);
+    KeysUp({Key::kLCtrl});
+    Frame();
+    EXPECT_NEAR(robot->Objects()[0]->mOrientation, (10.0f + 10.0f) * 0.02f, 1e-5f);
+    EXPECT_EQ(Steps(), 1);
+    EXPECT_EQ(robot->GetUndoCaption(), "rotate object");
+
+    Keys({kInsert});
+    EXPECT_EQ(robot->GetObjectsList(), "arm, arm1");
+    EXPECT_EQ(PositionOf(1), VectorF(110, 0));
+    EXPECT_EQ(Steps(), 2) << "the copy and its offset are one step";
+    EXPECT_EQ(robot->GetUndoCaption(), "add object");
+    Frame();
+    EXPECT_EQ(robot->GetToyCount(), 2);
+    EXPECT_NE(robot->GetToy(0), robot->GetToy(1)) << "the copy is built as a toy of its own";
+    Keys({127});
+    EXPECT_EQ(robot->GetObjectsList(), "arm");
+}
+
+TEST_F(RobotEditTest, InsertJoinsEveryPairOfPartsUnderTheMouseInOneStep)
+{
+    AddObject("a", {0, 0});
+    AddObject("b", {10, 0});
+    AddObject("c", {20, 5});
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kJoints;
+    MoveTo({12, 2});
+    Keys({kInsert});
+    ASSERT_EQ(robot->GetJointsCount(), 2);
+    EXPECT_EQ(robot->GetJointsList(), "b, a");
+    const JointDef& first = *robot->Joints()[0];
+    EXPECT_EQ(first.mObjectA, FastName("c"));
+    EXPECT_EQ(first.mObjectB, FastName("b"));
+    EXPECT_FALSE(first.mAnchorAByPicture);
+    EXPECT_TRUE(Near(first.mAnchorA, VectorF(12 - 20, 2 - 5))) << "the mouse in the toy's own frame";
+    EXPECT_TRUE(Near(first.mAnchorB, VectorF(2, 2)));
+    EXPECT_EQ(robot->Joints()[1]->mObjectA, FastName("b"));
+    EXPECT_EQ(robot->Joints()[1]->mObjectB, FastName("a"));
+    EXPECT_EQ(Steps(), 1);
+    EXPECT_EQ(robot->GetUndoCaption(), "connect objects with joint(s)");
+    robot->SetNotes("after");
+    EXPECT_EQ(Steps(), 2) << "the connecting series ended with the frame's keys";
+}
+
+TEST_F(RobotEditTest, JointModePicksJointsAndDragsTheirAngleAndAnchors)
+{
+    AddKnee();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kJoints;
+    robot->SelectJoint(-1);
+    Press({20, 0});
+    Frame();
+    Release({20, 0});
+    Frame();
+    EXPECT_EQ(robot->GetJointSelectedIndex(), 0);
+
+    KeysDown({Key::kLCtrl});
+    Drag({0, 0}, {-5, 5}, 2);
+    KeysUp({Key::kLCtrl});
+    Frame();
+    EXPECT_NEAR(robot->Joints()[0]->mAngle, 10.0f * 0.02f, 1e-5f) << "the drag turned the basic pose";
+    EXPECT_EQ(robot->GetUndoCaption(), "robotdef: joint angle");
+    EXPECT_EQ(Steps(), 1);
+
+    KeysDown({Key::kLShift});
+    Drag({0, 0}, {3, 4}, 2);
+    KeysUp({Key::kLShift});
+    Frame();
+    EXPECT_TRUE(Near(robot->Joints()[0]->mAnchorA, VectorF(23, 4)));
+    EXPECT_EQ(robot->GetUndoCaption(), "joint object A position");
+    EXPECT_EQ(Steps(), 2);
+}
+
+TEST_F(RobotEditTest, TabCyclesTheModesAndShowsTheBasicPose)
+{
+    AddKnee();
+    robot->AddPose();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kPoses;
+    ASSERT_EQ(robot->GetSelectedPoseIndex(), 1);
+    Keys({kTab});
+    EXPECT_EQ(mGame->mRobotEdit.mMode, RobotEditState::kObjects);
+    EXPECT_EQ(robot->GetSelectedPoseIndex(), 0);
+    EXPECT_TRUE(robot->mTransitionActive);
+    EXPECT_EQ(mGame->mRobotEdit.mSelectionKind, 3);
+    Keys({Key::kLShift, kTab});
+    EXPECT_EQ(mGame->mRobotEdit.mMode, RobotEditState::kObjects) << "Tab only alone";
+
+    // The mode buttons down the left edge.
+    for (int32_t k : {2, 1, 3, 0}) {
+        const VectorF button{20.0f - 500.0f, 20.0f + 40.0f * float(k) - 500.0f};
+        Press(button);
+        Frame();
+        Release(button);
+        Frame();
+        EXPECT_EQ(mGame->mRobotEdit.mMode, k);
+    }
+}
+
+TEST_F(RobotEditTest, PoseModeTurnsTheJointOfADraggedPartAndStepsThroughPoses)
+{
+    AddKnee();
+    robot->AddPose();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kPoses;
+    const Joint* joint = robot->GetJoint(0);
+    ASSERT_NE(joint, nullptr);
+    ASSERT_EQ(joint->GetReferencePosition(), VectorF(20, 0));
+    // A quarter turn around the knee's joint: the part follows the mouse.
+    Drag({40, 0}, {20, 20}, 1);
+    EXPECT_NEAR(robot->Joints()[0]->mPoses[1].mAngle, -kPi / 2.0f, 1e-4f);
+    EXPECT_TRUE(Near(robot->GetToy(1)->GetPosition(), VectorF(20, 20)));
+    EXPECT_EQ(Steps(), 1);
+    EXPECT_EQ(robot->GetUndoCaption(), "robotdef: joint angle");
+
+    // Page Down steps to the next pose of the range once per fade.
+    robot->SelectPose(0);
+    robot->mTransitionActive = false;
+    KeysDown({281});
+    Frame();
+    EXPECT_EQ(robot->GetSelectedPoseIndex(), 1);
+    Frame();
+    EXPECT_EQ(robot->GetSelectedPoseIndex(), 1) << "held, it waits for the fade to end";
+    KeysUp({281});
+    robot->mTransitionActive = false;
+    Keys({kKeySpace});
+    EXPECT_TRUE(robot->GetPlayingAnim());
+}
+
+TEST_F(RobotEditTest, ThePoseTimeLineSelectsPosesAndSetsTheAnimationRange)
+{
+    AddKnee();
+    robot->AddPose();
+    robot->AddPose();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kPoses;
+    // The bar runs from x 30 to 970 at y 955..990 of the 1000-pixel window:
+    // three poses stand at 30, 500 and 970.
+    auto onBar = [](float x) { return VectorF(x - 500.0f, 970.0f - 500.0f); };
+    robot->SelectPose(0);
+    Press(onBar(480));
+    Frame();
+    Release(onBar(480));
+    Frame();
+    EXPECT_EQ(robot->GetSelectedPoseIndex(), 1);
+    EXPECT_TRUE(robot->mTransitionActive);
+    EXPECT_EQ(robot->mTransitionToPose, FastName("basic1"));
+
+    Drag(onBar(40), onBar(960), 3);
+    EXPECT_EQ(robot->GetAnimFromPose(), "basic");
+    EXPECT_EQ(robot->GetAnimToPose(), "basic2");
+    EXPECT_EQ(Steps(), 0) << "the preview is no edit";
+}
+
+TEST_F(RobotEditTest, TheUpdateKeepsOverlayShapesForEveryToyAndNothingRunsWithoutAnEditRobot)
+{
+    AddObject("a", {0, 0});
+    AddObject("b", {100, 0});
+    Build();
+    EXPECT_EQ(mGame->mRobotEdit.mOverlay.mToyOutlines.Count(), 2);
+    EXPECT_GT(mGame->mRobotEdit.mOverlay.mToyOutlines[0]->mPoints.Count(), 0);
+
+    mGame->mEditRobots.RemoveAll();
+    Press({0, 0});
+    RobotEditInput(*mGame, view, 0);
+    RobotEditUpdate(*mGame, 16);
+    EXPECT_FALSE(UndoEditRobot(*mGame));
+}
