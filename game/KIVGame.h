@@ -11,6 +11,7 @@
 #include "game/InputFrame.h"
 #include "game/LayerList.h"
 #include "game/Recording.h"
+#include "game/SceneEditor.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -134,6 +135,18 @@ public:
     // makes no toy or the toy table is full.
     Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name,
                 const VectorF& velocity = VectorF(), float angularVelocity = 0.0f);
+
+    // ---- the scene editor (SceneEditor*.cpp, ToyPull.cpp) ----
+    // The edit mode's key and mouse actions, once per frame in edit mode.
+    void SceneEditInput();
+    // Pulling and placing the selected toy with the mouse; once per step.
+    void HandleToyPullInput();
+    // Whether toys are pulled in this step: in edit mode, in the modes whose
+    // left button has no meaning of its own, with the mouse on the scene.
+    bool IsToyPullActive() const;
+    // A visible edit window under the mouse takes the mouse from the scene.
+    bool IsEditWindowUnderMouse() const;
+    SceneEditor mSceneEditor{*this};
 
     // ---- state ----
     Scenario mScenario;

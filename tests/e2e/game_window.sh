@@ -23,3 +23,16 @@ start_game() {
   done
   [ "$seen" -ge 3 ] || fail "no window titled Orlimbar"
 }
+
+# Holding Escape ends the game; it must end by itself within a few seconds.
+stop_game() {
+  step xdotool keydown --window "$(window_id)" Escape
+  for _ in $(seq 60); do
+    kill -0 "$game" 2>/dev/null || break
+    sleep 0.1
+  done
+  timeout 5 xdotool keyup Escape 2>/dev/null
+  kill -0 "$game" 2>/dev/null && fail "holding Escape did not end the game"
+  wait "$game"
+  game=
+}
