@@ -627,3 +627,75 @@ TEST_F(SceneEditorTest, AFrameOfStepsPullsInEveryStep)
 }
 
 } // namespace
+
+namespace {
+
+// The modes beside the terrain page, each driven through the keys and the mouse.
+TEST_F(SceneEditorTest, WaterScenarioAndParticleModesFollowTheMouse)
+{
+    // Water: the first pool is made and traced again from the mouse while Ctrl and Shift are held.
+    mGame->mEditMode = kEditModeWater;
+    Frame({MouseTo(100, 100)});
+    EXPECT_EQ(mGame->mWaters.Count(), 0) << "nothing without the keys";
+    Frame({Down(Key::kLCtrl), Down(Key::kLShift)});
+    ASSERT_EQ(mGame->mWaters.Count(), 1);
+    EXPECT_EQ(mGame->mWaters[0]->mSeed, VectorF(100, 100));
+    Frame({MouseTo(200, 150)});
+    EXPECT_EQ(mGame->mWaters.Count(), 1);
+    EXPECT_EQ(mGame->mWaters[0]->mSeed, VectorF(200, 150));
+    Frame({Up(Key::kLCtrl), Up(Key::kLShift)});
+
+    // Scenario: Shift drags the selected start position, "i" puts it at the mouse, Delete removes it.
+    mGame->mEditMode = kEditModeScenario;
+    mGame->mScenario.AddRobot("a");
+    mGame->mScenario.AddRobot("b");
+    mGame->mScenario.SetSelectedRobotPosition({10, 10});
+    Frame({Down(Key::kLShift)});
+    Frame({Button(true)});
+    Frame({MouseTo(230, 170)});
+    Frame({Button(false), Up(Key::kLShift)});
+    EXPECT_EQ(mGame->mScenario.GetSelectedRobotPosition(), VectorF(40, 30));
+    Frame({Down('i'), MouseTo(300, 300)});
+    Frame({Up('i')});
+    EXPECT_EQ(mGame->mScenario.GetSelectedRobotPosition(), VectorF(300, 300));
+    Frame({Down(Key::kDelete)});
+    Frame({Up(Key::kDelete)});
+    EXPECT_EQ(mGame->mScenario.GetRobotsCount(), 1);
+
+    // Particle systems: a click selects, Shift moves the position, Ctrl the start move
+    // vector, Ctrl+Shift the line, each by the converted mouse movement.
+    PtrArray<ParticleSystem> systems;
+    ParticleSystem* s = systems.AppendNew();
+    s->SetPositionX(400.0f);
+    s->SetPositionY(400.0f);
+    systems.SetSelectedIndex(-1);
+    Editor().mParticleSystems = &systems;
+    mGame->mEditMode = kEditModeParticles;
+    Click(405, 400);
+    EXPECT_EQ(systems.GetSelectedIndex(), 0);
+    struct Drag {
+        std::vector<int32_t> keys;
+        VectorF (*read)(ParticleSystem&);
+    };
+    const Drag drags[] = {
+        {{Key::kLShift}, [](ParticleSystem& p) { return p.GetPosition(); }},
+        {{Key::kLShift, Key::kLCtrl}, [](ParticleSystem& p) { return p.GetLine(); }},
+    };
+    for (const Drag& d : drags) {
+        const VectorF before = d.read(*s);
+        std::vector<InputEvent> press, release;
+        for (int32_t k : d.keys) press.push_back(Down(k));
+        for (int32_t k : d.keys) release.push_back(Up(k));
+        Frame(press);
+        Frame({Button(true)});
+        Frame({MouseTo(mMouse.mX + 20, mMouse.mY - 10)});
+        Frame({Button(false)});
+        Frame(release);
+        const VectorF after = d.read(*s);
+        EXPECT_NEAR(after.mX - before.mX, 20.0f, 1e-3f);
+        EXPECT_NEAR(after.mY - before.mY, -10.0f, 1e-3f);
+    }
+    Editor().mParticleSystems = nullptr;
+}
+
+} // namespace
