@@ -88,6 +88,12 @@ count_after=$(terrain_count "$scene")
   fail "the saved scene holds $count_after terrain objects, $count_before before the copy"
 echo "terrain objects: $count_before, then $count_after"
 
+# The X server starts afresh when its last client has gone: wait until it answers again.
+for _ in $(seq 50); do
+  step xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+sleep 1
 start_game "$work/tree/Bin" "$out/sceneedit-restart-stderr.txt"
 sleep 3
 key p
