@@ -124,6 +124,17 @@ public:
     bool Contains(const T& value) const { return IndexOf(value) >= 0; }
     bool RemoveValue(const T& value) { return RemoveAt(IndexOf(value)); }
     bool AddUnique(const T& value) { return !Contains(value) && PushBack(value); }
+    // The value leaves its place for the end (or the front); false when it is not held.
+    bool MoveValueToBack(const T& value)
+    {
+        const T copy = value;
+        return RemoveValue(copy) && PushBack(copy);
+    }
+    bool MoveValueToFront(const T& value)
+    {
+        const T copy = value;
+        return RemoveValue(copy) && InsertAt(0, copy);
+    }
 
     bool Fill(const T& value)
     {

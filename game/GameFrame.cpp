@@ -75,6 +75,7 @@ void KIVGame::HandleFrame()
 
     HandleKeyCommands();
     HandleEditWindowFrame();
+    if (!mGameMode) SceneEditInput();
     RunPageScripts();
     RunDueSteps();
     StatSetInt(kStatFps, mTiming.mFramesPerSecond);
@@ -139,7 +140,9 @@ void KIVGame::RunDueSteps()
     for (; run < steps; ++run) {
         // In edit mode the controls are let go, so robots stop when the editor opens.
         if (!mReplaying) SampleInputFrame(mInputFrame, mInput, !mGameMode && !mControlsInEditMode, run == 0);
-        SimulateStep();
+        if (IsToyPullActive()) HandleToyPullInput();
+        // Robots wait at their start positions while the scenario is edited.
+        if (mGameMode || mEditMode != kEditModeScenario) SimulateStep();
         if (!CompareSyncChecks(mRecordedChecks) && mCheckOn && mReplaying) {
             mPaused = true;
             ++run;

@@ -8,6 +8,7 @@ class InputDevices;
 // Key symbols of the window system that the game's commands use.
 namespace Key {
 inline constexpr int32_t kBackspace = 8;
+inline constexpr int32_t kTab = 9;
 inline constexpr int32_t kReturn = 13;
 inline constexpr int32_t kEscape = 27;
 inline constexpr int32_t kComma = 44;
@@ -15,10 +16,18 @@ inline constexpr int32_t kPeriod = 46;
 inline constexpr int32_t kBackquote = 96;
 inline constexpr int32_t kMinus = 45;
 inline constexpr int32_t kEquals = 61;
+inline constexpr int32_t kLeftBracket = 91;
+inline constexpr int32_t kRightBracket = 93;
+inline constexpr int32_t kDelete = 127;
 inline constexpr int32_t kUp = 273;
 inline constexpr int32_t kDown = 274;
 inline constexpr int32_t kRight = 275;
 inline constexpr int32_t kLeft = 276;
+inline constexpr int32_t kInsert = 277;
+inline constexpr int32_t kHome = 278;
+inline constexpr int32_t kEnd = 279;
+inline constexpr int32_t kPageUp = 280;
+inline constexpr int32_t kPageDown = 281;
 inline constexpr int32_t kF1 = 282; // F2..F12 follow in order
 inline constexpr int32_t kRShift = 303;
 inline constexpr int32_t kLShift = 304;

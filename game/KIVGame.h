@@ -17,6 +17,7 @@
 #include "game/Recording.h"
 #include "game/RobotEditorPanel.h"
 #include "game/RobotEditInput.h"
+#include "game/SceneEditor.h"
 #include "game/ViewCamera.h"
 #include "physics/world/DrawOptions.h"
 #include "physics/world/Scene.h"
@@ -166,6 +167,17 @@ public:
     int32_t mEditSubMode = 0;
     int32_t mRobotEditTarget = 0;  // 0 toys, 1 joints, 2 particle systems
     int32_t mMaterialParticleEditNumber = 0;
+    // ---- the scene editor (SceneEditor*.cpp, ToyPull.cpp) ----
+    // The edit mode's key and mouse actions, once per frame in edit mode.
+    void SceneEditInput();
+    // Pulling and placing the selected toy with the mouse; once per step.
+    void HandleToyPullInput();
+    // Whether toys are pulled in this step: in edit mode, in the modes whose
+    // left button has no meaning of its own, with the mouse on the scene.
+    bool IsToyPullActive() const;
+    // A visible edit window under the mouse takes the mouse from the scene.
+    bool IsEditWindowUnderMouse() const;
+    SceneEditor mSceneEditor{*this};
 
     // ---- state ----
     Scenario mScenario;

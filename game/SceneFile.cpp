@@ -134,6 +134,8 @@ void KIVGame::RebuildDerivedState()
     mLayers.ReserveItemArrays(mTerrainObjects.Count(), -1);
     for (BendObject* o : mTerrainObjects) mLayers.AddTerrainObject(o, o->GetLayer());
     RebuildStaticGrid();
+    RebuildLightGrid();
+    AssignLightsToTerrain();
 }
 
 } // namespace KIV

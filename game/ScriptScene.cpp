@@ -1,6 +1,7 @@
 #include <luabind/luabind.hpp>
 #include "game/KIVGame.h"
 #include "game/ScriptScopes.h"
+#include "game/SelectionCommands.h"
 #include "physics/toys/Toy.h"
 #include "script/ScriptRef.h"
 
@@ -48,7 +49,39 @@ luabind::scope ScriptScopeScene()
         .def("STO", &SelectedTerrainObject)
         .def("SCN", &TheScenario)
         .def("GetEditRobot", &EditRobot)
-        .def("GetEditRobotDef", &EditRobotDef);
+        .def("GetEditRobotDef", &EditRobotDef)
+        .def("STO_GetLayer", &STO_GetLayer)
+        .def("STO_SetCollisions", &STO_SetCollisions)
+        .def("STO_GetCollisions", &STO_GetCollisions)
+        .def("STO_SetPassDynamics", &STO_SetPassDynamics)
+        .def("STO_GetPassDynamics", &STO_GetPassDynamics)
+        .def("STO_SetPassParticles", &STO_SetPassParticles)
+        .def("STO_GetPassParticles", &STO_GetPassParticles)
+        .def("STO_SetSlippery", &STO_SetSlippery)
+        .def("STO_GetSlippery", &STO_GetSlippery)
+        .def("STO_SetFillColor", &STO_SetFillColor)
+        .def("STO_GetFillColor", &STO_GetFillColor)
+        .def("STO_SetFogColor", &STO_SetFogColor)
+        .def("STO_GetFogColor", &STO_GetFogColor)
+        .def("STO_SetBlender", &STO_SetBlender)
+        .def("STO_GetBlender", &STO_GetBlender)
+        .def("STO_SetTexColorOp", &STO_SetTexColorOp)
+        .def("STO_GetTexColorOp", &STO_GetTexColorOp)
+        .def("STO_SetAlphaExtrude", &STO_SetAlphaExtrude)
+        .def("STO_GetAlphaExtrude", &STO_GetAlphaExtrude)
+        .def("STO_SetLighted", &STO_SetLighted)
+        .def("STO_GetLighted", &STO_GetLighted)
+        .def("STO_SetDefaultMaterial", &STO_SetDefaultMaterial)
+        .def("STO_Rotate", &STO_Rotate)
+        .def("STO_Scale", &STO_Scale)
+        .def("STO_ScaleXY", &STO_ScaleXY)
+        .def("STO_MoveXY", &STO_MoveXY)
+        .def("STO_SetFragments", &STO_SetFragments)
+        .def("STO_SetDefaultFragments", &STO_SetDefaultFragments)
+        .def("SPS_GetWhere", &SPS_GetWhere)
+        .def("SPS_GetLinkedToyName", &SPS_GetLinkedToyName)
+        .def("SPS_GetLinkedRobotName", &SPS_GetLinkedRobotName)
+        .def("MakeNewPhotoForRobot", &MakeNewPhotoForRobot);
 }
 
 } // namespace KIV

@@ -117,7 +117,9 @@ BendObject::BendObject()
       mTextureListIndex(-1),
       mEditCounter(kEditCounterCap),
       mEditCounterCap(kEditCounterCap),
-      mStaticSlot(-1)
+      mStaticSlot(-1),
+      mEditSelected(0),
+      mEditHandle(-1)
 {
 }
 

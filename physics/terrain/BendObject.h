@@ -147,6 +147,9 @@ public:
     int32_t mEditCounter;
     int32_t mEditCounterCap;
     int32_t mStaticSlot;  // this object's entry in the spatial grid's static store, -1 when none
+    // The scene editor's selection mark, and the frame handle its drag holds (-1 none).
+    uint8_t mEditSelected;
+    int32_t mEditHandle;
     // How scripts name the object; everything they kept of it goes stale with it.
     ObjectHandle mScriptHandle;
 

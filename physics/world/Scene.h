@@ -23,6 +23,7 @@ namespace KIV {
 
 class Toy;
 class Robot;
+class ParticleSystem;
 struct GameSettings;
 
 // The world the physics steps: for now its toy table (the toy list, the slot
@@ -149,6 +150,27 @@ public:
     // Level reset: every terrain object back to its saved frame and texture.
     void ResetTerrainObjects();
     // ---- end of the terrain objects and lights block ----
+
+    // ---- scene editor picking and the terrain refresh (ScenePicking.cpp) ----
+    // The toy whose outline holds the point, the last in the list first; -1 when none.
+    int32_t PickToyAt(const VectorF& point) const;
+    // On a hit the toy becomes selected and the click-pick flag clears; a miss changes nothing.
+    bool SelectToyAt(const VectorF& point);
+    // The nearest joint (its world point A) within 10 units; -1 when none.
+    int32_t PickJointAt(const VectorF& point) const;
+    // The nearest system (its position after following its link) within 10 units; -1 when none.
+    static int32_t PickParticleSystemAt(const PtrArray<ParticleSystem>& systems, const VectorF& point);
+    // Exactly this object selected; nothing for null.
+    void SelectOnlyTerrainObject(BendObject* object);
+    // One rectangle per light in the scene's rectangle grid, the last light first.
+    void RebuildLightGrid();
+    // Up to eight lights per draw group of every lighted terrain object, found in the light grid.
+    void AssignLightsToTerrain();
+    // The static grid anew, then the grid's tables rebuilt for the toys.
+    void RebuildTerrainCollisionEntries();
+    uint8_t mToyClickPick = 0;
+    uint8_t mJointClickPick = 0;
+    // ---- end of the scene editor picking block ----
 
     // ---- joints and radial pushes (SceneJoints.cpp) ----
     // A new joint in the list, connected to two toys, or to the world at

@@ -29,3 +29,16 @@ start_game() {
 patch_rgb() {
   step convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
 }
+
+# Holding Escape ends the game; it must end by itself within a few seconds.
+stop_game() {
+  step xdotool keydown --window "$(window_id)" Escape
+  for _ in $(seq 60); do
+    kill -0 "$game" 2>/dev/null || break
+    sleep 0.1
+  done
+  timeout 5 xdotool keyup Escape 2>/dev/null
+  kill -0 "$game" 2>/dev/null && fail "holding Escape did not end the game"
+  wait "$game"
+  game=
+}

@@ -128,6 +128,7 @@ std::string SampleArgument(std::string type)
         {"RectI", "RectI(1, 2, 3, 4)"},
         {"Toy", "scene:ST()"},
         {"Joint", "scene:SJ()"},
+        {"Robot", "scene:GetEditRobot()"},
         {"std::basic_string<char, std::char_traits<char>, std::allocator<char> >", "'toy1'"},
     };
     auto found = samples.find(type);
