@@ -22,6 +22,7 @@ void KIVGame::ResetLevel(bool replay)
     mRobots.RemoveAll();
     ResetTerrainObjects();
     for (int32_t i = mJoints.mJoints.Count() - 1; i >= 0; --i) DeleteJoint(mJoints, mJoints.mJoints[i]);
+    DeleteAllParticleSystems(mParticleSystems);
     DeleteAllToys();
     ResetToyIndex();
     mRadialPushes.DeleteAll();
@@ -39,6 +40,8 @@ void KIVGame::ResetLevel(bool replay)
     }
     CreateDefaultToys();
     CreateScenarioRobots();
+    AddDefaultRockParticles();
+    for (BendObject* object : mTerrainObjects) EnsureShardParticleSystem(object->GetTexture());
     RebuildDerivedState();
     TakeSyncCheck();
 }

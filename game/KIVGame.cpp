@@ -18,6 +18,11 @@ KIVGame::KIVGame()
         factor = l->mFactor;
         return true;
     };
+    // Simulated particle systems are drawn with their depth layer.
+    mParticleLayerHook = [this](ParticleSystem& system, int32_t layer, bool add) {
+        if (add) mLayers.AddParticleSystem(&system, layer);
+        else mLayers.RemoveParticleSystem(&system, layer);
+    };
     ApplyPhysicsFrequency(mTiming.GetFrequency());
 }
 

@@ -4,6 +4,7 @@
 #include "base/TextFormat.h"
 #include "game/Hud.h"
 #include "game/KIVGame.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/world/GameSettings.h"
 #include "physics/toys/Toy.h"
 #include "physics/toys/ToyRenderGeometry.h"
@@ -26,10 +27,12 @@ void ScenePass::DrawScene(Renderer& renderer, bool screenOverlays)
     LayerList& layers = mGame.mLayers;
     PrepareToys();
     mOverlays.Prepare(mGame);
+    mParticleMeshesUsed = 0;
     for (int32_t i = 0; i < layers.GetLayerCount(); ++i) {
         DepthLayer* layer = layers.GetLayerAt(i);
         renderer.SetView(RectF(layer->mViewMin.mX, layer->mViewMin.mY, layer->mViewMax.mX, layer->mViewMax.mY), 0.0f);
         DrawLayerTerrain(renderer, i);
+        DrawLayerParticles(renderer, i);
         // Toys live in the plane of play, in front of its terrain; pools are
         // traced against that plane's terrain and cover the toys in them.
         if (layers.GetMinIndex() + i == 0) {
@@ -48,6 +51,38 @@ void ScenePass::DrawLayerTerrain(Renderer& renderer, int32_t position)
 {
     for (BendObject* o : mGame.mLayers.GetLayerAt(position)->mTerrainObjects)
         Draw(renderer, o->mTexturedShape, false);
+}
+
+void ScenePass::DrawLayerParticles(Renderer& renderer, int32_t position)
+{
+    for (ParticleSystem* system : mGame.mLayers.GetLayerAt(position)->mParticleSystems) {
+        const int32_t particles = system->GetParticleCount();
+        if (particles == 0 || !system->mTexture) continue;
+        if (mParticleMeshesUsed == mParticleMeshes.Count() && !mParticleMeshes.PushBack(-1)) return;
+        int32_t& meshIndex = mParticleMeshes[mParticleMeshesUsed++];
+        RenderMesh* mesh = renderer.GetPooledMesh(meshIndex);
+        if (!mesh) return;
+        const bool shards = system->GetShardSystem();
+        const int32_t perParticle = shards ? kFanParticleVertices : kQuadParticleVertices;
+        const int32_t room = particles * perParticle;
+        // The arrays only grow, and only past the most particles yet drawn.
+        if (!mesh->mVertices.SetCount(room) || !mesh->mColors.SetCount(room) || !mesh->mTexCoords.SetCount(room))
+            continue;
+        int32_t drawn = 0;
+        const bool built = shards ? system->BuildRotatedVertices(mesh->mVertices.Data(), mesh->mColors.Data(),
+                                                                 mesh->mTexCoords.Data(), particles, drawn)
+                                  : system->BuildStretchedVertices(mesh->mVertices.Data(), mesh->mColors.Data(),
+                                                                   mesh->mTexCoords.Data(), particles, drawn);
+        if (!built) continue;
+        mesh->mVertices.SetCount(drawn * perParticle);
+        mesh->mColors.SetCount(drawn * perParticle);
+        mesh->mTexCoords.SetCount(drawn * perParticle);
+        mesh->mKind = 3;
+        mesh->mDrawState = system->mParticleShape.mDrawState;
+        mesh->mDrawState.mLighted = 0;
+        renderer.UploadTextureIfPending(system->mTexture);
+        renderer.DrawParticleMesh(meshIndex, perParticle, drawn, system->mTexture);
+    }
 }
 
 void ScenePass::PrepareToys()

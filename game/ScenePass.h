@@ -29,10 +29,16 @@ private:
     void PrepareToys();
     void DrawToys(Renderer& renderer);
     void DrawWater(Renderer& renderer);
+    // The particle systems of a layer, each into a mesh of the pool below.
+    void DrawLayerParticles(Renderer& renderer, int32_t position);
     void DrawOverlays(Renderer& renderer);
 
     KIVGame& mGame;
     Array<Toy*> mVisibleToys;
+    // Render meshes the frame's particle systems are written into, in
+    // drawing order; kept from frame to frame so that they stop growing.
+    Array<int32_t> mParticleMeshes;
+    int32_t mParticleMeshesUsed = 0;
     std::vector<HudText> mHudTexts; // reused from frame to frame
 };
 

@@ -16,11 +16,20 @@ void ForgetRobotToy(Toy& toy)
     if (toy.mOwningRobot) toy.mOwningRobot->RemoveToy(&toy);
 }
 
+// A robot's particle system joins its list as the scene creates it, and
+// leaves it when the scene removes it.
+void LinkRobotParticles(Robot& robot, ParticleSystem& system, bool join)
+{
+    if (join) robot.AddParticleSystem(&system);
+    else robot.RemoveParticleSystem(&system);
+}
+
 } // namespace
 
 RobotList::RobotList(Scene& scene) : mScene(scene), mRobots(8), mDataRoot(GetDataRootDirectory())
 {
     mScene.mToyLeavingHook = &ForgetRobotToy;
+    mScene.mParticleRobotHook = &LinkRobotParticles;
 }
 
 RobotList::~RobotList() { RemoveAll(); }

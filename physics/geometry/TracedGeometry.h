@@ -280,8 +280,10 @@ void ComputeOutlineAngles(const VectorF* points, int32_t count, Array<float>& an
 bool IsPointInPolygon(const VectorF* points, int32_t count, const VectorF& p);
 
 // Casts a segment from the origin along the direction (1,000,000 units long)
-// against every outline edge that faces it and writes the nearest hit.
+// against every outline edge that faces it and writes the nearest hit. From
+// behind, it meets the edges it sees from their back instead: those a ray
+// from inside the outline leaves it through.
 bool RayHitOutline(const VectorF* points, int32_t count, const VectorF& origin, const VectorF& direction,
-                   VectorF& hit);
+                   VectorF& hit, bool fromBehind = false);
 
 } // namespace KIV

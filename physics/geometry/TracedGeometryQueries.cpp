@@ -277,7 +277,7 @@ bool IsPointInPolygon(const VectorF* points, int32_t count, const VectorF& p)
 }
 
 bool RayHitOutline(const VectorF* points, int32_t count, const VectorF& origin, const VectorF& direction,
-                   VectorF& hit)
+                   VectorF& hit, bool fromBehind)
 {
     VectorF ray = direction;
     ray.Normalize(kRayLength);
@@ -287,7 +287,8 @@ bool RayHitOutline(const VectorF* points, int32_t count, const VectorF& origin, 
     for (int32_t i = 0; i < count; ++i) {
         const VectorF& a = points[i];
         const VectorF& b = points[i + 1 < count ? i + 1 : 0];
-        if (Cross(ray, b - a) > 0.0f) continue;
+        const float facing = Cross(ray, b - a);
+        if (fromBehind ? facing <= 0.0f : facing > 0.0f) continue;
         VectorF x;
         float t;
         if (SegmentsIntersectAt(origin, end, a, b, x, t) && (!found || t < bestT)) {

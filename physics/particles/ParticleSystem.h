@@ -16,8 +16,11 @@
 
 namespace KIV {
 
+class GridQueryContext;
 class MemoryStream;
 class Robot;
+class SpatialGrid;
+struct GridSegmentHit;
 class Scene;
 class Texture;
 class Toy;
@@ -273,6 +276,33 @@ public:
     VectorF FollowLink();
     VectorF UpdateLinkDirection();
 
+    // ---- flight (ParticleFlight.cpp) ----
+    // One pass of the step program over the moving list, or the sleeping one.
+    // With parallel, the moving particles' paths are planned on the shared
+    // work team (one grid query context per thread, reserved by the caller)
+    // and applied in list order afterwards, so the bits stay the serial ones.
+    void Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel = false);
+    // A particle that struck a terrain edge: slowed, mirrored about the edge
+    // and turned a little, placed just in front of it.
+    void BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene);
+    // Whatever names the toy lets go of it: the emitter's link and the
+    // passages of particles inside it.
+    void ForgetToy(const Toy* toy);
+
+    // ---- drawing (ParticleDrawing.cpp) ----
+    // One quad (4 vertices) per drawable particle into arrays of room for
+    // capacity particles; false and count 0 without a texture or particles.
+    // Colours are packed RGBA. Nothing is allocated.
+    bool BuildStretchedVertices(VectorF* positions, uint32_t* colours, VectorF* texCoords, int32_t capacity,
+                                int32_t& count) const;
+    // One six-vertex fan per shard particle, the same way.
+    bool BuildRotatedVertices(VectorF* positions, uint32_t* colours, VectorF* texCoords, int32_t capacity,
+                              int32_t& count) const;
+    // The emitter marker of the editor overlay, into the marker shape.
+    void Draw(bool selected);
+    Array<VectorF> mMarkerPoints;
+    Array<uint32_t> mMarkerColours;
+
     void PresetRock();
     void PresetShards(const VectorF& gravity);
     void PresetShotBurst(const VectorF& position, const VectorF& gravity);
@@ -455,6 +485,20 @@ public:
     // refused until they can.
     uint8_t mArraysShort = 0;
 
+    // What the motion part of a flight found for each moving particle, in
+    // list order, for the part that applies it.
+    struct FlightStep {
+        int32_t mSlot = -1;
+        uint8_t mOutcome = 0;
+        VectorF mDisplacement;
+        VectorF mVelocityChange;
+        int32_t mStaticSegment = -1;
+        Toy* mToy = nullptr;
+        int32_t mToyPoint = -1;
+        VectorF mHitPoint;
+    };
+    Array<FlightStep> mFlightSteps;
+
 private:
     // Calls f(array, exists) for every per-particle array; exists says
     // whether the array belongs to the pool under the current switches.
@@ -500,6 +544,24 @@ private:
     void ApplyBurstPreset(const VectorF& position);
     void EmitBurstNow(const IntervalI& count);
     void FinishCloudPreset(const IntervalF& sizing, int32_t rotationStyle);
+
+    // Flight steps (ParticleFlight.cpp). Each walk answers nothing; a particle
+    // that dies is freed from the walked list at once.
+    VectorF Acceleration(int32_t slot) const;
+    void MoveWithoutHits();
+    void PlanMove(FlightStep& step, const SpatialGrid& grid, GridQueryContext& context) const;
+    void ApplyMove(const FlightStep& step, const SpatialGrid& grid, Scene* scene);
+    // True when the particle died of the hit.
+    bool HitToy(int32_t slot, const FlightStep& step, Scene* scene);
+    bool StartPassage(int32_t slot, const FlightStep& step, Scene* scene);
+    // True when the particle died in the toy.
+    bool FlyThroughToy(int32_t slot, const VectorF& displacement, Scene* scene);
+    void Size(bool sleepingPass);
+    void Fade(bool sleepingPass);
+    void TrackAngles(bool sleepingPass);
+    void BlinkColors(bool sleepingPass);
+    void BlinkAlphas(bool sleepingPass);
+    void Spin(bool sleepingPass);
 };
 
 } // namespace KIV

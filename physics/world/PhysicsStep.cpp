@@ -23,8 +23,11 @@ void StepBendObjectsParallel(Scene& scene, const GameSettings& settings)
 }
 
 // The particle systems fly against the grid, then the finished ones go (item 12).
-void UpdateParticleSystems(Scene&, const GameSettings&) {}
-void RemoveFinishedParticleSystems(Scene&) {}
+void UpdateParticleSystems(Scene& scene, const GameSettings& settings)
+{
+    scene.UpdateParticleSystems(settings.mParallelismEnabled != 0);
+}
+void RemoveFinishedParticleSystems(Scene& scene) { scene.RemoveFinishedParticleSystems(); }
 
 // Each joint's own step: measured constraint cleared, motor and spring fades (item 13).
 void StepJointsParallel(Scene& scene, const GameSettings& settings)

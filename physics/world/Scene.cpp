@@ -1,4 +1,5 @@
 #include "physics/world/Scene.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 
 namespace KIV {
@@ -27,7 +28,15 @@ Scene::Scene()
     ResetToyIndex();
 }
 
-Scene::~Scene() { DeleteAllToys(); }
+Scene::~Scene()
+{
+    // The game's layers and robots are gone by now: nobody is left to tell.
+    mParticleLayerHook = nullptr;
+    mParticleRobotHook = nullptr;
+    DeleteAllParticleSystems(mParticleSystems);
+    DeleteAllParticleSystems(mEditParticleSystems);
+    DeleteAllToys();
+}
 
 bool Scene::SetupGrid(const RectF& world) { return mGrid.SetupCells(world); }
 
@@ -93,6 +102,9 @@ void Scene::ForgetToy(Toy* toy)
     for (Toy*& owner : mIslandOwners)
         if (owner == toy) owner = nullptr;
     DetachJointsFromToy(toy);
+    // Particles inside the toy and emitters fixed to it would keep its address.
+    for (ParticleSystemList* list : {&mParticleSystems, &mEditParticleSystems})
+        for (ParticleSystem* system : *list) system->ForgetToy(toy);
     if (toy->mOwningRobot && mToyLeavingHook) mToyLeavingHook(*toy);
 }
 

@@ -18,12 +18,15 @@
 #include "physics/world/RadialPush.h"
 // water
 #include "physics/water/Water.h"
+// particle systems
+#include "physics/particles/ParticleSystemList.h"
 
 namespace KIV {
 
 class Toy;
 class Robot;
 class ParticleSystem;
+class Texture;
 struct GameSettings;
 
 // The world the physics steps: for now its toy table (the toy list, the slot
@@ -205,6 +208,41 @@ public:
     void RetraceWaters();
     WaterList mWaters;
     // ---- end of the water block ----
+
+    // ---- particle systems (SceneParticles.cpp) ----
+    // A named, textured system in the simulated list, or in the robot
+    // builder's list when inSecondList; a robot given takes it into its own
+    // list. Null when the list holds 32768 systems or memory runs out.
+    ParticleSystem* CreateParticleSystem(const std::string& name, Robot* robot, const std::string& textureName,
+                                         int32_t layer, bool inSecondList);
+    // A live copy of a template in the simulated list, without particles; null
+    // for no template or a refusal.
+    ParticleSystem* SpawnParticleSystemCopy(const ParticleSystem* source);
+    // A default system with a pool index in the list, owned by this scene.
+    ParticleSystem* NewParticleSystem(ParticleSystemList& list);
+    // The rock debris every scene start shows.
+    ParticleSystem* AddDefaultRockParticles();
+    // The system that throws a texture's shards, made once per texture.
+    bool EnsureShardParticleSystem(Texture* texture);
+    // Once per step: every simulated system present at the start flies, emits
+    // and measures itself; an empty delete-when-empty system is marked finished.
+    void UpdateParticleSystems(bool parallel);
+    // Finished systems leave, last to first.
+    void RemoveFinishedParticleSystems();
+    // Takes the system out of its list, its layer, its robot and its toy, and
+    // destroys it; false when it is not in the list.
+    bool DeleteParticleSystem(ParticleSystemList& list, ParticleSystem* system);
+    void DeleteAllParticleSystems(ParticleSystemList& list);
+    ParticleSystemList mParticleSystems;      // simulated
+    ParticleSystemList mEditParticleSystems;  // the robot builder's: never updated, in no layer
+    // The game's depth layers take a system in (add) and let it go; without
+    // them no system is in a layer.
+    std::function<void(ParticleSystem& system, int32_t layer, bool add)> mParticleLayerHook;
+    // A robot takes a system into its list (join) or lets it go; the robots
+    // live above the physics.
+    using ParticleRobotHook = void (*)(Robot& robot, ParticleSystem& system, bool join);
+    ParticleRobotHook mParticleRobotHook = nullptr;
+    // ---- end of the particle systems block ----
 
 private:
     Toy* TakeToySlot(int32_t listIndex);

@@ -24,6 +24,8 @@ protected:
         Notices().SetEchoToStderr(false);
         mSavedSettings = *gSettings;
         Write("Ground\\g.png", TestPicture::Filled(64, 32, 90, 60, 30));
+        // Every level start shows rock debris, as in the shipped tree.
+        Write("Particles\\rock.png", TestPicture::Filled(16, 16, 200, 200, 200));
         mGame = std::make_unique<KIVGame>();
         mTextures = std::make_unique<TextureLib>(Root());
         mGame->mTextureLib = mTextures.get();

@@ -161,6 +161,8 @@ const ExpectedPicture kExpected[] = {
     {"Textures/Toys/decals/decal3.png", 44, 44, Outline::kDecal},
     {"Textures/Toys/decals/decal4.png", 36, 36, Outline::kDecal},
     {"Textures/Particles/rock.png", 32, 32, Outline::kSoftShape},
+    {"Textures/Particles/shot.png", 32, 16, Outline::kDecal},
+    {"Textures/Particles/heat01.png", 64, 64, Outline::kDecal},
     {"Textures/Ground/ground01.png", 512, 128, Outline::kGround},
     {"Textures/Ground/pond01.png", 512, 256, Outline::kGround},
     {"Textures/Ground/soil01.png", 256, 256, Outline::kTile},

@@ -4,6 +4,7 @@
 #include "tools/contentgen/DebrisPictures.h"
 #include "tools/contentgen/FontPicture.h"
 #include "tools/contentgen/FramePicture.h"
+#include "tools/contentgen/GlowPictures.h"
 #include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
 #include "tools/contentgen/ToyPictures.h"
@@ -28,6 +29,8 @@ std::vector<ContentItem> GetContentList()
     items.push_back({"Textures/Ground/pond01.png", MakePondPicture, 1});
     items.push_back({"Textures/Ground/soil01.png", MakeSoilPicture, 1});
     items.push_back({"Textures/Particles/rock.png", MakeRockPicture, 0});
+    items.push_back({"Textures/Particles/shot.png", MakeShotPicture, 0});
+    items.push_back({"Textures/Particles/heat01.png", MakeHeatPicture, 0});
     items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
     return items;
 }

@@ -1,6 +1,7 @@
 // determinism_check: steps the shared pile of mixed soft toys, the shared
 // chains of jointed toys, the pile thrown down hard enough that its toys
-// dent and break, and the playground of many piles and chains, the same
+// dent and break, the playground of many piles and chains, and a pile under
+// gunfire and falling debris (its hash covers the particles too), the same
 // number of steps on 1, 2, 4 and 8 threads and prints one line per run,
 // "world=W threads=T hash=0x... fallen=K", the hash covering every outline
 // point, pose and velocity bit, K the toys that fell through the terrain
@@ -19,6 +20,7 @@
 #include "physics/world/Scene.h"
 #include "scenes/ImpactWorlds.h"
 #include "scenes/JointWorlds.h"
+#include "scenes/ParticleWorlds.h"
 #include "scenes/PlaygroundWorld.h"
 #include "scenes/StepWorlds.h"
 
@@ -59,7 +61,8 @@ int main(int argc, char** argv)
     const World worlds[] = {{"pile", KIV::Scenes::MakeSoftPile, KIV::Scenes::StepWorld},
                             {"chains", KIV::Scenes::MakeChains, KIV::Scenes::StepWorld},
                             {"impacts", KIV::Scenes::MakeImpactPile, KIV::Scenes::StepImpactWorld},
-                            {"playground", KIV::Scenes::MakePlayground, KIV::Scenes::StepWorld}};
+                            {"playground", KIV::Scenes::MakePlayground, KIV::Scenes::StepWorld},
+                            {"guns", KIV::Scenes::MakeGunWorld, KIV::Scenes::StepWorld}};
     bool same = true;
     const int32_t threadCounts[] = {1, 2, 4, 8};
     for (const World& world : worlds) {
@@ -74,7 +77,7 @@ int main(int argc, char** argv)
             settings.mParallelismEnabled = threads > 1 ? 1 : 0;
             KIV::WorkTeam::Shared().SetThreadCount(threads);
             world.step(scene, settings, steps);
-            const uint64_t hash = KIV::Scenes::HashToyState(scene);
+            const uint64_t hash = KIV::Scenes::HashWorldState(scene);
             const int32_t fallen = KIV::Scenes::CountToysThroughTerrain(scene);
             std::printf("world=%s threads=%d hash=0x%016" PRIx64 " fallen=%d\n", world.name, threads, hash, fallen);
             std::fflush(stdout);

@@ -1,0 +1,116 @@
+#include "base/Statistics.h"
+#include "base/WorkTeam.h"
+#include "physics/particles/ParticleSystem.h"
+#include "physics/toys/Toy.h"
+#include "physics/world/Scene.h"
+#include "render/Texture.h"
+
+// The scene's two particle-system lists: creating systems in them, the
+// per-step update of the simulated list, and the removal of finished systems.
+
+namespace KIV {
+
+ParticleSystem* Scene::NewParticleSystem(ParticleSystemList& list)
+{
+    ParticleSystem* system = list.NewSystem();
+    if (!system) return nullptr;
+    system->mOwner = this;
+    system->SetTimeStep(mStepLength);
+    system->mSceneGravity = mGravity;
+    system->RebuildStepProgram();
+    return system;
+}
+
+ParticleSystem* Scene::CreateParticleSystem(const std::string& name, Robot* robot, const std::string& textureName,
+                                            int32_t layer, bool inSecondList)
+{
+    ParticleSystemList& list = inSecondList ? mEditParticleSystems : mParticleSystems;
+    ParticleSystem* system = NewParticleSystem(list);
+    if (!system) return nullptr;
+    system->SetName(name);
+    system->SetTexture(textureName);
+    system->mLayer = layer;
+    if (robot) {
+        if (mParticleRobotHook) mParticleRobotHook(*robot, *system, true);
+        else system->mLinkedRobot = robot;
+    }
+    if (!inSecondList && mParticleLayerHook) mParticleLayerHook(*system, layer, true);
+    return system;
+}
+
+ParticleSystem* Scene::SpawnParticleSystemCopy(const ParticleSystem* source)
+{
+    if (!source) return nullptr;
+    ParticleSystem* system = NewParticleSystem(mParticleSystems);
+    if (!system) return nullptr;
+    if (!system->CopyFrom(*source)) {
+        mParticleSystems.Delete(system);
+        return nullptr;
+    }
+    if (mParticleLayerHook) mParticleLayerHook(*system, system->mLayer, true);
+    return system;
+}
+
+ParticleSystem* Scene::AddDefaultRockParticles()
+{
+    ParticleSystem* rock = CreateParticleSystem("", nullptr, "Particles\\rock.png", -2, false);
+    if (rock) rock->PresetRock();
+    return rock;
+}
+
+bool Scene::EnsureShardParticleSystem(Texture* texture)
+{
+    if (!texture) return false;
+    if (texture->mShardSystems.Get(this)) return true;
+    ParticleSystem* shards = CreateParticleSystem("SHARD PARTICLES", nullptr, texture->mFileName, -2, false);
+    if (!shards) return false;
+    // Shards are cut from this very picture, and the system must know it to
+    // leave the picture's map when it goes, even when the library holds no
+    // picture of that name.
+    shards->mTexture = texture;
+    shards->PresetShards(mGravity);
+    texture->mShardSystems.Set(this, shards);
+    return true;
+}
+
+void Scene::UpdateParticleSystems(bool parallel)
+{
+    StatSetInt(kStatParticlesTotalCount, 0);
+    StatSetInt(kStatParticlesEmittedLastFrame, 0);
+    if (parallel) mGrid.ReserveQueryContexts(WorkTeam::Shared().GetThreadCount());
+    // Copies that hits spawn during the pass wait for the next step.
+    const int32_t count = mParticleSystems.Count();
+    for (int32_t i = 0; i < count; ++i) {
+        ParticleSystem& system = *mParticleSystems[i];
+        system.Fly(mGrid, false, this, parallel);
+        system.Fly(mGrid, true, this, parallel);
+        system.UpdateEmission();
+        system.UpdateBounds();
+        if (system.mDeleteWhenEmpty && system.GetParticleCount() == 0) system.mFinished = 1;
+        StatAdd(kStatParticlesTotalCount, system.GetParticleCount());
+    }
+}
+
+void Scene::RemoveFinishedParticleSystems()
+{
+    for (int32_t i = mParticleSystems.Count() - 1; i >= 0; --i)
+        if (mParticleSystems[i]->mFinished) DeleteParticleSystem(mParticleSystems, mParticleSystems[i]);
+    StatSetInt(kStatParticleSystemsCount, mParticleSystems.Count());
+    StatSetInt(kStatParticleSystemsEditCount, mEditParticleSystems.Count());
+}
+
+bool Scene::DeleteParticleSystem(ParticleSystemList& list, ParticleSystem* system)
+{
+    if (list.IndexOf(system) < 0) return false;
+    if (&list == &mParticleSystems && mParticleLayerHook) mParticleLayerHook(*system, system->mLayer, false);
+    if (system->mLinkedRobot && mParticleRobotHook) mParticleRobotHook(*system->mLinkedRobot, *system, false);
+    if (system->mLinkedToy) system->mLinkedToy->RemoveLink(system);
+    return list.Delete(system);
+}
+
+void Scene::DeleteAllParticleSystems(ParticleSystemList& list)
+{
+    while (list.Count() > 0) DeleteParticleSystem(list, list[list.Count() - 1]);
+}
+
+} // namespace KIV

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+
+namespace KIV {
+
+class Scene;
+struct GameSettings;
+
+// Worlds with particles in flight, shared by the determinism check and the
+// particle benchmark.
+namespace Scenes {
+
+// Toys on a walled floor, two guns firing heavy bouncing bullets at them from
+// both sides and rock debris raining over them; toyCount box toys (at least 1).
+bool MakeGunWorld(Scene& scene, int32_t toyCount);
+
+// 64 box toys on a walled floor with about `particles` live particles among
+// them, which bounce off the terrain and the toys and never sleep or die.
+bool MakeParticleWorld(Scene& scene, int32_t particles);
+inline constexpr int32_t kParticleWorldToys = 64;
+
+// The world's toys and then every particle system's particles (positions and
+// velocities, lists in list order), bit for bit.
+uint64_t HashWorldState(const Scene& scene);
+
+} // namespace Scenes
+} // namespace KIV
