@@ -3,18 +3,6 @@
 
 namespace KIV {
 
-int32_t OutlineEdgeGrid::ColumnOf(double x) const
-{
-    const double c = std::floor((x - mOriginX) / mCellSize);
-    return c < 0.0 ? 0 : (c >= mColumns ? mColumns - 1 : int32_t(c));
-}
-
-int32_t OutlineEdgeGrid::RowOf(double y) const
-{
-    const double r = std::floor((y - mOriginY) / mCellSize);
-    return r < 0.0 ? 0 : (r >= mRows ? mRows - 1 : int32_t(r));
-}
-
 bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
 {
     if (count < 1) return false;
@@ -47,6 +35,7 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     if (cell < extent / kMaxSide) cell = extent / kMaxSide;
     if (!(cell > 0.0)) cell = 1.0;
     mCellSize = cell;
+    mInverseCellSize = 1.0 / cell;
     mOriginX = minX;
     mOriginY = minY;
     mColumns = int32_t(width / cell) + 1;

@@ -41,8 +41,16 @@ public:
     }
 
 private:
-    int32_t ColumnOf(double x) const;
-    int32_t RowOf(double y) const;
+    // Any mapping that never decreases serves, as long as filing and queries
+    // share it: a scaled truncation, clamped to the grid before it is
+    // converted, costs a fraction of a division and a floor.
+    static int32_t CellOf(double offset, double inverseCellSize, int32_t cells)
+    {
+        const double c = offset * inverseCellSize;
+        return !(c >= 1.0) ? 0 : (c >= cells ? cells - 1 : int32_t(c));
+    }
+    int32_t ColumnOf(double x) const { return CellOf(x - mOriginX, mInverseCellSize, mColumns); }
+    int32_t RowOf(double y) const { return CellOf(y - mOriginY, mInverseCellSize, mRows); }
 
     // Calls visit(cell) for every cell within the margin of the segment a-b
     // (and perhaps a few more); stops and answers true when visit does.
@@ -53,6 +61,7 @@ private:
         const double minX = x0 < x1 ? x0 : x1, maxX = x0 < x1 ? x1 : x0;
         const double minY = y0 < y1 ? y0 : y1, maxY = y0 < y1 ? y1 : y0;
         const int32_t c0 = ColumnOf(minX - mMargin), c1 = ColumnOf(maxX + mMargin);
+        const double slope = x1 != x0 ? (y1 - y0) / (x1 - x0) : 0.0;
         for (int32_t c = c0; c <= c1; ++c) {
             double lo = mOriginX + c * mCellSize - mMargin;
             double hi = mOriginX + (c + 1) * mCellSize + mMargin;
@@ -60,7 +69,6 @@ private:
             hi = hi < minX ? minX : (hi > maxX ? maxX : hi);
             double yLo = minY, yHi = maxY;
             if (x1 != x0) {
-                const double slope = (y1 - y0) / (x1 - x0);
                 const double ya = y0 + (lo - x0) * slope, yb = y0 + (hi - x0) * slope;
                 yLo = ya < yb ? ya : yb;
                 yHi = ya < yb ? yb : ya;
@@ -75,6 +83,7 @@ private:
     double mOriginX = 0.0;
     double mOriginY = 0.0;
     double mCellSize = 1.0;
+    double mInverseCellSize = 1.0;
     double mMargin = 0.0;
     int32_t mColumns = 1;
     int32_t mRows = 1;
