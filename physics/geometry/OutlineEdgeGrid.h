@@ -27,7 +27,7 @@ public:
     bool AnyNear(const VectorF& a, const VectorF& b, EdgeTest&& edgeTest, PointTest&& pointTest)
     {
         ++mStamp;
-        return ForCellsNear(a, b, [&](int32_t cell) {
+        return ForCellsNear<true>(a, b, [&](int32_t cell) {
             for (int32_t k = mEdgeStart[cell]; k < mEdgeStart[cell + 1]; ++k) {
                 const int32_t edge = mEdgeItems[k];
                 if (mEdgeStamp[edge] == mStamp) continue;
@@ -53,8 +53,11 @@ private:
     int32_t RowOf(double y) const { return CellOf(y - mOriginY, mInverseCellSize, mRows); }
 
     // Calls visit(cell) for every cell within the margin of the segment a-b
-    // (and perhaps a few more); stops and answers true when visit does.
-    template <typename Visit>
+    // (and perhaps a few more), or only for those that hold an edge or a
+    // point; stops and answers true when visit does. A diagonal across a pool
+    // or a toy passes mostly empty cells: they are stepped over a column at a
+    // time.
+    template <bool kFilledOnly, typename Visit>
     bool ForCellsNear(const VectorF& a, const VectorF& b, Visit&& visit) const
     {
         const double x0 = a.mX, y0 = a.mY, x1 = b.mX, y1 = b.mY;
@@ -74,8 +77,13 @@ private:
                 yHi = ya < yb ? yb : ya;
             }
             const int32_t r0 = RowOf(yLo - mMargin), r1 = RowOf(yHi + mMargin);
-            for (int32_t r = r0; r <= r1; ++r)
+            for (int32_t r = r0; r <= r1; ++r) {
+                if constexpr (kFilledOnly) {
+                    r = mNextFilledRow[r * mColumns + c];
+                    if (r > r1) break;
+                }
                 if (visit(r * mColumns + c)) return true;
+            }
         }
         return false;
     }
@@ -93,6 +101,9 @@ private:
     Array<int32_t> mPointStart;
     Array<int32_t> mPointItems;
     Array<int32_t> mEdgeStamp; // per edge: the query that last tested it
+    // Per cell: the first row from its own down its column whose cell holds
+    // an edge or a point, mRows when none does.
+    Array<int32_t> mNextFilledRow;
 };
 
 } // namespace KIV

@@ -71,7 +71,8 @@ private:
     bool IsValidDiagonal(int32_t a, int32_t c);
     bool AppendTriangle(int32_t e0, int32_t e1, int32_t e2, int32_t c0, int32_t c1, int32_t c2);
     void FlipEdges();
-    void FlipEdge(int32_t edge);
+    // Inlined into the flip loop: most calls only test and return.
+    [[gnu::always_inline]] inline void FlipEdge(int32_t edge);
     bool RefineLongEdges();
     int32_t FindLongestEdge();
     bool SplitEdge(int32_t edge);
