@@ -3,18 +3,6 @@
 
 namespace KIV {
 
-int32_t OutlineEdgeGrid::ColumnOf(double x) const
-{
-    const double c = std::floor((x - mOriginX) / mCellSize);
-    return c < 0.0 ? 0 : (c >= mColumns ? mColumns - 1 : int32_t(c));
-}
-
-int32_t OutlineEdgeGrid::RowOf(double y) const
-{
-    const double r = std::floor((y - mOriginY) / mCellSize);
-    return r < 0.0 ? 0 : (r >= mRows ? mRows - 1 : int32_t(r));
-}
-
 bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
 {
     if (count < 1) return false;
@@ -47,6 +35,7 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     if (cell < extent / kMaxSide) cell = extent / kMaxSide;
     if (!(cell > 0.0)) cell = 1.0;
     mCellSize = cell;
+    mInverseCellSize = 1.0 / cell;
     mOriginX = minX;
     mOriginY = minY;
     mColumns = int32_t(width / cell) + 1;
@@ -68,7 +57,7 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
 
     // Two passes over the same cell walk: count, then file.
     for (int32_t i = 0; i < count; ++i)
-        ForCellsNear(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
+        ForCellsNear<false>(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
             ++mEdgeStart[c + 1];
             return false;
         });
@@ -78,7 +67,7 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     if (!fill.Resize(cells)) return false;
     for (int32_t c = 0; c < cells; ++c) fill[c] = mEdgeStart[c];
     for (int32_t i = 0; i < count; ++i)
-        ForCellsNear(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
+        ForCellsNear<false>(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
             mEdgeItems[fill[c]++] = i;
             return false;
         });
@@ -87,6 +76,16 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     for (int32_t c = 0; c < cells; ++c) mPointStart[c + 1] += mPointStart[c];
     for (int32_t c = 0; c < cells; ++c) fill[c] = mPointStart[c];
     for (int32_t i = 0; i < count; ++i) mPointItems[fill[RowOf(points[i].mY) * mColumns + ColumnOf(points[i].mX)]++] = i;
+
+    if (!mNextFilledRow.Resize(cells)) return false;
+    for (int32_t c = 0; c < mColumns; ++c) {
+        int32_t next = mRows;
+        for (int32_t r = mRows - 1; r >= 0; --r) {
+            const int32_t cell = r * mColumns + c;
+            if (mEdgeStart[cell + 1] > mEdgeStart[cell] || mPointStart[cell + 1] > mPointStart[cell]) next = r;
+            mNextFilledRow[cell] = next;
+        }
+    }
     return true;
 }
 

@@ -27,7 +27,7 @@ public:
     bool AnyNear(const VectorF& a, const VectorF& b, EdgeTest&& edgeTest, PointTest&& pointTest)
     {
         ++mStamp;
-        return ForCellsNear(a, b, [&](int32_t cell) {
+        return ForCellsNear<true>(a, b, [&](int32_t cell) {
             for (int32_t k = mEdgeStart[cell]; k < mEdgeStart[cell + 1]; ++k) {
                 const int32_t edge = mEdgeItems[k];
                 if (mEdgeStamp[edge] == mStamp) continue;
@@ -41,18 +41,30 @@ public:
     }
 
 private:
-    int32_t ColumnOf(double x) const;
-    int32_t RowOf(double y) const;
+    // Any mapping that never decreases serves, as long as filing and queries
+    // share it: a scaled truncation, clamped to the grid before it is
+    // converted, costs a fraction of a division and a floor.
+    static int32_t CellOf(double offset, double inverseCellSize, int32_t cells)
+    {
+        const double c = offset * inverseCellSize;
+        return !(c >= 1.0) ? 0 : (c >= cells ? cells - 1 : int32_t(c));
+    }
+    int32_t ColumnOf(double x) const { return CellOf(x - mOriginX, mInverseCellSize, mColumns); }
+    int32_t RowOf(double y) const { return CellOf(y - mOriginY, mInverseCellSize, mRows); }
 
     // Calls visit(cell) for every cell within the margin of the segment a-b
-    // (and perhaps a few more); stops and answers true when visit does.
-    template <typename Visit>
+    // (and perhaps a few more), or only for those that hold an edge or a
+    // point; stops and answers true when visit does. A diagonal across a pool
+    // or a toy passes mostly empty cells: they are stepped over a column at a
+    // time.
+    template <bool kFilledOnly, typename Visit>
     bool ForCellsNear(const VectorF& a, const VectorF& b, Visit&& visit) const
     {
         const double x0 = a.mX, y0 = a.mY, x1 = b.mX, y1 = b.mY;
         const double minX = x0 < x1 ? x0 : x1, maxX = x0 < x1 ? x1 : x0;
         const double minY = y0 < y1 ? y0 : y1, maxY = y0 < y1 ? y1 : y0;
         const int32_t c0 = ColumnOf(minX - mMargin), c1 = ColumnOf(maxX + mMargin);
+        const double slope = x1 != x0 ? (y1 - y0) / (x1 - x0) : 0.0;
         for (int32_t c = c0; c <= c1; ++c) {
             double lo = mOriginX + c * mCellSize - mMargin;
             double hi = mOriginX + (c + 1) * mCellSize + mMargin;
@@ -60,14 +72,18 @@ private:
             hi = hi < minX ? minX : (hi > maxX ? maxX : hi);
             double yLo = minY, yHi = maxY;
             if (x1 != x0) {
-                const double slope = (y1 - y0) / (x1 - x0);
                 const double ya = y0 + (lo - x0) * slope, yb = y0 + (hi - x0) * slope;
                 yLo = ya < yb ? ya : yb;
                 yHi = ya < yb ? yb : ya;
             }
             const int32_t r0 = RowOf(yLo - mMargin), r1 = RowOf(yHi + mMargin);
-            for (int32_t r = r0; r <= r1; ++r)
+            for (int32_t r = r0; r <= r1; ++r) {
+                if constexpr (kFilledOnly) {
+                    r = mNextFilledRow[r * mColumns + c];
+                    if (r > r1) break;
+                }
                 if (visit(r * mColumns + c)) return true;
+            }
         }
         return false;
     }
@@ -75,6 +91,7 @@ private:
     double mOriginX = 0.0;
     double mOriginY = 0.0;
     double mCellSize = 1.0;
+    double mInverseCellSize = 1.0;
     double mMargin = 0.0;
     int32_t mColumns = 1;
     int32_t mRows = 1;
@@ -84,6 +101,9 @@ private:
     Array<int32_t> mPointStart;
     Array<int32_t> mPointItems;
     Array<int32_t> mEdgeStamp; // per edge: the query that last tested it
+    // Per cell: the first row from its own down its column whose cell holds
+    // an edge or a point, mRows when none does.
+    Array<int32_t> mNextFilledRow;
 };
 
 } // namespace KIV

@@ -13,6 +13,10 @@ namespace {
 constexpr int32_t kMaxRefinePasses = 1000000;
 // New triangles of a flip must keep at least this much doubled area.
 constexpr float kMinFlipCross = 0.0001f;
+// The slots one and two steps on round a triangle: a division by three per
+// lookup costs more than the rest of a flip test that rejects.
+constexpr int32_t kNextSlot[3] = {1, 2, 0};
+constexpr int32_t kSlotAfterNext[3] = {2, 0, 1};
 
 } // namespace
 
@@ -248,27 +252,6 @@ void OutlineMesher::ReplaceSide(int32_t edge, int32_t from, int32_t to)
     else if (e.mTriangle2 == from) e.mTriangle2 = to;
 }
 
-void OutlineMesher::PushQueue(int32_t edge)
-{
-    TracedGeometry& g = mGeometry;
-    if (edge < 0 || g.mFlipQueued[edge]) return;
-    if (!g.mFlipQueue.PushBack(edge)) {
-        mFailed = true;
-        return;
-    }
-    g.mFlipQueued[edge] = 1;
-}
-
-int32_t OutlineMesher::PopQueue()
-{
-    TracedGeometry& g = mGeometry;
-    if (g.mFlipQueue.Count() == 0) return -1;
-    const int32_t edge = g.mFlipQueue.Last();
-    g.mFlipQueue.SetCount(g.mFlipQueue.Count() - 1);
-    g.mFlipQueued[edge] = 0;
-    return edge;
-}
-
 void OutlineMesher::OnEdgeChanged(int32_t edge, float lengthSquared)
 {
     if (mHeapActive && !mHeap.Set(edge, lengthSquared)) mFailed = true;
@@ -309,14 +292,13 @@ void OutlineMesher::FlipEdge(int32_t edge)
 
     // T1 walks u -> v -> w with the edge first, a1 = v-w, a2 = w-u; T2 walks
     // v -> u -> z, b1 = u-z, b2 = z-v. So v is the end that a1 touches.
-    const int32_t a1 = tri1.mEdges[(k1 + 1) % 3], a2 = tri1.mEdges[(k1 + 2) % 3];
-    const int32_t b1 = tri2.mEdges[(k2 + 1) % 3], b2 = tri2.mEdges[(k2 + 2) % 3];
-    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[(k1 + 1) % 3], w = tri1.mCorners[(k1 + 2) % 3];
-    const int32_t z = tri2.mCorners[(k2 + 2) % 3];
-    const VectorF& pu = g.mPoints[u];
-    const VectorF& pv = g.mPoints[v];
-    const VectorF& pw = g.mPoints[w];
-    const VectorF& pz = g.mPoints[z];
+    const int32_t k1Next = kNextSlot[k1], k1After = kSlotAfterNext[k1];
+    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[k1Next], w = tri1.mCorners[k1After];
+    const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
+    const VectorF pu = g.mPoints[u];
+    const VectorF pv = g.mPoints[v];
+    const VectorF pw = g.mPoints[w];
+    const VectorF pz = g.mPoints[z];
 
     // Only a far corner strictly inside the circle through the triangle flips;
     // cocircular quads stay as they are. The test is exact: a float circle
@@ -328,6 +310,8 @@ void OutlineMesher::FlipEdge(int32_t edge)
     if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
     if (!IsInsideCircle(pu, pv, pw, pz)) return;
 
+    const int32_t a1 = tri1.mEdges[k1Next], a2 = tri1.mEdges[k1After];
+    const int32_t b1 = tri2.mEdges[kNextSlot[k2]], b2 = tri2.mEdges[kSlotAfterNext[k2]];
     e.mA = w;
     e.mB = z;
     tri1 = WorkTriangle{{edge, b2, a1}, {w, z, v}};
@@ -386,10 +370,10 @@ bool OutlineMesher::SplitEdge(int32_t edge)
     // T1 = v w m, T3 = w u m, T2 = u z m, T4 = z v m.
     const WorkTriangle tri1 = mTriangles[t1];
     const WorkTriangle tri2 = mTriangles[t2];
-    const int32_t a1 = tri1.mEdges[(k1 + 1) % 3], a2 = tri1.mEdges[(k1 + 2) % 3];
-    const int32_t b1 = tri2.mEdges[(k2 + 1) % 3], b2 = tri2.mEdges[(k2 + 2) % 3];
-    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[(k1 + 1) % 3], w = tri1.mCorners[(k1 + 2) % 3];
-    const int32_t z = tri2.mCorners[(k2 + 2) % 3];
+    const int32_t a1 = tri1.mEdges[kNextSlot[k1]], a2 = tri1.mEdges[kSlotAfterNext[k1]];
+    const int32_t b1 = tri2.mEdges[kNextSlot[k2]], b2 = tri2.mEdges[kSlotAfterNext[k2]];
+    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[kNextSlot[k1]], w = tri1.mCorners[kSlotAfterNext[k1]];
+    const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
 
     const int32_t m = g.mPoints.Count();
     const VectorF mid = (g.mPoints[old.mA] + g.mPoints[old.mB]) * 0.5f;

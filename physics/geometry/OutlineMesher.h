@@ -71,7 +71,8 @@ private:
     bool IsValidDiagonal(int32_t a, int32_t c);
     bool AppendTriangle(int32_t e0, int32_t e1, int32_t e2, int32_t c0, int32_t c1, int32_t c2);
     void FlipEdges();
-    void FlipEdge(int32_t edge);
+    // Inlined into the flip loop: most calls only test and return.
+    [[gnu::always_inline]] inline void FlipEdge(int32_t edge);
     bool RefineLongEdges();
     int32_t FindLongestEdge();
     bool SplitEdge(int32_t edge);
@@ -80,8 +81,28 @@ private:
 
     static int32_t FindEdgeSlot(const WorkTriangle& t, int32_t edge);
     void ReplaceSide(int32_t edge, int32_t from, int32_t to);
-    void PushQueue(int32_t edge);
-    int32_t PopQueue();
+    // The queue's two ends run tens of thousands of times in a large build:
+    // kept inline.
+    [[gnu::always_inline]] void PushQueue(int32_t edge)
+    {
+        TracedGeometry& g = mGeometry;
+        if (edge < 0 || g.mFlipQueued[edge]) return;
+        if (!g.mFlipQueue.PushBack(edge)) {
+            mFailed = true;
+            return;
+        }
+        g.mFlipQueued[edge] = 1;
+    }
+    int32_t PopQueue()
+    {
+        Array<int32_t>& queue = mGeometry.mFlipQueue;
+        const int32_t count = queue.Count();
+        if (count == 0) return -1;
+        const int32_t edge = queue[count - 1];
+        queue.SetCount(count - 1);
+        mGeometry.mFlipQueued[edge] = 0;
+        return edge;
+    }
     // The edge's squared length as GetEdgeLengthSquared gives it.
     void OnEdgeChanged(int32_t edge, float lengthSquared);
 

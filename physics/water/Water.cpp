@@ -39,7 +39,7 @@ bool Water::Rebuild(Scene* owner, const VectorF& seed)
     } else {
         mOutline.Clear();
     }
-    mPointSet.clear();
+    ClearPointSet();
 
     if (mOutline.Count() > 0) {
         SubdivideSurface(mFirstPoint.mY);
@@ -59,21 +59,32 @@ bool Water::Rebuild(Scene* owner, const VectorF& seed)
 
 void Water::SubdivideSurface(float level)
 {
-    for (int32_t i = 0; i + 1 < mOutline.Count(); ++i) {
-        const VectorF a = mOutline[i], b = mOutline[i + 1];
+    // Built into a second list in one pass: inserting the spans' points in
+    // place would move the rest of the outline once per point.
+    // Out of memory, the outline stays as traced and has no spans.
+    Array<VectorF> subdivided;
+    subdivided.SetGrowBy(1024);
+    const auto fail = [this] { mSpans.DeleteAll(); };
+    if (!subdivided.Reserve(mOutline.Count() + 64)) return fail();
+    const int32_t n = mOutline.Count();
+    for (int32_t i = 0; i < n; ++i) {
+        const VectorF a = mOutline[i];
+        if (!subdivided.PushBack(a)) return fail();
+        if (i + 1 >= n) break;
+        const VectorF b = mOutline[i + 1];
         if (a.mY != level || b.mY != level) continue;
         const int32_t m = std::abs(int32_t(std::trunc((b.mX - a.mX) / kSurfaceStep))) + 2;
-        for (int32_t k = 1; k <= m - 2; ++k) {
-            const float f = float(k) / float(m - 1);
-            if (!mOutline.InsertAt(i + k, VectorF(a.mX + f * (b.mX - a.mX), a.mY + f * (b.mY - a.mY)))) return;
-        }
         WaterSpan* span = mSpans.AppendNew();
         if (span) {
             span->mPointCount = m;
-            span->mFirstPoint = i;
+            span->mFirstPoint = subdivided.Count() - 1;
         }
-        i += m - 2;
+        for (int32_t k = 1; k <= m - 2; ++k) {
+            const float f = float(k) / float(m - 1);
+            if (!subdivided.PushBack(VectorF(a.mX + f * (b.mX - a.mX), a.mY + f * (b.mY - a.mY)))) return fail();
+        }
     }
+    mOutline = std::move(subdivided);
 }
 
 void Water::BuildSurfaceMesh()

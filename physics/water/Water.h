@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <unordered_set>
 #include "base/Array.h"
 #include "base/Vector.h"
 #include "physics/geometry/TracedGeometry.h"
@@ -73,9 +72,13 @@ private:
     void BuildSurfaceMesh();
     void BuildOutlineShape();
 
-    // Bit patterns of the outline points: closing a trace asks whether a point
-    // is already on the outline at every step.
-    std::unordered_set<uint64_t> mPointSet;
+    // Bit patterns of the outline points, hashed with linear probing (a free
+    // slot holds kNoPoint, the pattern of no finite point): closing a trace
+    // asks whether a point is already on the outline at every step.
+    static constexpr uint64_t kNoPoint = ~uint64_t(0);
+    void ClearPointSet();
+    Array<uint64_t> mPointSet;
+    int32_t mPointSetCount = 0;
     bool mPictureReported = false;
 };
 

@@ -76,20 +76,60 @@ struct Tracer {
     const StaticSegment& HitSegment() const { return mGrid.GetStaticSegment(mHit.mStaticSegment); }
 };
 
+uint32_t PointSlot(uint64_t key, int32_t slots)
+{
+    return uint32_t((key * 0x9E3779B97F4A7C15ull) >> 32) & uint32_t(slots - 1);
+}
+
 } // namespace
+
+void Water::ClearPointSet()
+{
+    mPointSet.Fill(kNoPoint);
+    mPointSetCount = 0;
+}
 
 bool Water::AppendPoint(const VectorF& p)
 {
+    // Kept at most half full; the table only grows, a pool's next trace is
+    // about as long.
+    if (2 * (mPointSetCount + 1) > mPointSet.Count()) {
+        Array<uint64_t> keys(std::move(mPointSet));
+        if (!mPointSet.Resize(keys.Count() > 0 ? 2 * keys.Count() : 2048)) {
+            mPointSet = std::move(keys);
+            return false;
+        }
+        ClearPointSet();
+        for (const uint64_t key : keys) {
+            if (key == kNoPoint) continue;
+            uint32_t slot = PointSlot(key, mPointSet.Count());
+            while (mPointSet[slot] != kNoPoint) slot = (slot + 1) & uint32_t(mPointSet.Count() - 1);
+            mPointSet[slot] = key;
+            ++mPointSetCount;
+        }
+    }
     if (!mOutline.PushBack(p)) return false;
-    mPointSet.insert(PointKey(p));
+    const uint64_t key = PointKey(p);
+    uint32_t slot = PointSlot(key, mPointSet.Count());
+    while (mPointSet[slot] != kNoPoint && mPointSet[slot] != key) slot = (slot + 1) & uint32_t(mPointSet.Count() - 1);
+    if (mPointSet[slot] == kNoPoint) ++mPointSetCount;
+    mPointSet[slot] = key;
     return true;
 }
 
-bool Water::HasPoint(const VectorF& p) const { return mPointSet.count(PointKey(p)) != 0; }
+bool Water::HasPoint(const VectorF& p) const
+{
+    if (mPointSet.Count() == 0) return false;
+    const uint64_t key = PointKey(p);
+    for (uint32_t slot = PointSlot(key, mPointSet.Count());; slot = (slot + 1) & uint32_t(mPointSet.Count() - 1)) {
+        if (mPointSet[slot] == key) return true;
+        if (mPointSet[slot] == kNoPoint) return false;
+    }
+}
 
 bool Water::Trace(SpatialGrid& grid, const VectorF& seed)
 {
-    mPointSet.clear();
+    ClearPointSet();
     // A grid that covers no world, or a seed outside the world it covers,
     // encloses no pool; the casts would otherwise start from nowhere.
     if (!grid.IsSetUp() || !std::isfinite(seed.mX) || !std::isfinite(seed.mY)) return false;

@@ -36,14 +36,18 @@ private:
     int32_t mItem;
 };
 
-// Items per chunk of each loop. A chunk should hold some tens of
-// microseconds of work: taking one costs a fraction of a microsecond, waking a
-// sleeping worker a few, and a loop of fewer than two chunks runs on the
-// calling thread alone. Per-toy costs of an awake toy of about 100 outline
-// points, measured serially on a settled pile.
-constexpr int32_t kGrainToyStep = 4;         // stage 1, 3, 6 and 9 work: several microseconds a toy
-constexpr int32_t kGrainOutlines = 16;       // predicted outlines, inside marking, shared depths: ~1 us
-constexpr int32_t kGrainBookkeeping = 256;   // clearing, committing, measuring: tens of ns a toy
+// Chunk sizes of the loops. A chunk should hold some tens of microseconds of
+// work: taking one costs a fraction of a microsecond, waking a sleeping worker
+// a few, and a loop of fewer than two chunks runs on the calling thread alone.
+// The per-toy work of most stages grows with the toy's outline points
+// (instruction counts per outline point on a settled pile: about 800 for the
+// toy step with its line contacts, 600 for the point contacts, under 50 for
+// the outline passes), so those chunks are sized in outline points: a world
+// of a few hundred points, such as chains of four-point links, stays on one
+// thread, where waking the team would cost more than its whole step.
+constexpr int32_t kChunkPointsToyStep = 400;   // stage 1, 3, 6 and 9 work: four toys of 100 points
+constexpr int32_t kChunkPointsOutlines = 1600; // predicted outlines, inside marking, shared depths
+constexpr int32_t kGrainBookkeeping = 256;     // clearing, committing, measuring: tens of ns a toy
 
 // An emptied list keeps its storage unless its growth step asks to give it back.
 template <typename T>
@@ -60,18 +64,38 @@ struct StepContext {
     const GameSettings& mSettings;
     int32_t mCountAtEntry;  // N0: toys created during the step skip the stages that count from it
     bool mParallel;
+    int32_t mMeanOutlinePoints;  // of the toys at entry, at least 1
 
     PtrArray<Toy>& Toys() const { return mScene.mToys; }
     SpatialGrid& Grid() const { return mScene.mGrid; }
     // A count taken earlier never runs past the list as it is now.
     int32_t CountAtEntry() const { return mCountAtEntry < Toys().Count() ? mCountAtEntry : Toys().Count(); }
 
-    // body(toy, thread) for the first n toys of the list, side by side when it pays.
+    // Toys to a chunk of about the given outline points.
+    int32_t ToysPerChunk(int32_t chunkPoints) const
+    {
+        const int32_t toys = chunkPoints / mMeanOutlinePoints;
+        return toys > 1 ? toys : 1;
+    }
+    // Whether n toys hold at least two chunks of the given outline points.
+    bool Pays(int32_t n, int32_t chunkPoints) const
+    {
+        return mParallel && static_cast<int64_t>(n) * mMeanOutlinePoints >= 2 * static_cast<int64_t>(chunkPoints);
+    }
+
+    // body(toy, thread) for the first n toys of the list, side by side when it
+    // pays: `grain` toys to a chunk.
     template <typename Body>
     void ForToys(int32_t n, int32_t grain, Body&& body) const
     {
         PtrArray<Toy>& toys = Toys();
         WorkTeam::Shared().For(n, grain, mParallel, [&](int32_t i, int32_t thread) { body(*toys[i], thread); });
+    }
+    // The same with chunks of about the given outline points.
+    template <typename Body>
+    void ForToysByPoints(int32_t n, int32_t chunkPoints, Body&& body) const
+    {
+        ForToys(n, ToysPerChunk(chunkPoints), body);
     }
 };
 
@@ -86,18 +110,19 @@ void StageToySteps(const StepContext& s)
     Scene& scene = s.mScene;
     // The costly toys lie together in the list (a pile's bottom rows dent
     // under its weight every step): small chunks spread them over the threads.
-    s.ForToys(n, 1, [&](Toy& toy, int32_t) {
+    WorkTeam::Shared().For(n, 1, s.Pays(n, kChunkPointsToyStep), [&](int32_t i, int32_t) {
+        Toy& toy = *s.Toys()[i];
         if (!toy.SharesStepStart()) toy.BeginStep(scene.mGravity);
     });
     scene.BuildJointGroups();
     const Array<int32_t>& start = scene.mJointGroupStart;
     const Array<Toy*>& members = scene.mJointGroupMembers;
     const int32_t groups = start.Count() - 1;
-    WorkTeam::Shared().For(groups, 1, s.mParallel && members.Count() >= kGrainToyStep, [&](int32_t g, int32_t) {
+    WorkTeam::Shared().For(groups, 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t) {
         for (int32_t k = start[g]; k < start[g + 1]; ++k) members[k]->BeginStep(scene.mGravity);
     });
     SpatialGrid& grid = s.Grid();
-    s.ForToys(n, kGrainToyStep, [&](Toy& toy, int32_t thread) {
+    s.ForToysByPoints(n, kChunkPointsToyStep, [&](Toy& toy, int32_t thread) {
         toy.IntegrateAndCollectLineContacts(grid, grid.GetQueryContext(thread));
     });
 }
@@ -105,20 +130,20 @@ void StageToySteps(const StepContext& s)
 // Stage 2: which outline points lie inside a partner.
 void StageInsideMarking(const StepContext& s)
 {
-    s.ForToys(s.CountAtEntry(), kGrainOutlines, [](Toy& toy, int32_t) { MarkInsidePoints(toy); });
+    s.ForToysByPoints(s.CountAtEntry(), kChunkPointsOutlines, [](Toy& toy, int32_t) { MarkInsidePoints(toy); });
 }
 
 // Stage 3: penetration contacts.
 void StagePenetrationContacts(const StepContext& s)
 {
     const SpatialGrid& grid = s.Grid();
-    s.ForToys(s.Toys().Count(), kGrainOutlines, [&](Toy& toy, int32_t) { toy.BuildPenetrationContacts(grid); });
+    s.ForToysByPoints(s.Toys().Count(), kChunkPointsOutlines, [&](Toy& toy, int32_t) { toy.BuildPenetrationContacts(grid); });
 }
 
 // Stage 4: depths shared with the partners' records of the same overlaps.
 void StageSharedDepth(const StepContext& s)
 {
-    s.ForToys(s.Toys().Count(), kGrainOutlines, [](Toy& toy, int32_t) { toy.ShareDepths(); });
+    s.ForToysByPoints(s.Toys().Count(), kChunkPointsOutlines, [](Toy& toy, int32_t) { toy.ShareDepths(); });
 }
 
 // Stage 5: un-penetration; serial, a toy's pushes read its partners' outlines.
@@ -135,8 +160,8 @@ void StageUnPenetration(const StepContext& s)
 void StagePointContacts(const StepContext& s)
 {
     SpatialGrid& grid = s.Grid();
-    s.ForToys(s.CountAtEntry(), kGrainOutlines, [](Toy& toy, int32_t) { toy.BuildPredictedOutline(); });
-    s.ForToys(s.Toys().Count(), kGrainToyStep, [&](Toy& toy, int32_t thread) {
+    s.ForToysByPoints(s.CountAtEntry(), kChunkPointsOutlines, [](Toy& toy, int32_t) { toy.BuildPredictedOutline(); });
+    s.ForToysByPoints(s.Toys().Count(), kChunkPointsToyStep, [&](Toy& toy, int32_t thread) {
         GridQueryContext& context = grid.GetQueryContext(thread);
         toy.CollectPointContacts(grid, context);
         ComputePointContactTargets(toy, grid, context);
@@ -181,7 +206,7 @@ void StagePrediction(const StepContext& s)
 // Stage 9: the predicted outlines at the final poses.
 void StagePredictedOutlines(const StepContext& s)
 {
-    s.ForToys(s.Toys().Count(), kGrainOutlines, [](Toy& toy, int32_t) {
+    s.ForToysByPoints(s.Toys().Count(), kChunkPointsOutlines, [](Toy& toy, int32_t) {
         toy.BuildPredictedOutline();
         EmptyList(toy.mContactList2);
     });
@@ -193,7 +218,7 @@ void StageSleepAndCommit(const StepContext& s)
 {
     const bool sleeping = s.mSettings.mSleepingEnabled != 0;
     SpatialGrid& grid = s.Grid();
-    s.ForToys(s.Toys().Count(), kGrainOutlines, [&](Toy& toy, int32_t thread) {
+    s.ForToysByPoints(s.Toys().Count(), kChunkPointsOutlines, [&](Toy& toy, int32_t thread) {
         toy.SleepAndCommit(sleeping, grid, grid.GetQueryContext(thread));
         if (!toy.mSleeping) toy.RefreshBounds();
     });
@@ -224,9 +249,13 @@ void Scene::SimulateFrame(const GameSettings& settings)
     StageTimer whole(kStatToysPlaytime);
     const bool parallel = settings.mParallelismEnabled != 0;
     if (parallel) mGrid.ReserveQueryContexts(WorkTeam::Shared().GetThreadCount());
-    const StepContext s{*this, settings, mToys.Count(), parallel};
-    for (Toy* toy : mToys)
+    int64_t outlinePoints = 0;
+    for (Toy* toy : mToys) {
         if (!toy->mContactListsPrepared) toy->PrepareContactLists();
+        outlinePoints += toy->mOutline.Count();
+    }
+    const int64_t meanPoints = mToys.Count() > 0 ? outlinePoints / mToys.Count() : 1;
+    const StepContext s{*this, settings, mToys.Count(), parallel, meanPoints > 1 ? static_cast<int32_t>(meanPoints) : 1};
 
     RunStage(s, 1, StageToySteps);
     RunStage(s, 2, StageInsideMarking);
