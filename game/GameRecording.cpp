@@ -37,8 +37,8 @@ void KIVGame::ResetLevel(bool replay)
         mRecording = true;
         mReplaying = false;
     }
-    CreateDefaultToys();
     CreateScenarioRobots();
+    CreateDefaultToys();
     RebuildDerivedState();
     TakeSyncCheck();
 }

@@ -6,6 +6,7 @@
 #include "tools/contentgen/FramePicture.h"
 #include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
+#include "tools/contentgen/RobotPictures.h"
 #include "tools/contentgen/ToyPictures.h"
 #include "tools/contentgen/WaterPicture.h"
 
@@ -29,6 +30,9 @@ std::vector<ContentItem> GetContentList()
     items.push_back({"Textures/Ground/soil01.png", MakeSoilPicture, 1});
     items.push_back({"Textures/Particles/rock.png", MakeRockPicture, 0});
     items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
+    const char* const robotParts[] = {"body", "thigh", "shin", "gun"};
+    for (int i = 1; i <= 4; ++i)
+        items.push_back({std::string("Textures/Robots/spider1/") + robotParts[i - 1] + ".png", MakeRobotPartPicture, i});
     return items;
 }
 

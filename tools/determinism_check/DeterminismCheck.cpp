@@ -1,6 +1,7 @@
 // determinism_check: steps the shared pile of mixed soft toys, the shared
 // chains of jointed toys, the pile thrown down hard enough that its toys
-// dent and break, and the playground of many piles and chains, the same
+// dent and break, the playground of many piles and chains, and the shipped
+// robot walking (from the runnable tree the build lays out), the same
 // number of steps on 1, 2, 4 and 8 threads and prints one line per run,
 // "world=W threads=T hash=0x... fallen=K", the hash covering every outline
 // point, pose and velocity bit, K the toys that fell through the terrain
@@ -21,6 +22,7 @@
 #include "scenes/JointWorlds.h"
 #include "scenes/PlaygroundWorld.h"
 #include "scenes/StepWorlds.h"
+#include "tools/determinism_check/RobotWorld.h"
 
 namespace {
 
@@ -59,7 +61,9 @@ int main(int argc, char** argv)
     const World worlds[] = {{"pile", KIV::Scenes::MakeSoftPile, KIV::Scenes::StepWorld},
                             {"chains", KIV::Scenes::MakeChains, KIV::Scenes::StepWorld},
                             {"impacts", KIV::Scenes::MakeImpactPile, KIV::Scenes::StepImpactWorld},
-                            {"playground", KIV::Scenes::MakePlayground, KIV::Scenes::StepWorld}};
+                            {"playground", KIV::Scenes::MakePlayground, KIV::Scenes::StepWorld},
+                            {"robots", KIV::RobotWorld::Make, KIV::RobotWorld::Step}};
+    KIV::RobotWorld::SetRunnableTree(KIV_RUNTREE_DIR);
     bool same = true;
     const int32_t threadCounts[] = {1, 2, 4, 8};
     for (const World& world : worlds) {
