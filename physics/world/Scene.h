@@ -197,6 +197,7 @@ public:
 
 private:
     Toy* TakeToySlot(int32_t listIndex);
+    void GiveStepLength(Toy& toy) const;
     // Clears every reference other objects hold to a toy that is going away:
     // other toys' contacts and pair flags for its slot, the island owners.
     // Joints, particle links and robots add their cleanup here.

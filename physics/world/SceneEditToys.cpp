@@ -15,11 +15,7 @@ Toy* Scene::NewEditToySlot()
         return nullptr;
     }
     toy->mSlotIndex = slot;
-    if (mStepLength > 0.0f) {
-        toy->mStepLength = mStepLength;
-        toy->mInverseStepLength = 1.0f / mStepLength;
-        toy->mHalfStepLengthSquared = 0.5f * mStepLength * mStepLength;
-    }
+    GiveStepLength(*toy);
     return toy;
 }
 
