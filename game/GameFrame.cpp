@@ -29,6 +29,7 @@ void KIVGame::FirstFrameStartUp()
 {
     // Scripting comes first: the start-up content already runs robot scripts.
     if (gScriptHost) gScriptHost->InitScriptVM(&RegisterScriptAPI);
+    StartRobotScripting();
     LoadStartUpContent();
     PageMethods::LoadEdyBuilder(*this);
     StartPageViews();

@@ -38,8 +38,8 @@ void KIVGame::ResetLevel(bool replay)
         mRecording = true;
         mReplaying = false;
     }
-    CreateDefaultToys();
     CreateScenarioRobots();
+    CreateDefaultToys();
     AddDefaultRockParticles();
     for (BendObject* object : mTerrainObjects) EnsureShardParticleSystem(object->GetTexture());
     RebuildDerivedState();

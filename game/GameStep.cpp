@@ -65,6 +65,7 @@ void KIVGame::SimulateStep()
     StatTimerStart(kStatFramePlaytimeAvg);
     RecordOrReplayInput();
     ++mFrameIndex;
+    ApplyRobotControls();
 
     // Twice: a piece that still carries a hit breaks again in the same step.
     StatTimerStart(kStatBreakToysPlaytime);
@@ -77,6 +78,7 @@ void KIVGame::SimulateStep()
     DebrisPass();
 
     PhysicsStep(*this, *gSettings);
+    RunRobotUpdateScripts();
 
     StatSetInt(kStatFrameNumber, mFrameIndex);
     StatSetInt(kStatToysCount, mToys.Count());

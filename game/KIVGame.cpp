@@ -1,5 +1,6 @@
 #include "game/KIVGame.h"
 #include "base/FileUtils.h"
+#include "robots/RobotScripting.h"
 
 namespace KIV {
 
@@ -28,6 +29,9 @@ KIVGame::KIVGame()
 
 KIVGame::~KIVGame()
 {
+    // The Lua state may be gone before the game: robots leaving now tell no script.
+    mRobots.SetScripting(nullptr);
+    mEditRobots.SetScripting(nullptr);
     if (gGame == this) gGame = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "base/Array.h"
 #include "base/InputDevices.h"
@@ -27,6 +28,7 @@
 namespace KIV {
 
 class ScenePass;
+class RobotScripting;
 class TextureLib;
 
 // A pending change of the window's size: the GL context is re-created only
@@ -181,10 +183,38 @@ public:
 
     // ---- state ----
     Scenario mScenario;
+    // The robots' Build and Update scripts, once the script host is up.
+    std::unique_ptr<RobotScripting> mRobotScripting;
+    void StartRobotScripting();
     // The robots of the running scene (the selected one is steered) and the
     // robot builder's, whose selected robot is the one being edited.
     RobotList mRobots{*this};
-    RobotList mEditRobots{*this};
+    RobotList mEditRobots{*this, true};
+    // ---- the robot editor's commands (RobotEditCommands.cpp) ----
+    // The edit robot and its parts leave; a new empty robot is edited.
+    void ClearRobotForEditing();
+    // A new edit robot from "Robots\" + file (empty when it cannot be loaded); no Build script runs.
+    void LoadRobotForEditing(const std::string& file);
+    void LoadRobotDefCurrentVersion();
+    // The selected backup becomes the edit robot, changed and with no undo history.
+    void LoadRobotDefPrevVersionSelected();
+    void SaveRobot();
+    void RobotUndoNow();
+    void RobotRedoNow();
+    // Records for the general part pages, only while they show a part of the edit robot.
+    void RobotUndoAutoSave(const std::string& caption);
+    void RobotUndoAutoSaveStartSerie(const std::string& caption);
+    void RobotUndoAutoSaveEndSerie();
+    bool IsEditingEditRobotPart() const;
+    void EditRobotSetObjectPosByTexture();
+    // The builder's toy (joint) selection follows the definition's selected object (joint entry).
+    bool SelectEditRobotToy();
+    bool SelectEditRobotJoint();
+    void SelectEditRobotParts();
+
+    // The current robot takes the step's input; every robot's Update script follows the physics.
+    void ApplyRobotControls();
+    void RunRobotUpdateScripts();
     Robot* GetEditRobot() const { return mEditRobots.GetCurrentRobot(); }
     // The scenario's robots, each loaded from "Robots\" and built at its start position.
     void CreateScenarioRobots();

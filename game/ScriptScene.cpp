@@ -37,6 +37,20 @@ ScriptRef<RobotDef> EditRobotDef(Scene& scene)
 {
     return ScriptRef<RobotDef>(static_cast<KIVGame&>(scene).GetEditRobot());
 }
+// The robot editor's commands: the scene is the leading part of the game, which keeps the edit robot.
+KIVGame& Game(Scene& scene) { return static_cast<KIVGame&>(scene); }
+void ClearRobotForEditing(Scene& s) { Game(s).ClearRobotForEditing(); }
+void LoadRobotForEditing(Scene& s, std::string file) { Game(s).LoadRobotForEditing(file); }
+void LoadRobotDefCurrentVersion(Scene& s) { Game(s).LoadRobotDefCurrentVersion(); }
+void LoadRobotDefPrevVersionSelected(Scene& s) { Game(s).LoadRobotDefPrevVersionSelected(); }
+void SaveRobot(Scene& s) { Game(s).SaveRobot(); }
+void RobotUndoNow(Scene& s) { Game(s).RobotUndoNow(); }
+void RobotRedoNow(Scene& s) { Game(s).RobotRedoNow(); }
+void RobotUndoAutoSave(Scene& s, std::string caption) { Game(s).RobotUndoAutoSave(caption); }
+void RobotUndoAutoSaveStartSerie(Scene& s, std::string caption) { Game(s).RobotUndoAutoSaveStartSerie(caption); }
+void RobotUndoAutoSaveEndSerie(Scene& s) { Game(s).RobotUndoAutoSaveEndSerie(); }
+void EditRobotSetObjectPosByTexture(Scene& s) { Game(s).EditRobotSetObjectPosByTexture(); }
+bool SelectEditRobotToy(Scene& s) { return Game(s).SelectEditRobotToy(); }
 } // namespace
 
 luabind::scope ScriptScopeScene()
@@ -81,7 +95,19 @@ luabind::scope ScriptScopeScene()
         .def("SPS_GetWhere", &SPS_GetWhere)
         .def("SPS_GetLinkedToyName", &SPS_GetLinkedToyName)
         .def("SPS_GetLinkedRobotName", &SPS_GetLinkedRobotName)
-        .def("MakeNewPhotoForRobot", &MakeNewPhotoForRobot);
+        .def("MakeNewPhotoForRobot", &MakeNewPhotoForRobot)
+        .def("ClearRobotForEditing", &ClearRobotForEditing)
+        .def("LoadRobotForEditing", &LoadRobotForEditing)
+        .def("LoadRobotDefCurrentVersion", &LoadRobotDefCurrentVersion)
+        .def("LoadRobotDefPrevVersionSelected", &LoadRobotDefPrevVersionSelected)
+        .def("SaveRobot", &SaveRobot)
+        .def("RobotUndoNow", &RobotUndoNow)
+        .def("RobotRedoNow", &RobotRedoNow)
+        .def("RobotUndoAutoSave", &RobotUndoAutoSave)
+        .def("RobotUndoAutoSaveStartSerie", &RobotUndoAutoSaveStartSerie)
+        .def("RobotUndoAutoSaveEndSerie", &RobotUndoAutoSaveEndSerie)
+        .def("EditRobotSetObjectPosByTexture", &EditRobotSetObjectPosByTexture)
+        .def("SelectEditRobotToy", &SelectEditRobotToy);
 }
 
 } // namespace KIV

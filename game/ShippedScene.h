@@ -16,6 +16,10 @@ namespace ShippedScene {
 inline constexpr VectorF kPondCentre(-1000.0f, 1374.0f);
 // Below both tops of the mound and above the bowl's floor: the pool's level.
 inline constexpr VectorF kPoolSeed(-1000.0f, 1278.0f);
+// The robot the scene starts with, and where: on the ground right of the
+// mound, its feet just above the grass, with open ground ahead to walk on.
+inline constexpr const char* kRobotFile = "spider1.robot";
+inline constexpr VectorF kRobotStart(400.0f, 1300.0f);
 // Layer 0's colour: a clear afternoon sky.
 inline constexpr ColorRGBAF kSkyColor(0.42f, 0.63f, 0.86f, 1.0f);
 

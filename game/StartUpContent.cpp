@@ -1,10 +1,12 @@
 #include "base/Notices.h"
+#include "base/Platform.h"
 #include "base/Statistics.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
 #include "game/ShippedScene.h"
 #include "physics/terrain/Light.h"
 #include "physics/toys/Toy.h"
+#include "robots/RobotFiles.h"
 
 namespace KIV {
 
@@ -50,6 +52,9 @@ void KIVGame::LoadStartUpContent()
         light->mFlickerEnabled = d.flag;
     }
 
+    if (!mDataRoot.empty()) mEditRobots.SetDataRoot(mDataRoot);
+    // An empty robot is edited until the robot editor's own is loaded.
+    mEditRobots.AddRobot("", VectorF());
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
     // The terrain's pictures fix its start frames, which the reset goes back to.
     RebuildDerivedState();
@@ -57,7 +62,9 @@ void KIVGame::LoadStartUpContent()
     AddWater(ShippedScene::kPoolSeed);
     // The first run is recorded as every later one: from a level reset.
     ResetLevel(false);
-    // Without a robot to follow, the camera opens on the default toys.
+    if (IsExistingFile(GetRobotsFolder(mDataRoot) + ShippedScene::kRobotFile))
+        LoadRobotForEditing(ShippedScene::kRobotFile);
+    // The camera opens on the default toys, the robot on open ground to their right.
     mCamera.mTargetPosition = kDefaultToysView;
     mCamera.mTargetZoom = kDefaultToysZoom;
 }
@@ -96,7 +103,11 @@ void KIVGame::CreateDefaultToys()
         VectorF at(-1500.0f - 55.0f * i, 750.0f + 40.0f * i);
         // The last one drops into the pond.
         if (i == kDefaultToyCount) at = {ShippedScene::kPoolSeed.mX, 900.0f};
-        AddToy(picture, at, 0.0f, kDefaultToyScale, "toy" + IntToText(i));
+        Toy* toy = AddToy(picture, at, 0.0f, kDefaultToyScale, "toy" + IntToText(i));
+        // Each breaks into a few pieces, a different few from toy to toy but
+        // the same from reset to reset: the scene's generator starts anew at each.
+        const int32_t pieces = i == kDefaultToyCount ? 2 : 3 + mRandom.NextInt(4);
+        if (toy) toy->SetBreakToyToMoreParts(pieces);
     }
     mToys.SetSelectedIndex(mToys.Count() - 1);
 }

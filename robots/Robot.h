@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include "base/Array.h"
+#include "robots/ObjectScript.h"
 #include "robots/RobotControls.h"
 #include "robots/RobotDef.h"
 #include "robots/RobotUndoHistory.h"
@@ -18,7 +19,7 @@ class Toy;
 // definition (the robot is its definition, extended), and for the robot being
 // edited its undo history, file versions, notice and changed flag. The parts
 // belong to the scene's lists; the robot only points at them.
-class Robot : public RobotDef, public RobotDefOwner {
+class Robot final : public RobotDef, public RobotDefOwner {
 public:
     static constexpr uint8_t kStreamVersion = 3;
     static constexpr uint8_t kStateVersion = 2;
@@ -181,6 +182,9 @@ public:
     // The robot's own name for scripts: a robot seen as a robot, apart from
     // the same object seen as its definition.
     ObjectHandle mScriptHandle;
+    // The robot's place in the script templates: its object, its state
+    // table, and the Build and Update functions of its kind.
+    ObjectScript mScript;
 };
 
 } // namespace KIV

@@ -11,8 +11,28 @@ namespace {
 
 constexpr float kRobotToyDensity = 1.0f;
 
+// The scene lists a robot's parts live in: the simulated ones, or the robot builder's.
+struct PartLists {
+    Scene& scene;
+    bool editor;
+
+    PtrArray<Toy>& Toys() const { return editor ? scene.mEditToys : scene.mToys; }
+    JointList& Joints() const { return editor ? scene.mEditJoints : scene.mJoints; }
+    Toy* NewToy() const { return editor ? scene.NewEditToySlot() : scene.NewToySlot(); }
+    void RemoveToy(Toy* toy) const
+    {
+        if (editor) scene.RemoveEditToy(toy);
+        else scene.RemoveToy(toy);
+    }
+    // Only simulated toys collide, so only they are in the grid.
+    void Enter(Toy& toy) const
+    {
+        if (!editor) scene.mGrid.InsertToy(toy);
+    }
+};
+
 // Removes the robot's toys and joints whose definition entries are gone.
-void RemoveStaleParts(Scene& scene, Robot& robot)
+void RemoveStaleParts(const PartLists& lists, Robot& robot)
 {
     for (int32_t i = robot.GetToyCount() - 1; i >= 0; --i) {
         Toy* toy = robot.GetToy(i);
@@ -20,7 +40,7 @@ void RemoveStaleParts(Scene& scene, Robot& robot)
         for (const ObjectDef* o : robot.Objects()) wanted = wanted || o->mBuiltToyId == toy->mSlotIndex;
         if (wanted) continue;
         robot.RemoveToy(toy);
-        scene.RemoveToy(toy);
+        lists.RemoveToy(toy);
     }
     for (int32_t i = robot.GetJointCount() - 1; i >= 0; --i) {
         Joint* joint = robot.GetJoint(i);
@@ -28,7 +48,7 @@ void RemoveStaleParts(Scene& scene, Robot& robot)
         for (const JointDef* j : robot.Joints()) wanted = wanted || j->mBuiltJointId == joint->mFirstIndex;
         if (wanted) continue;
         robot.RemoveJoint(joint);
-        scene.DeleteJoint(scene.mJoints, joint);
+        lists.scene.DeleteJoint(lists.Joints(), joint);
     }
 }
 
@@ -43,12 +63,12 @@ T* FindLast(const PtrArray<T>& list, bool (*match)(const T&, int32_t), int32_t i
 bool ToyHasId(const Toy& t, int32_t id) { return t.mSlotIndex == id; }
 bool JointHasId(const Joint& j, int32_t id) { return j.mFirstIndex == id; }
 
-void BuildToys(Scene& scene, Robot& robot, const RobotBuildOptions& options)
+void BuildToys(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
 {
     for (ObjectDef* o : robot.Objects()) {
         const VectorF at = o->mPosition + options.mOffset;
         const std::string picture = RobotDef::GetTextureReference(*o);
-        Toy* toy = options.mUpdate && o->mBuiltToyId >= 0 ? FindLast(scene.GetToys(), &ToyHasId, o->mBuiltToyId)
+        Toy* toy = options.mUpdate && o->mBuiltToyId >= 0 ? FindLast(lists.Toys(), &ToyHasId, o->mBuiltToyId)
                                                           : nullptr;
         if (toy) {
             toy->mName = o->mName;
@@ -61,23 +81,23 @@ void BuildToys(Scene& scene, Robot& robot, const RobotBuildOptions& options)
                                       o->mOrientation);
             }
         } else {
-            toy = scene.NewToySlot();
+            toy = lists.NewToy();
             if (!toy) continue;
             if (!toy->BuildFromTexture(picture, kRobotToyDensity, o->mCircleShape, o->mScale, 0.0f, at, false,
                                        o->mOrientation)) {
-                scene.RemoveToy(toy);
+                lists.RemoveToy(toy);
                 o->mBuiltToyId = -1;
                 continue;
             }
             toy->mName = o->mName;
-            scene.mGrid.InsertToy(*toy);
+            lists.Enter(*toy);
             robot.AddToy(toy);
             o->mBuiltToyId = toy->mSlotIndex;
         }
     }
 }
 
-void BuildJoints(Scene& scene, Robot& robot, const RobotBuildOptions& options)
+void BuildJoints(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
 {
     for (JointDef* d : robot.Joints()) {
         Toy* a = robot.FindToyByName(d->mObjectA);
@@ -87,14 +107,14 @@ void BuildJoints(Scene& scene, Robot& robot, const RobotBuildOptions& options)
         const VectorF anchorA = d->mAnchorAByPicture ? d->mAnchorA - a->mPictureExtent : d->mAnchorA;
         const VectorF anchorB = b && d->mAnchorBByPicture ? d->mAnchorB - b->mPictureExtent : d->mAnchorB;
         Joint* joint = options.mUpdate && d->mBuiltJointId >= 0
-                           ? FindLast(scene.mJoints.mJoints, &JointHasId, d->mBuiltJointId)
+                           ? FindLast(lists.Joints().mJoints, &JointHasId, d->mBuiltJointId)
                            : nullptr;
         if (joint) {
             if (joint->mToyA) joint->mToyA->mJoints.RemoveValue(joint);
             if (joint->mToyB) joint->mToyB->mJoints.RemoveValue(joint);
             joint->mName = d->mName;
         } else {
-            joint = scene.CreateJoint(scene.mJoints, d->mName.GetInString(), a, anchorA, nullptr, VectorF(), &robot);
+            joint = lists.scene.CreateJoint(lists.Joints(), d->mName.GetInString(), a, anchorA, nullptr, VectorF(), &robot);
             if (!joint) continue;
             robot.AddJoint(joint);
             d->mBuiltJointId = joint->mFirstIndex;
@@ -155,10 +175,11 @@ bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options)
 {
     if (!robot) return false;
     robot->SetDeadFlag(robot->GetStartDead());
-    if (options.mUpdate) RemoveStaleParts(scene, *robot);
-    BuildToys(scene, *robot, options);
+    const PartLists lists{scene, options.mEditor};
+    if (options.mUpdate) RemoveStaleParts(lists, *robot);
+    BuildToys(lists, *robot, options);
     robot->ReorderParts();
-    BuildJoints(scene, *robot, options);
+    BuildJoints(lists, *robot, options);
     robot->ReorderParts();
     PlaceAlongJoints(*robot, options);
     for (Joint* joint : robot->GetJoints()) {

@@ -14,6 +14,8 @@ struct RobotBuildOptions {
     bool mKeepPlacement = false;
     // Added to every object's position.
     VectorF mOffset;
+    // The robot builder's lists: toys that are shown, not stepped.
+    bool mEditor = false;
 };
 
 // Builds the robot's toys and joints in the scene from its own definition:

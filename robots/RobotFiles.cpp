@@ -13,6 +13,9 @@ std::string GetRobotBackupsFolder(const std::string& dataRoot) { return GetRobot
 
 bool IsSafeRobotFileName(const std::string& fileName)
 {
+    // Previous versions are read from the backups folder, and only from there.
+    const std::string backups = "backups\\";
+    if (fileName.compare(0, backups.size(), backups) == 0) return IsSafeRobotFileName(fileName.substr(backups.size()));
     // Pages send names percent-encoded; what matters is where the decoded name points.
     const std::string decoded = fileName.find('%') != std::string::npos ? DecodePercentEscapes(fileName) : fileName;
     for (const std::string& name : {fileName, decoded}) {

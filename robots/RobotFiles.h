@@ -12,7 +12,7 @@ std::string GetRobotBackupsFolder(const std::string& dataRoot);
 
 // A robot file name (relative to the robots folder, without folder parts)
 // that a page or a scenario entry hands us: refused when, decoded, it could
-// reach outside the robots folder.
+// reach outside the robots folder. "backups\" + a safe name is safe.
 bool IsSafeRobotFileName(const std::string& fileName);
 
 // Saves the robot as "Robots\" + its file name + ".robot" under its data

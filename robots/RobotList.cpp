@@ -5,6 +5,7 @@
 #include "physics/world/Scene.h"
 #include "robots/RobotBuild.h"
 #include "robots/RobotFiles.h"
+#include "robots/RobotScripting.h"
 
 namespace KIV {
 
@@ -26,7 +27,8 @@ void LinkRobotParticles(Robot& robot, ParticleSystem& system, bool join)
 
 } // namespace
 
-RobotList::RobotList(Scene& scene) : mScene(scene), mRobots(8), mDataRoot(GetDataRootDirectory())
+RobotList::RobotList(Scene& scene, bool editor)
+    : mScene(scene), mEditor(editor), mRobots(8), mDataRoot(GetDataRootDirectory())
 {
     mScene.mToyLeavingHook = &ForgetRobotToy;
     mScene.mParticleRobotHook = &LinkRobotParticles;
@@ -40,29 +42,63 @@ Robot* RobotList::AddRobot(const std::string& fileName, const VectorF& offset)
     Robot* robot = mRobots.AppendNew();
     if (!robot) return nullptr;
     robot->SetDataRoot(mDataRoot);
-    if (!fileName.empty()) {
-        RobotBuildOptions at;
-        at.mOffset = offset;
-        LoadRobotFile(*robot, fileName, [&](Robot& r) { BuildRobot(mScene, &r, at); });
-    }
+    // The builder's new robot is the one edited, whether or not its file loads.
+    if (mEditor) mRobots.Select(mRobots.Count() - 1);
+    if (!fileName.empty() && LoadRobotFile(*robot, fileName, [&](Robot& r) { BuildParts(r, offset); }) &&
+        !mEditor && mScripting)
+        mScripting->RunBuild(*robot);
     return robot;
+}
+
+void RobotList::BuildParts(Robot& robot, const VectorF& offset)
+{
+    RobotBuildOptions at;
+    at.mOffset = offset;
+    at.mEditor = mEditor;
+    BuildRobot(mScene, &robot, at);
+    if (mScripting) mScripting->Declare(robot);
+    mRobots.Select(mRobots.IndexOf(&robot));
+}
+
+void RobotList::RunUpdateScripts()
+{
+    if (!mScripting) return;
+    // By index: a script may add or remove robots.
+    for (int32_t i = 0; i < mRobots.Count(); ++i) mScripting->RunUpdate(*mRobots[i]);
 }
 
 bool RobotList::RemoveRobot(Robot* robot)
 {
     const int32_t index = mRobots.IndexOf(robot);
     if (!robot || index < 0) return false;
-    for (int32_t i = robot->GetToyCount() - 1; i >= 0; --i) {
-        Toy* toy = robot->GetToy(i);
-        robot->RemoveToy(toy);
-        mScene.RemoveToy(toy);
-    }
-    for (int32_t i = robot->GetJointCount() - 1; i >= 0; --i) {
-        Joint* joint = robot->GetJoint(i);
-        robot->RemoveJoint(joint);
-        mScene.DeleteJoint(mScene.mJoints, joint);
-    }
+    const Array<Toy*> toys = robot->GetToys();
+    const Array<Joint*> joints = robot->GetJoints();
+    robot->ReleaseParts();
+    DeleteParts(toys, joints);
+    if (mScripting) mScripting->Forget(*robot);
     return mRobots.DeleteAt(index);
+}
+
+void RobotList::DeleteParts(const Array<Toy*>& toys, const Array<Joint*>& joints)
+{
+    for (int32_t i = toys.Count() - 1; i >= 0; --i) {
+        if (mEditor) mScene.RemoveEditToy(toys[i]);
+        else mScene.RemoveToy(toys[i]);
+    }
+    for (int32_t i = joints.Count() - 1; i >= 0; --i)
+        mScene.DeleteJoint(mEditor ? mScene.mEditJoints : mScene.mJoints, joints[i]);
+}
+
+bool RobotList::RestoreStep(Robot& robot, bool redo)
+{
+    // The step lets go of the parts before it rebuilds; they leave the scene then.
+    const Array<Toy*> toys = robot.GetToys();
+    const Array<Joint*> joints = robot.GetJoints();
+    const Robot::Rebuild rebuild = [&](Robot& r) {
+        DeleteParts(toys, joints);
+        BuildParts(r, VectorF());
+    };
+    return redo ? robot.ApplyRedo(rebuild) : robot.ApplyUndo(rebuild);
 }
 
 void RobotList::RemoveAll()

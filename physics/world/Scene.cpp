@@ -67,13 +67,17 @@ Toy* Scene::TakeToySlot(int32_t listIndex)
     }
     if (mToys.GetSelectedIndex() < 0) mToys.Select(0);
     toy->mSlotIndex = slot;
-    // A toy made after the physics frequency was set steps with it at once.
-    if (mStepLength > 0.0f) {
-        toy->mStepLength = mStepLength;
-        toy->mInverseStepLength = 1.0f / mStepLength;
-        toy->mHalfStepLengthSquared = 0.5f * mStepLength * mStepLength;
-    }
+    GiveStepLength(*toy);
     return toy;
+}
+
+void Scene::GiveStepLength(Toy& toy) const
+{
+    // A toy made after the physics frequency was set steps with it at once.
+    if (mStepLength <= 0.0f) return;
+    toy.mStepLength = mStepLength;
+    toy.mInverseStepLength = 1.0f / mStepLength;
+    toy.mHalfStepLengthSquared = 0.5f * mStepLength * mStepLength;
 }
 
 Toy* Scene::NewToySlot() { return TakeToySlot(-1); }

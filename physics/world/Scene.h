@@ -194,6 +194,17 @@ public:
     PtrArray<RadialPush> mRadialPushes;
     // ---- end of the joints and radial pushes block ----
 
+    // ---- the robot builder's toys (SceneEditToys.cpp) ----
+    // The robot being edited lives in lists of its own: its toys are shown,
+    // never stepped, and are in no grid. Their ids come from a pool of their
+    // own, so a rebuild finds them again by id.
+    Toy* NewEditToySlot();
+    // Removes and destroys a toy of the builder's list; false when absent.
+    bool RemoveEditToy(Toy* toy);
+    PtrArray<Toy> mEditToys;
+    IndexPool mEditToySlots;
+    // ---- end of the robot builder's toys block ----
+
     // Told of every toy that leaves the scene while a robot still owns it, so
     // the robot lets go of it (the robots live above the physics).
     using ToyLeavingHook = void (*)(Toy& toy);
@@ -246,6 +257,7 @@ public:
 
 private:
     Toy* TakeToySlot(int32_t listIndex);
+    void GiveStepLength(Toy& toy) const;
     // Clears every reference other objects hold to a toy that is going away:
     // other toys' contacts and pair flags for its slot, the island owners.
     // Joints, particle links and robots add their cleanup here.

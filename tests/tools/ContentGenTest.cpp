@@ -167,6 +167,10 @@ const ExpectedPicture kExpected[] = {
     {"Textures/Ground/pond01.png", 512, 256, Outline::kGround},
     {"Textures/Ground/soil01.png", 256, 256, Outline::kTile},
     {"Textures/Water/water1.png", 512, 512, Outline::kTile},
+    {"Textures/Robots/spider1/body.png", 128, 56, Outline::kSoftShape},
+    {"Textures/Robots/spider1/thigh.png", 24, 72, Outline::kSoftShape},
+    {"Textures/Robots/spider1/shin.png", 24, 80, Outline::kSoftShape},
+    {"Textures/Robots/spider1/gun.png", 64, 20, Outline::kSoftShape},
 };
 
 // Runs the generator once into a temporary data root shared by all tests.

@@ -7,6 +7,7 @@
 #include "tools/contentgen/GlowPictures.h"
 #include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
+#include "tools/contentgen/RobotPictures.h"
 #include "tools/contentgen/ToyPictures.h"
 #include "tools/contentgen/WaterPicture.h"
 
@@ -32,6 +33,9 @@ std::vector<ContentItem> GetContentList()
     items.push_back({"Textures/Particles/shot.png", MakeShotPicture, 0});
     items.push_back({"Textures/Particles/heat01.png", MakeHeatPicture, 0});
     items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
+    const char* const robotParts[] = {"body", "thigh", "shin", "gun"};
+    for (int i = 1; i <= 4; ++i)
+        items.push_back({std::string("Textures/Robots/spider1/") + robotParts[i - 1] + ".png", MakeRobotPartPicture, i});
     return items;
 }
 

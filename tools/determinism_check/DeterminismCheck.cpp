@@ -1,7 +1,8 @@
 // determinism_check: steps the shared pile of mixed soft toys, the shared
 // chains of jointed toys, the pile thrown down hard enough that its toys
-// dent and break, the playground of many piles and chains, and a pile under
-// gunfire and falling debris (its hash covers the particles too), the same
+// dent and break, the playground of many piles and chains, a pile under
+// gunfire and falling debris (its hash covers the particles too), and the
+// shipped robot walking (from the runnable tree the build lays out), the same
 // number of steps on 1, 2, 4 and 8 threads and prints one line per run,
 // "world=W threads=T hash=0x... fallen=K", the hash covering every outline
 // point, pose and velocity bit, K the toys that fell through the terrain
@@ -25,6 +26,7 @@
 #include "scenes/ParticleWorlds.h"
 #include "scenes/PlaygroundWorld.h"
 #include "scenes/StepWorlds.h"
+#include "tools/determinism_check/RobotWorld.h"
 
 namespace {
 
@@ -86,7 +88,9 @@ int main(int argc, char** argv)
                             {"chains", KIV::Scenes::MakeChains, KIV::Scenes::StepWorld},
                             {"impacts", KIV::Scenes::MakeImpactPile, KIV::Scenes::StepImpactWorld},
                             {"playground", KIV::Scenes::MakePlayground, KIV::Scenes::StepWorld},
-                            {"guns", KIV::Scenes::MakeGunWorld, KIV::Scenes::StepWorld}};
+                            {"guns", KIV::Scenes::MakeGunWorld, KIV::Scenes::StepWorld},
+                            {"robots", KIV::RobotWorld::Make, KIV::RobotWorld::Step}};
+    KIV::RobotWorld::SetRunnableTree(KIV_RUNTREE_DIR);
     bool same = true;
     bool known = onlyWorld == nullptr;
     for (const World& world : worlds) {

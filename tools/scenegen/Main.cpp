@@ -126,6 +126,8 @@ int main(int argc, char** argv)
         o->mSavedFrame.Assign(o->mFrame);
     }
     game.RebuildDerivedState();
+    game.mScenario.AddRobot(ShippedScene::kRobotFile);
+    game.mScenario.SetSelectedRobotPosition(ShippedScene::kRobotStart);
 
     std::string path = root + "Scenes\\Scene01.kis";
     if (!game.SaveScene(path)) {

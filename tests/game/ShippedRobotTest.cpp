@@ -1,0 +1,147 @@
+// The shipped scene's robot, in the game's own step with its scripts: it
+// stands, walks under a held control, and steps the same on any number of
+// threads.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <filesystem>
+#include "base/WorkTeam.h"
+#include "game/ScriptAPI.h"
+#include "base/MathUtil.h"
+#include "physics/joints/Joint.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptTemplates.h"
+#include "support/GameFixture.h"
+
+using namespace KIV;
+
+namespace {
+
+class ShippedRobotTest : public GameFixture {
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        namespace fs = std::filesystem;
+        const fs::path tree(KIV_RUNTREE_DIR);
+        const fs::path root(ToOsPath(mFolder.Path()));
+        ASSERT_TRUE(fs::is_regular_file(tree / "Robots" / "spider1.robot"));
+        fs::copy(tree / "Textures", root, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        for (const char* folder : {"Scenes", "Robots"}) {
+            fs::create_directories(root / folder);
+            fs::copy(tree / folder, root / folder, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        }
+        mHost.InitScriptVM(&RegisterScriptAPI);
+        mGame->StartRobotScripting();
+        mGame->LoadStartUpContent();
+    }
+    void TearDown() override
+    {
+        mGame.reset();
+        gScriptTemplates = nullptr;
+        GameFixture::TearDown();
+    }
+    Robot* Spider() const { return mGame->mRobots.GetCurrentRobot(); }
+    void Step(int32_t steps, bool right)
+    {
+        for (int32_t i = 0; i < steps; ++i) {
+            InputFrame& f = mGame->mInputFrame;
+            f = InputFrame{};
+            f.mD.mIsDown = right ? 1 : 0;
+            f.mD.mWentDown = right && i == 0 ? 1 : 0;
+            f.mMouseWorldX = 2000.0f;
+            f.mMouseWorldY = 1000.0f;
+            mGame->SimulateStep();
+        }
+    }
+    float BodyX() const { return Spider()->GetToy(0)->GetPosition().mX; }
+
+    ScriptHost mHost;
+    ScriptTemplates mTemplates{mHost};
+};
+
+TEST_F(ShippedRobotTest, TheSceneStartsWithTheSpiderAliveAndScripted)
+{
+    Robot* spider = Spider();
+    ASSERT_NE(spider, nullptr);
+    EXPECT_EQ(spider->GetName(), "spider1");
+    EXPECT_FALSE(spider->IsDead());
+    EXPECT_EQ(spider->GetToyCount(), spider->GetObjectsCount());
+    EXPECT_EQ(spider->GetJointCount(), int(spider->Joints().Count()));
+    EXPECT_TRUE(spider->mScript.mDeclared);
+    // Its Build script made the legs stiff.
+    EXPECT_GT(spider->GetJointByName("legA1_hip")->GetAngularSpringPower(), 0.0f);
+    // The robot editor holds its own copy, in lists of its own.
+    ASSERT_NE(mGame->GetEditRobot(), nullptr);
+    EXPECT_EQ(mGame->GetEditRobot()->GetName(), "spider1");
+    EXPECT_EQ(mGame->mEditToys.Count(), spider->GetToyCount());
+    EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
+TEST_F(ShippedRobotTest, ItWalksRightWhileRightIsHeld)
+{
+    Step(600, false);
+    const float standing = BodyX();
+    const float standingY = Spider()->GetToy(0)->GetPosition().mY;
+    Step(1260, true);
+    std::printf("spider: stood at %.1f,%.1f, after walking at %.1f,%.1f\n", standing, standingY, BodyX(),
+                Spider()->GetToy(0)->GetPosition().mY);
+    // Six seconds of walking carry it several body lengths.
+    EXPECT_GT(BodyX(), standing + 600.0f);
+    // Upright: it walked on its legs, not rolled.
+    EXPECT_LT(std::fabs(WrapAngle(Spider()->GetToy(0)->GetOrientation(), -kPi, kTwoPi)), 0.6f);
+    EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
+TEST_F(ShippedRobotTest, TheCurrentRobotHearsAKeyGoingDownInThatStepOnlyAndNothingOnceDead)
+{
+    Step(1, true);  // Right went down in this step and is held
+    EXPECT_TRUE(Spider()->KeyRight_Downed());
+    EXPECT_TRUE(Spider()->KeyRight_Down());
+    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mX, 2000.0f);
+    mGame->mInputFrame.mD.mWentDown = 0;
+    mGame->SimulateStep();  // still held
+    EXPECT_FALSE(Spider()->KeyRight_Downed());
+    EXPECT_TRUE(Spider()->KeyRight_Down());
+    Spider()->SetDead();
+    Step(1, false);
+    EXPECT_TRUE(Spider()->KeyRight_Down()) << "a dead robot keeps its last controls";
+}
+
+TEST_F(ShippedRobotTest, AFadeReachesThePoseAnglesOfItsJoints)
+{
+    Robot* spider = Spider();
+    spider->FadeAngularSpringAnglesByPose("legA", "walk2", 0.1f);
+    Step(30, false);  // 0.1 s is 21 steps
+    for (const char* name : {"legA1_hip", "legA1_knee", "legA2_hip", "legA2_knee"}) {
+        const JointDef* entry = spider->FindJointByName(FastName(name));
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_NEAR(spider->GetJointByName(name)->mSpringAngle, RobotDef::FindPoseEntry(*entry, FastName("walk2"))->mAngle,
+                    1e-5f)
+            << name;
+    }
+    // The other group was not asked.
+    const JointDef* other = spider->FindJointByName(FastName("legB1_hip"));
+    EXPECT_FLOAT_EQ(spider->GetJointByName("legB1_hip")->mSpringAngle, other->mAngle);
+}
+
+TEST_F(ShippedRobotTest, ARobotAScriptStillHoldsAfterAResetIsGoneForIt)
+{
+    const std::string object = Spider()->mScript.mObjectName;
+    ASSERT_TRUE(mHost.RunScriptText("held = " + object + "; return held:GetToyCount()", true));
+    std::string count;
+    mHost.PopScriptString(count);
+    EXPECT_EQ(count, std::to_string(Spider()->GetToyCount()));
+    mGame->ResetLevel(false);
+    // Its entry went with it; the value the script kept names nothing now.
+    ASSERT_TRUE(mHost.RunScriptText("return " + object + " == nil and 'gone' or 'kept'", true));
+    std::string gone;
+    mHost.PopScriptString(gone);
+    EXPECT_EQ(gone, "gone");
+    EXPECT_FALSE(mHost.RunScriptText("return held:GetToyCount()", true));
+    mHost.ClearScriptStack();
+    // The new robot of the reset is scripted afresh.
+    EXPECT_TRUE(Spider()->mScript.mDeclared);
+    EXPECT_NE(Spider()->mScript.mObjectName, object);
+}
+
+} // namespace
