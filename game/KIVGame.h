@@ -154,7 +154,6 @@ public:
     InputFrame mInputFrame;
     DrawOptions mDrawOptions;
     CursorSet mCursors;
-    Random mRandom;
     TextureLib* mTextureLib = nullptr;
     std::string mDataRoot; // where the game's folders lie; "" until start-up
     std::string mUnreadableScenePath; // the last scene file that was there but would not load

@@ -1,4 +1,5 @@
 #include "physics/world/Scene.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 
 namespace KIV {

@@ -18,10 +18,14 @@
 #include "physics/world/RadialPush.h"
 // water
 #include "physics/water/Water.h"
+// materials
+#include "base/Random.h"
+#include "physics/materials/DefaultMaterials.h"
 
 namespace KIV {
 
 class Toy;
+class ParticleSystem;
 class Robot;
 struct GameSettings;
 
@@ -183,6 +187,16 @@ public:
     void RetraceWaters();
     WaterList mWaters;
     // ---- end of the water block ----
+
+    // ---- materials (physics/materials/) ----
+    // The scene's own generator: every decal and shard of the material
+    // effects draws from it, so a replay repeats them.
+    Random mRandom;
+    DefaultMaterials mDefaultMaterials;
+    // The particle systems the material effects copy from their templates,
+    // entered through SpawnEffectSystem only.
+    PtrArray<ParticleSystem> mEffectSystems{32};
+    // ---- end of the materials block ----
 
 private:
     Toy* TakeToySlot(int32_t listIndex);
