@@ -50,6 +50,7 @@ void KIVGame::LoadStartUpContent()
         light->mFlickerEnabled = d.flag;
     }
 
+    mDefaultMaterials.Load(mDataRoot + DefaultMaterials::kFileName);
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
     // The terrain's pictures fix its start frames, which the reset goes back to.
     RebuildDerivedState();

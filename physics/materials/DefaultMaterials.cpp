@@ -4,6 +4,7 @@
 #include "base/Notices.h"
 #include "base/Platform.h"
 #include "base/TextFormat.h"
+#include "physics/materials/InsertAfterSelection.h"
 #include "physics/toys/Toy.h"
 
 // The scene's default materials: the list the editor works on, the materials
@@ -19,15 +20,7 @@ constexpr int32_t kMinMaterialRecordBytes = 36 + 1 + 1 + 32 + 2 * (1 + 32) + 3;
 
 } // namespace
 
-void DefaultMaterials::AddDefaultMaterial()
-{
-    const int32_t count = mList.Count();
-    const int32_t selected = mList.GetSelectedIndex();
-    int32_t index = count;
-    if (selected >= 0 && selected <= count && count > 0) index = selected + 1;
-    else mList.SetSelectedIndex(count);
-    if (mList.InsertNew(index) && index < mList.Count()) mList.SetSelectedIndex(index);
-}
+void DefaultMaterials::AddDefaultMaterial() { InsertAfterSelection(mList); }
 
 void DefaultMaterials::DelDefaultMaterial()
 {

@@ -1,5 +1,6 @@
 #include "physics/materials/Material.h"
 #include "base/TextFormat.h"
+#include "physics/materials/InsertAfterSelection.h"
 #include "physics/particles/ParticleSystem.h"
 #include "render/TextureLib.h"
 
@@ -48,15 +49,7 @@ void MaterialDecalList::SetOpacity(int32_t i, const IntervalF& v)
 MaterialFamily::MaterialFamily() = default;
 MaterialFamily::~MaterialFamily() = default;
 
-void MaterialFamily::AddTemplate()
-{
-    const int32_t count = mTemplates.Count();
-    const int32_t selected = mTemplates.GetSelectedIndex();
-    int32_t index = count;
-    if (selected >= 0 && selected <= count && count > 0) index = selected + 1;
-    else mTemplates.SetSelectedIndex(count);
-    if (mTemplates.InsertNew(index) && index < mTemplates.Count()) mTemplates.SetSelectedIndex(index);
-}
+void MaterialFamily::AddTemplate() { InsertAfterSelection(mTemplates); }
 
 void MaterialFamily::DeleteTemplate(int32_t i)
 {

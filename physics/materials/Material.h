@@ -4,6 +4,7 @@
 #include <vector>
 #include "base/Array.h"
 #include "base/FastName.h"
+#include "base/HandleTable.h"
 #include "base/Interval.h"
 
 namespace KIV {
@@ -169,6 +170,9 @@ public:
     bool Read(MemoryStream& stream);
     // Every field and template of the source, through the record.
     static bool CopyThroughStream(const Material& source, Material& target);
+
+    // How scripts name the material; what they kept of it goes stale with it.
+    ObjectHandle mScriptHandle;
 
     // ---- fields ----
     FastName mName;

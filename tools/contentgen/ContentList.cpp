@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <string>
 #include "tools/contentgen/DebrisPictures.h"
+#include "tools/contentgen/EffectPictures.h"
 #include "tools/contentgen/FontPicture.h"
 #include "tools/contentgen/FramePicture.h"
 #include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
+#include "tools/contentgen/ShippedMaterials.h"
 #include "tools/contentgen/ToyPictures.h"
 #include "tools/contentgen/WaterPicture.h"
 
@@ -28,6 +30,8 @@ std::vector<ContentItem> GetContentList()
     items.push_back({"Textures/Ground/pond01.png", MakePondPicture, 1});
     items.push_back({"Textures/Ground/soil01.png", MakeSoilPicture, 1});
     items.push_back({"Textures/Particles/rock.png", MakeRockPicture, 0});
+    items.push_back({"Textures/Particles/spark.png", MakeSparkPicture, 0});
+    items.push_back({"Textures/Particles/dust.png", MakeDustPicture, 0});
     items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
     return items;
 }
@@ -42,6 +46,7 @@ int WriteAllContent(const std::string& root)
             ++failures;
         }
     }
+    if (!WriteShippedMaterials(root)) ++failures;
     return failures;
 }
 
