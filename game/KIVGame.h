@@ -142,6 +142,9 @@ public:
     std::string GetShownPath(const std::string& path) const;
     // Both report every failure as a notice naming the file and the reason.
     bool SaveScene(const std::string& path);
+    // The default materials into their file beside the scenes; false, told
+    // to the player, when they could not be saved.
+    bool SaveMaterials();
     bool LoadScene(const std::string& path);
     // Layers, terrain lists and the static grid after a load or a reset.
     void RebuildDerivedState();
@@ -231,7 +234,6 @@ public:
     InputFrame mInputFrame;
     DrawOptions mDrawOptions;
     CursorSet mCursors;
-    Random mRandom;
     TextureLib* mTextureLib = nullptr;
     std::string mDataRoot; // where the game's folders lie; "" until start-up
     std::string mUnreadableScenePath; // the last scene file that was there but would not load

@@ -12,12 +12,13 @@ void RegisterScriptAPI(ScriptHost& host)
     lua_State* state = host.GetState();
     if (!state) return;
     // The chain in its fixed order. The classes that have not come yet take
-    // their places when they do: Material after Scenario.
+    // their places when they do: EdyBuilder after Scene.
     luabind::scope chain = ScriptScopeFreeFunctions();
     chain, ScriptScopeFastName(), ScriptScopeVectorF(), ScriptScopeVectorI(), ScriptScopeIntervalF(),
         ScriptScopeIntervalI(), ScriptScopeRectI(), ScriptScopeColorRGB(), ScriptScopeColorRGBA(),
         ScriptScopeBendObject(), ScriptScopeToy(), ScriptScopeJoint(), ScriptScopeParticleSystem(), ScriptScopeRobotDef(), ScriptScopeRobot(),
-        ScriptScopeDrawOptions(), ScriptScopeScenario(), ScriptScopeScene(), ScriptScopeEdyBuilder(), ScriptScopeKIVGame();
+        ScriptScopeDrawOptions(), ScriptScopeScenario(), ScriptScopeMaterial(), ScriptScopeScene(), ScriptScopeEdyBuilder(),
+        ScriptScopeKIVGame();
     luabind::module(state)[chain];
 
     // The game object outlives the state, so scripts may hold it directly.

@@ -55,6 +55,7 @@ void KIVGame::LoadStartUpContent()
     if (!mDataRoot.empty()) mEditRobots.SetDataRoot(mDataRoot);
     // An empty robot is edited until the robot editor's own is loaded.
     mEditRobots.AddRobot("", VectorF());
+    mDefaultMaterials.Load(mDataRoot + DefaultMaterials::kFileName);
     LoadScene(mDataRoot + "Scenes\\Scene01.kis");
     // The terrain's pictures fix its start frames, which the reset goes back to.
     RebuildDerivedState();

@@ -175,6 +175,34 @@ void RobotAndParticleSeeds(Corpus& corpus)
     corpus.Add("particle_record", "busy", StreamBytes(p2));
 }
 
+// A list of two materials, one with every list filled, and the shipped file.
+void MaterialSeeds(Corpus& corpus, const std::string& runtree)
+{
+    DefaultMaterials list;
+    list.AddDefaultMaterial();
+    Material& m = *list.mList[0];
+    m.SetName("rubber");
+    m.AddDentDecal();
+    m.SetDentDecalTexture(0, "Toys/decals/decal3.png");
+    m.AddEntryHoleDecal();
+    m.AddExitHoleDecal();
+    m.AddBreakDecal();
+    m.AddDentParticles();
+    m.AddEntryHoleParticles();
+    m.SetEntryHoleParticlesName("sparks");
+    list.AddDefaultMaterial();
+    MemoryStream file;
+    list.Write(file);
+    corpus.Add("materials_file", "two", StreamBytes(file));
+    MemoryStream fresh;
+    Material().Write(fresh);
+    corpus.Add("materials_file", "fresh-record", StreamBytes(fresh));
+    if (!runtree.empty()) {
+        const Bytes shipped = FileBytes(runtree + "Scenes\\kiv_default_materials.kim");
+        if (!shipped.empty()) corpus.Add("materials_file", "shipped.kim", shipped);
+    }
+}
+
 // A short recording, and a pack of two small pages.
 void RecordingAndPackSeeds(Corpus& corpus)
 {
@@ -273,6 +301,7 @@ int main(int argc, char** argv)
     RecordSeeds(corpus);
     RobotAndParticleSeeds(corpus);
     RecordingAndPackSeeds(corpus);
+    MaterialSeeds(corpus, runtree);
     PictureSeeds(corpus, dataRoot, runtree);
     EditorFileSeeds(corpus);
     fs::remove_all(ToOsPath(dataRoot));

@@ -1,9 +1,11 @@
 #include "physics/toys/Toy.h"
 #include <cmath>
 #include <cstring>
+#include <new>
 #include "base/MathUtil.h"
 #include "base/Statistics.h"
 #include "physics/joints/Joint.h"
+#include "physics/materials/Material.h"
 #include "physics/grid/SpatialGrid.h"
 #include "render/Texture.h"
 
@@ -38,8 +40,7 @@ Toy::Toy()
 
 Toy::~Toy()
 {
-    // The own material is released by the material code that creates it;
-    // until materials exist a toy never holds one.
+    DeleteOwnMaterial();
     for (Shape& shape : mShapes) shape.Free();
     ReleaseTexture();
 }
@@ -129,7 +130,8 @@ void Toy::SetUseDefaultMaterial(bool b)
     const uint8_t value = b ? 1 : 0;
     if (value == mUseDefaultMaterial) return;
     mUseDefaultMaterial = value;
-    // Creating and dropping the own material belongs to the material code.
+    if (value) DeleteOwnMaterial();
+    else if (!mOwnMaterial) mOwnMaterial = new (std::nothrow) Material();
 }
 
 float Toy::GetMaxVelocityReached() const { return SqrtF(mMaxSpeedSquared); }

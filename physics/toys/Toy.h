@@ -474,7 +474,8 @@ public:
     // the caller, which take over its settings, its joints and their share of
     // its motion; the caller removes the broken toy. The hit is used up either
     // way. false (toy unbroken) for a hit out of range or a refused split.
-    bool Break(Toy& pieceA, Toy& pieceB);
+    // With a scene, the material's break effect runs on both pieces.
+    bool Break(Toy& pieceA, Toy& pieceB, Scene* scene = nullptr);
     // A particle's push on the mesh point nearest to a world point.
     void DentByParticle(const VectorF& worldPoint, const VectorF& push);
     // The toy's editable settings as a byte record (version 2, 108 bytes
@@ -483,6 +484,22 @@ public:
     // keeps the toy's value.
     bool WriteState(MemoryStream& stream) const;
     bool ReadState(MemoryStream& stream);
+
+    // ---- damage decals (ToyDecals.cpp) ----
+    // Whether the toy's own picture holds pixels that decals can go into.
+    bool HasDecalPixels() const;
+    // One of the four damage pictures at a world point, picture and opacity
+    // from the toy's generator; a toy without pixels draws nothing from it.
+    void AddDamageDecal(const VectorF& worldPoint);
+    // A material decal: the named picture at a world point, with an opacity
+    // in 0..1, a rotation, and the size and weight that scale it.
+    void AddMaterialDecal(const VectorF& worldPoint, const std::string& picture, float opacity, float rotation,
+                          float size, float weight);
+    // The pixel of the toy's picture under a world point: the nearest point
+    // of the textured mesh, in the picture's kept pixels.
+    VectorF GetDecalPixel(const VectorF& worldPoint) const;
+    // The texture coordinate of the mesh point nearest to a toy-frame point.
+    VectorF GetNearestTexCoord(const VectorF& localPoint) const;
 
     // Mesh points held in place by contacts and joints during the elastic step.
     Array<uint8_t> mElasticHeld{1};
@@ -525,8 +542,8 @@ private:
 // with the scene as it was, when the toy is not in the scene, no slots are
 // free or the toy does not break.
 bool BreakToyInScene(Scene& scene, Toy& toy);
-// The material's effect on each piece of a broken toy (decals along the new
-// crack edge). Materials are not part of the physics yet: it does nothing.
-void DoBreakEffect(Toy& piece, int32_t crackPointCount);
+// The material's effect on each piece of a broken toy: decals along the new
+// crack edge, its last crackPointCount outline points (MaterialEffects.cpp).
+void DoBreakEffect(Scene& scene, Toy& piece, int32_t crackPointCount);
 
 } // namespace KIV

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include "base/MathUtil.h"
 #include "base/Statistics.h"
 #include "base/WorkTeam.h"
@@ -7,6 +8,7 @@
 #include "physics/geometry/BreakPolygon.h"
 #include "physics/toys/ElasticLinks.h"
 #include "physics/joints/Joint.h"
+#include "physics/materials/Material.h"
 #include "physics/world/Scene.h"
 #include "physics/toys/Toy.h"
 #include "physics/toys/ToyDeform.h"
@@ -288,11 +290,14 @@ void Toy::TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool
         if (index >= 0 && index < n) mPenetrationValues[index] = source.mPenetrationValues[i];
     }
     PrepareContactLists();
-    // A piece of a toy with its own material gets a copy of it once
-    // materials exist; until then no toy owns one.
+    DeleteOwnMaterial();
+    if (!mUseDefaultMaterial && source.mOwnMaterial) {
+        mOwnMaterial = new (std::nothrow) Material();
+        if (mOwnMaterial) Material::CopyThroughStream(*source.mOwnMaterial, *mOwnMaterial);
+    }
 }
 
-bool Toy::Break(Toy& pieceA, Toy& pieceB)
+bool Toy::Break(Toy& pieceA, Toy& pieceB, Scene* scene)
 {
     const int32_t outlineIndex = mHit.mOutlineIndex;
     const int32_t triangle = mHit.mTriangleIndex;
@@ -326,8 +331,10 @@ bool Toy::Break(Toy& pieceA, Toy& pieceB)
     const float shareA = areaA + areaB > 0.0f ? areaA / (areaA + areaB) : 0.5f;
     pieceA.TakeOverAsPiece(*this, mGeometry.mPiecePairs, true, shareA);
     pieceB.TakeOverAsPiece(*this, mGeometry.mPiecePairs, false, 1.0f - shareA);
-    DoBreakEffect(pieceA, crack.mPointCount);
-    DoBreakEffect(pieceB, crack.mPointCount);
+    if (scene) {
+        DoBreakEffect(*scene, pieceA, crack.mPointCount);
+        DoBreakEffect(*scene, pieceB, crack.mPointCount);
+    }
 
     // The outline points the pieces share with the toy stay where they are in the world.
     for (int32_t i = 0; i < n && i < mOutline.Count() && i < mGeometry.mPiecePairs.Count(); ++i) {
@@ -370,7 +377,7 @@ bool BreakToyInScene(Scene& scene, Toy& toy)
     if (scene.GetToys().IndexOf(&toy) < 0) return false;
     Toy* a = scene.NewShotToySlot(&toy);
     Toy* b = a ? scene.NewShotToySlot(&toy) : nullptr;
-    if (!a || !b || !toy.Break(*a, *b)) {
+    if (!a || !b || !toy.Break(*a, *b, &scene)) {
         if (a) scene.RemoveToy(a);
         if (b) scene.RemoveToy(b);
         return false;
@@ -382,7 +389,5 @@ bool BreakToyInScene(Scene& scene, Toy& toy)
     scene.RemoveToy(&toy);
     return true;
 }
-
-void DoBreakEffect(Toy& /*piece*/, int32_t /*crackPointCount*/) {}
 
 } // namespace KIV

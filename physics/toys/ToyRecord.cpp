@@ -1,5 +1,7 @@
 #include <cmath>
+#include <new>
 #include "base/MemoryStream.h"
+#include "physics/materials/Material.h"
 #include "physics/toys/Toy.h"
 
 // The toy state record: a toy's editable physical settings (not its shape,
@@ -15,18 +17,11 @@ namespace {
 // non-positive density or volume would leave the toy without a usable mass.
 bool IsUsableMassFactor(float v) { return v > 0.0f && std::isfinite(v); }
 
-// The own material travels as a material record after the record. Materials
-// and their record belong to the material code, which is not part of the
-// physics yet: no toy owns a material, and a record that carries one cannot
-// be read.
-bool WriteOwnMaterial(const Material& /*material*/, MemoryStream& /*stream*/) { return false; }
-bool ReadOwnMaterial(Toy& /*toy*/, MemoryStream& /*stream*/) { return false; }
-
 } // namespace
 
 void Toy::DeleteOwnMaterial()
 {
-    // Nothing creates an own material yet, so there is none to free.
+    delete mOwnMaterial;
     mOwnMaterial = nullptr;
 }
 
@@ -46,7 +41,7 @@ bool Toy::WriteState(MemoryStream& stream) const
               s.WriteFloat(mBreakLineRandomizer) && s.WriteFloat(mBulletDeformResistance) &&
               s.WriteFloat(mMotionBlurIntensity) && s.WriteByte(mUseDefaultMaterial) &&
               s.WriteBytes(mDefaultMaterialName.mChars, FastName::kLength) && s.WriteByte(mOwnMaterial ? 1 : 0);
-    if (ok && mOwnMaterial) ok = WriteOwnMaterial(*mOwnMaterial, s);
+    if (ok && mOwnMaterial) ok = mOwnMaterial->Write(s);
     return ok;
 }
 
@@ -108,7 +103,8 @@ bool Toy::ReadState(MemoryStream& stream)
         DeleteOwnMaterial();
         return true;
     }
-    return ReadOwnMaterial(*this, s);
+    if (!mOwnMaterial) mOwnMaterial = new (std::nothrow) Material();
+    return mOwnMaterial && mOwnMaterial->Read(s);
 }
 
 } // namespace KIV

@@ -20,10 +20,14 @@
 #include "physics/water/Water.h"
 // particle systems
 #include "physics/particles/ParticleSystemList.h"
+// materials
+#include "base/Random.h"
+#include "physics/materials/DefaultMaterials.h"
 
 namespace KIV {
 
 class Toy;
+class ParticleSystem;
 class Robot;
 class ParticleSystem;
 class Texture;
@@ -254,6 +258,15 @@ public:
     using ParticleRobotHook = void (*)(Robot& robot, ParticleSystem& system, bool join);
     ParticleRobotHook mParticleRobotHook = nullptr;
     // ---- end of the particle systems block ----
+    // ---- materials (physics/materials/) ----
+    // The scene's own generator: every decal and shard of the material
+    // effects draws from it, so a replay repeats them.
+    Random mRandom;
+    DefaultMaterials mDefaultMaterials;
+    // The particle systems the material effects copy from their templates,
+    // entered through SpawnEffectSystem only.
+    PtrArray<ParticleSystem> mEffectSystems{32};
+    // ---- end of the materials block ----
 
 private:
     Toy* TakeToySlot(int32_t listIndex);

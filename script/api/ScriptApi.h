@@ -23,5 +23,6 @@ luabind::scope ScriptScopeRobotDef();
 luabind::scope ScriptScopeRobot();
 luabind::scope ScriptScopeDrawOptions();
 luabind::scope ScriptScopeScenario();
+luabind::scope ScriptScopeMaterial();
 
 } // namespace KIV

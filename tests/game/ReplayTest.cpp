@@ -30,6 +30,8 @@ protected:
         fs::copy(tree / "Textures", root, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::create_directories(root / "Scenes");
         fs::copy_file(tree / "Scenes" / "Scene01.kis", root / "Scenes" / "Scene01.kis");
+        // The replay runs with the shipped materials, so broken toys draw their crack decals.
+        fs::copy_file(tree / "Scenes" / "kiv_default_materials.kim", root / "Scenes" / "kiv_default_materials.kim");
         Notices().SetEchoToStderr(false);
         mGame->LoadStartUpContent();
         ASSERT_GT(mGame->mTerrainObjects.Count(), 0);

@@ -41,6 +41,8 @@ protected:
         mGame.mJoints.mJoints.SetSelectedIndex(0);
         ASSERT_NE(mGame.mEditRobots.AddRobot("", VectorF()), nullptr);
         ASSERT_NE(mGame.mTerrainObjects.AppendNew(), nullptr);
+        mGame.mDefaultMaterials.AddDefaultMaterial();
+        mGame.mDefaultMaterials.SelectDefaultMaterial(0);
         mHost.InitScriptVM(&RegisterScriptAPI);
     }
     void TearDown() override { *gSettings = mSavedSettings; }
@@ -142,7 +144,7 @@ const std::map<std::string, std::string> kObjects = {
     {"VectorF", "VectorF(1, 2)"},    {"VectorI", "VectorI(1, 2)"},    {"IntervalF", "IntervalF(1, 2)"},
     {"IntervalI", "IntervalI(1, 2)"}, {"RectI", "RectI(1, 2, 3, 4)"}, {"ColorRGB", "ColorRGB(1, 2, 3)"},
     {"ColorRGBA", "ColorRGBA(1, 2, 3, 4)"}, {"RobotDef", "scene:GetEditRobotDef()"}, {"Robot", "scene:GetEditRobot()"},
-    {"Scenario", "scene:SCN()"}, {"EdyBuilder", "kiv:GetEdyBuilder()"},
+    {"Scenario", "scene:SCN()"},     {"Material", "scene:SM()"},  {"EdyBuilder", "kiv:GetEdyBuilder()"},
 };
 const std::map<std::string, std::vector<std::string>> kConstructorArguments = {
     {"RectI 2", {"VectorI(1, 2)", "VectorI(3, 4)"}},

@@ -163,6 +163,8 @@ const ExpectedPicture kExpected[] = {
     {"Textures/Particles/rock.png", 32, 32, Outline::kSoftShape},
     {"Textures/Particles/shot.png", 32, 16, Outline::kDecal},
     {"Textures/Particles/heat01.png", 64, 64, Outline::kDecal},
+    {"Textures/Particles/spark.png", 32, 32, Outline::kDecal},
+    {"Textures/Particles/dust.png", 32, 32, Outline::kDecal},
     {"Textures/Ground/ground01.png", 512, 128, Outline::kGround},
     {"Textures/Ground/pond01.png", 512, 256, Outline::kGround},
     {"Textures/Ground/soil01.png", 256, 256, Outline::kTile},
@@ -277,13 +279,17 @@ INSTANTIATE_TEST_SUITE_P(Everything, ContentPictureTest, ::testing::ValuesIn(kEx
                              return name;
                          });
 
+// Besides the pictures, the shipped default materials (read back by the game's tests).
+const char* const kOtherFiles[] = {"Scenes/kiv_default_materials.kim"};
+
 TEST_F(ContentGenTest, WritesNoOtherFiles)
 {
     ASSERT_EQ(sExitCode, 0);
     size_t files = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(OsRoot()))
         if (entry.is_regular_file()) ++files;
-    EXPECT_EQ(files, std::size(kExpected));
+    EXPECT_EQ(files, std::size(kExpected) + std::size(kOtherFiles));
+    for (const char* other : kOtherFiles) EXPECT_TRUE(std::filesystem::is_regular_file(OsPathOf(other))) << other;
 }
 
 // Loads pictures through the engine's own image registry and textures, with

@@ -2,12 +2,14 @@
 #include <cstdio>
 #include <string>
 #include "tools/contentgen/DebrisPictures.h"
+#include "tools/contentgen/EffectPictures.h"
 #include "tools/contentgen/FontPicture.h"
 #include "tools/contentgen/FramePicture.h"
 #include "tools/contentgen/GlowPictures.h"
 #include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
 #include "tools/contentgen/RobotPictures.h"
+#include "tools/contentgen/ShippedMaterials.h"
 #include "tools/contentgen/ToyPictures.h"
 #include "tools/contentgen/WaterPicture.h"
 
@@ -32,6 +34,8 @@ std::vector<ContentItem> GetContentList()
     items.push_back({"Textures/Particles/rock.png", MakeRockPicture, 0});
     items.push_back({"Textures/Particles/shot.png", MakeShotPicture, 0});
     items.push_back({"Textures/Particles/heat01.png", MakeHeatPicture, 0});
+    items.push_back({"Textures/Particles/spark.png", MakeSparkPicture, 0});
+    items.push_back({"Textures/Particles/dust.png", MakeDustPicture, 0});
     items.push_back({"Textures/Water/water1.png", MakeWaterPicture, 1});
     const char* const robotParts[] = {"body", "thigh", "shin", "gun"};
     for (int i = 1; i <= 4; ++i)
@@ -49,6 +53,7 @@ int WriteAllContent(const std::string& root)
             ++failures;
         }
     }
+    if (!WriteShippedMaterials(root)) ++failures;
     return failures;
 }
 

@@ -3,6 +3,7 @@
 #include <limits>
 #include "base/MemoryStream.h"
 #include "physics/geometry/SampleOutlines.h"
+#include "physics/materials/Material.h"
 #include "physics/toys/Toy.h"
 
 using namespace KIV;
@@ -101,8 +102,6 @@ void Prefix(const MemoryStream& source, int32_t n, MemoryStream& out)
     out.WriteBytes(source.GetData(), n);
     out.SetPosition(0);
 }
-
-Material* FakeMaterial() { return reinterpret_cast<Material*>(static_cast<uintptr_t>(0x1000)); }
 
 } // namespace
 
@@ -225,13 +224,13 @@ TEST(ToyRecord, VersionOneStopsAfterTheMotionBlur)
     Prefix(full, 90, stream);
     const_cast<uint8_t*>(stream.GetData())[0] = 1;
     Toy read;
-    read.mOwnMaterial = FakeMaterial();
+    Material* own = new Material();
+    read.mOwnMaterial = own;
     ASSERT_TRUE(read.ReadState(stream));
     ExpectSameRecordFields(read, written, 1);
     EXPECT_EQ(read.mUseDefaultMaterial, 1);
     EXPECT_TRUE(read.mDefaultMaterialName.IsNull());
-    EXPECT_EQ(read.mOwnMaterial, FakeMaterial());
-    read.mOwnMaterial = nullptr;
+    EXPECT_EQ(read.mOwnMaterial, own);
 }
 
 TEST(ToyRecord, ARecordWithoutOwnMaterialDropsTheReadersOne)
@@ -240,7 +239,7 @@ TEST(ToyRecord, ARecordWithoutOwnMaterialDropsTheReadersOne)
     MemoryStream stream;
     Record(written, stream);
     Toy read;
-    read.mOwnMaterial = FakeMaterial();
+    read.mOwnMaterial = new Material();
     ASSERT_TRUE(read.ReadState(stream));
     EXPECT_EQ(read.mOwnMaterial, nullptr);
 }
@@ -298,12 +297,12 @@ TEST(ToyRecord, EveryPrefixReadsTheWholeFieldsItHolds)
         MemoryStream stream;
         Prefix(full, n, stream);
         Toy read;
-        read.mOwnMaterial = FakeMaterial();
+        Material* own = new Material();
+        read.mOwnMaterial = own;
         EXPECT_EQ(read.ReadState(stream), n >= 1) << n;
         for (const Field& f : fields)
             EXPECT_EQ(f.get(read), f.get(f.end <= n ? written : fresh)) << "cut at " << n << ", field ending at " << f.end;
-        EXPECT_EQ(read.mOwnMaterial, n >= 108 ? nullptr : FakeMaterial()) << n;
+        EXPECT_EQ(read.mOwnMaterial, n >= 108 ? nullptr : own) << n;
         EXPECT_LE(stream.GetPosition(), n);
-        read.mOwnMaterial = nullptr;
     }
 }
