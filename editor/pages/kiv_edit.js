@@ -98,11 +98,12 @@ function kiv_queue_lua(snippet) {
     if (snippet.length > 0) kiv_pending_lua.push(snippet);
 }
 
-// The game's probe. Snippets are joined on one line with ";" (an empty
-// statement in Lua) so that several controls changed in one frame all run.
+// The game's probe. Several snippets of one frame run as one chunk, each in
+// a block of its own, so a comment or a return in one cannot swallow the next.
 function get_lua_script() {
     if (kiv_pending_lua.length === 0) return undefined;
-    var text = kiv_pending_lua.join(" ; ");
+    var text = kiv_pending_lua.length === 1 ? kiv_pending_lua[0]
+                                            : "do " + kiv_pending_lua.join("\nend do ") + "\nend";
     kiv_pending_lua = [];
     return text;
 }
@@ -116,10 +117,11 @@ function kiv_fill(snippet, id, value) {
 }
 
 // A page's own script error must not pass unseen, nor stop anything: it goes
-// to the game as a failing snippet, so it lands in the Lua results that the
-// HUD and the Lua errors page show.
+// to the game as a snippet that fails there (scripts have no function of that
+// name), so it lands in the Lua results that the HUD and the Lua errors page
+// show, the message in its script text.
 function kiv_report_page_error(text) {
-    kiv_queue_lua("error(" + kiv_lua_quote("page " + document.title + ": " + text) + ", 0)");
+    kiv_queue_lua("page_script_error(" + kiv_lua_quote("page " + document.title + ": " + text) + ")");
 }
 window.addEventListener("error", function (e) {
     var where = e.filename ? " (" + String(e.filename).split("/").pop() + ":" + e.lineno + ")" : "";

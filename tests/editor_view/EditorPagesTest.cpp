@@ -137,8 +137,8 @@ TEST_F(EditorPagesTest, ModePageBuildsControlsFromStatementsAndReportsTheOnesTha
     // The failure also reaches the game, as a snippet that fails there and so
     // lands in the Lua results.
     const std::string reported = Probe(view);
-    EXPECT_EQ(reported.rfind("error('page OBJECT: statements that failed: 4: ", 0), 0u) << reported;
-    EXPECT_NE(RunLua(reported).find("page OBJECT"), std::string::npos);
+    EXPECT_EQ(reported.rfind("page_script_error('page OBJECT: statements that failed: 4: ", 0), 0u) << reported;
+    EXPECT_NE(RunLua(reported).find("page_script_error"), std::string::npos);
 
     // Building again replaces the page instead of adding to it.
     Js(view, PageCall({R"js(add_label("only", "One", "", "", "", false))js"}));
@@ -156,11 +156,11 @@ TEST_F(EditorPagesTest, AnErrorThrownByAPageScriptIsHandedToTheGame)
         std::string reported;
         EXPECT_TRUE(PumpUntil([&] { return (reported = Probe(view)) != "undefined"; }, 5.0)) << action;
         EXPECT_NE(reported.find("no_such_function"), std::string::npos) << action << ": " << reported;
-        EXPECT_NE(RunLua(reported).find("page SCENE"), std::string::npos) << reported;
+        EXPECT_EQ(reported.rfind("page_script_error('page SCENE: ", 0), 0u) << reported;
     }
 }
 
-TEST_F(EditorPagesTest, PlayerActionsComeBackAsLuaOnceAndOnOneLine)
+TEST_F(EditorPagesTest, PlayerActionsComeBackAsLuaOnce)
 {
     WebView* view = Open("kiv_edit_object.html");
     Js(view, PageCall({
@@ -191,9 +191,12 @@ TEST_F(EditorPagesTest, PlayerActionsComeBackAsLuaOnceAndOnOneLine)
         EXPECT_EQ(Probe(view), "undefined") << "a snippet was handed over twice: " << c.mAction;
     }
 
-    // Several changes in one frame all reach the game, joined without a line feed.
+    // Several changes in one frame all reach the game, each in a block of its
+    // own, so that one ending in a comment cannot swallow the next.
     Js(view, "document.getElementById('go').click(); document.getElementById('go').click();");
-    EXPECT_EQ(Probe(view), "kiv:Reset() ; kiv:Reset()");
+    EXPECT_EQ(Probe(view), "do kiv:Reset()\nend do kiv:Reset()\nend");
+    Js(view, "kiv_queue_lua('return 1 -- one'); kiv_queue_lua('x = 2');");
+    EXPECT_EQ(RunLua(Probe(view)), "1");
 }
 
 TEST_F(EditorPagesTest, TextsTypedOnAPageReachLuaExactly)
@@ -260,7 +263,7 @@ TEST_F(EditorPagesTest, ShowingAPageAsksForEveryControlsValue)
                  R"js(add_button("c", "C", "", "", "", "getC()", "", "", true, "visC()"))js",
              }));
     Js(view, "show_window_event();focus_window_event();");
-    EXPECT_EQ(Probe(view), "getA() ; getC() ; visC()");
+    EXPECT_EQ(Probe(view), "do getA()\nend do getC()\nend do visC()\nend");
     Js(view, "blur_window_event();hide_window_event();");
 }
 
@@ -294,9 +297,7 @@ TEST_F(EditorPagesTest, ConsoleSendsWhatWasTypedAsOneChunkAndShowsEachResult)
     WebView* view = Open("kiv_lua_console.html");
     Js(view, "document.getElementById('console_in').value='local a = 2 -- two\\nreturn a * 21, \"x\"';"
              "document.getElementById('console_run').click();");
-    const std::string snippet = Probe(view);
-    EXPECT_EQ(snippet.find('\n'), std::string::npos);
-    EXPECT_EQ(RunLua(snippet), "42");
+    EXPECT_EQ(RunLua(Probe(view)), "42");
     Js(view, "write_lua_result('b');write_lua_result('a');");
     EXPECT_EQ(Js(view, "document.getElementById('console_out').lastChild.textContent"), "a");
 }
