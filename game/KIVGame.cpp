@@ -12,6 +12,8 @@ KIVGame::KIVGame()
     mGravity = VectorF(0.0f, 800.0f);
     mDrawOptions.mSelTerrainObjsVectorBorder = 1;
     mDrawOptions.mTestVisible = 1;
+    // The scene editor picks and edits the scene's own particle systems.
+    mSceneEditor.mParticleSystems = &mParticleSystems.mSystems;
     // The physics asks the layer stack whether a terrain object lies in the plane of play.
     mLayerFactorLookup = [this](int32_t layer, float& factor) {
         const DepthLayer* l = mLayers.GetLayer(layer);

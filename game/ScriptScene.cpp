@@ -2,6 +2,7 @@
 #include "game/KIVGame.h"
 #include "game/ScriptScopes.h"
 #include "game/SelectionCommands.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "script/ScriptRef.h"
 
@@ -22,6 +23,12 @@ ScriptRef<Toy> SelectedToy(Scene& scene)
 ScriptRef<Joint> SelectedJoint(Scene& scene)
 {
     return ScriptRef<Joint>(scene.mJoints.mJoints.GetSelected());
+}
+
+ScriptRef<ParticleSystem> SelectedParticleSystem(Scene& scene)
+{
+    const PtrArray<ParticleSystem>* list = static_cast<KIVGame&>(scene).mSceneEditor.mParticleSystems;
+    return ScriptRef<ParticleSystem>(list ? list->GetSelected() : nullptr);
 }
 
 ScriptRef<BendObject> SelectedTerrainObject(Scene& scene)
@@ -92,6 +99,7 @@ luabind::scope ScriptScopeScene()
         .def("GetDrawOptions", &GetDrawOptions)
         .def("ST", &SelectedToy)
         .def("SJ", &SelectedJoint)
+        .def("SPS", &SelectedParticleSystem)
         .def("STO", &SelectedTerrainObject)
         .def("SCN", &TheScenario)
         .def("SM", &EditedMaterial)
