@@ -1,4 +1,6 @@
 #include "game/PageMethods.h"
+#include "base/TextFormat.h"
+#include "game/KIVGame.h"
 #include "script/ScriptHost.h"
 
 namespace KIV {
@@ -41,6 +43,37 @@ void GoEditMaterialParticles(KIVGame& game, int32_t number)
     if (number <= 0) return;
     // The scene keeps no selected particle system yet: there is nothing to edit.
     game.mMaterialParticleEditNumber = 0;
+}
+
+namespace {
+void ResetRobotEditorView(KIVGame& game)
+{
+    if (!game.mEditWindows.GetRobotEditorWindow()) return;
+    ViewCamera& camera = game.mRobotPanel.mCamera;
+    camera.mTargetPosition = VectorF(0.0f, 0.0f);
+    camera.mZoom = 0.05f;
+    camera.mTargetZoom = 0.25f;
+}
+} // namespace
+
+// The Lua stack is not cleared here as the page call asks: this runs inside
+// the script's own call, whose frame that would pull away.
+void EdyLoadRobotDef(KIVGame& game, const std::string& file)
+{
+    game.LoadRobotForEditing(DecodePercentEscapes(file));
+    ResetRobotEditorView(game);
+}
+
+void EdyLoadRobotDefPrevVersionSelected(KIVGame& game)
+{
+    game.LoadRobotDefPrevVersionSelected();
+    ResetRobotEditorView(game);
+}
+
+void EdyLoadRobotDefCurrentVersion(KIVGame& game)
+{
+    game.LoadRobotDefCurrentVersion();
+    ResetRobotEditorView(game);
 }
 
 void ShowHideRobotEditor(KIVGame& game)

@@ -45,6 +45,12 @@ void EdyUpdateRobotLib(KIVGame& game);
 void EdyReloadRobotLib(KIVGame& game);
 void EdySelectRobotInLib(KIVGame& game, const std::string& name);
 void EdyDeleteSelectedRobotDef(KIVGame& game);
+// Load a robot for editing (the file percent-encoded as pages send it), its
+// selected earlier version or its current file; the robot editor's view then
+// eases from far out onto it.
+void EdyLoadRobotDef(KIVGame& game, const std::string& file);
+void EdyLoadRobotDefPrevVersionSelected(KIVGame& game);
+void EdyLoadRobotDefCurrentVersion(KIVGame& game);
 std::string UnEscapeString(KIVGame& game, const std::string& text);
 
 // The editor's files.

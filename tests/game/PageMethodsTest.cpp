@@ -157,6 +157,23 @@ TEST_F(PageMethodsTest, TheRobotLibraryIsListedSelectedAndDeletedFrom)
     EXPECT_EQ(mHost->GetResults().GetNewest(0)->mResult, "aAb");
 }
 
+TEST_F(PageMethodsTest, ARobotPickedInTheLibraryIsLoadedForEditingAndTheEditorEasesOntoIt)
+{
+    std::filesystem::create_directories(ToOsPath(mGame->GetDataPath("Robots")));
+    mGame->mEditRobots.AddRobot("", VectorF()); // as the game's start-up does
+    ASSERT_NE(mGame->GetEditRobot(), nullptr);
+    RunOnModePage("local d = scene:GetEditRobotDef() d:SetName('walker') d:AddObject() scene:SaveRobot()");
+    RunOnModePage("scene:ClearRobotForEditing()");
+    ASSERT_NE(mGame->GetEditRobot()->GetName(), "walker");
+    mGame->mRobotPanel.mCamera.mZoom = 1.0f;
+    RunOnModePage("kiv:EdyLoadRobotDef('walker%2Erobot')");
+    ASSERT_NE(mGame->GetEditRobot(), nullptr);
+    EXPECT_EQ(mGame->GetEditRobot()->GetName(), "walker");
+    EXPECT_EQ(mGame->GetEditRobot()->GetObjectsCount(), 1);
+    EXPECT_FLOAT_EQ(mGame->mRobotPanel.mCamera.mZoom, 0.05f);
+    EXPECT_FLOAT_EQ(mGame->mRobotPanel.mCamera.mTargetZoom, 0.25f);
+}
+
 TEST_F(PageMethodsTest, ModeSwitchingAndTheBuilderPages)
 {
     KIVGame& g = *mGame;
