@@ -22,12 +22,14 @@ void EdyRequestEditWhat(KIVGame& game, int32_t mode)
 void GoEditRobotToy(KIVGame& game)
 {
     game.mRobotEditTarget = 0;
+    game.SelectEditRobotToy();
     SwitchEditMode(game, 3);
 }
 
 void GoEditRobotJoint(KIVGame& game)
 {
     game.mRobotEditTarget = 1;
+    game.SelectEditRobotJoint();
     SwitchEditMode(game, 4);
 }
 
