@@ -592,22 +592,23 @@ function kiv_control(id) {
     return kiv_controls[id] || null;
 }
 
-function update_checkbox(id, value) { var c = kiv_control(id); if (c && c.set) c.set(value); }
-function update_radio(id, value) { var c = kiv_control(id); if (c && c.set) c.set(value); }
-function update_slider(id, value) { var c = kiv_control(id); if (c && c.set) c.set(value); }
-function update_number(id, value) { var c = kiv_control(id); if (c && c.set) c.set(value); }
+// Every control knows how to show the value text the game sends it.
+function kiv_set(id, value) { var c = kiv_control(id); if (c && c.set) c.set(value); }
+var update_checkbox = kiv_set;
+var update_radio = kiv_set;
+var update_slider = kiv_set;
+var update_number = kiv_set;
+var update_button = kiv_set;
+var update_label = kiv_set;
 function update_textbox(id, text) {
-    var c = kiv_control(id);
-    if (c && c.set) {
-        c.set(text);
+    if (kiv_control(id)) {
+        kiv_set(id, text);
         return;
     }
     var el = document.getElementById(id); // fixed boxes of the tool pages
     if (el) el.value = kiv_percent_decode(text);
 }
 function update_luabox(id, text) { update_textbox(id, text); }
-function update_button(id, text) { var c = kiv_control(id); if (c && c.set) c.set(text); }
-function update_label(id, text) { var c = kiv_control(id); if (c && c.set) c.set(text); }
 function enable_button(id) { var c = kiv_control(id); if (c) c.element.style.display = ""; }
 function disable_button(id) { var c = kiv_control(id); if (c) c.element.style.display = "none"; }
 function update_texture(id, file, w, h) { var c = kiv_control(id); if (c && c.setTexture) c.setTexture(file, w, h); }

@@ -13,22 +13,7 @@ tree=$(cd "$1" && pwd)
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$out"
-source "$here/xvfb.sh"
-start_xvfb || exit 1
-work=$(mktemp -d)
-game=
-cleanup() {
-  [ -n "$game" ] && kill "$game" 2>/dev/null
-  rm -rf "$work"
-  stop_xvfb
-}
-trap cleanup EXIT
-export SDL_AUDIODRIVER=dummy
-
-fail() { echo "FAIL: $*"; exit 1; }
-step() { timeout 30 "$@"; }
-source "$here/game_window.sh"
-key() { step xdotool key --window "$(window_id)" "$@"; }
+source "$here/game_session.sh"
 
 # The program is copied (it finds its data beside its own folder); the content
 # is the shipped one, and an Editor folder holds the test's own page, which is

@@ -11,22 +11,7 @@ tree=$1
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$out"
-source "$here/xvfb.sh"
-start_xvfb || exit 1
-work=$(mktemp -d)
-game=
-cleanup() {
-  [ -n "$game" ] && kill "$game" 2>/dev/null
-  rm -rf "$work"
-  stop_xvfb
-}
-trap cleanup EXIT
-export SDL_AUDIODRIVER=dummy
-
-fail() { echo "FAIL: $*"; exit 1; }
-step() { timeout 30 "$@"; }
-source "$here/game_window.sh"
-key() { step xdotool key --window "$(window_id)" "$@"; }
+source "$here/game_session.sh"
 down() { step xdotool keydown --window "$(window_id)" "$1"; }
 up() { step xdotool keyup --window "$(window_id)" "$1"; }
 mouse_to() { step xdotool mousemove --window "$(window_id)" "$1" "$2"; sleep 0.15; }
