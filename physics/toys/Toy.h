@@ -474,8 +474,15 @@ public:
     // the caller, which take over its settings, its joints and their share of
     // its motion; the caller removes the broken toy. The hit is used up either
     // way. false (toy unbroken) for a hit out of range or a refused split.
-    // With a scene, the material's break effect runs on both pieces.
+    // Each piece takes its shape, centre and mass from the outline it has in
+    // the world, as a toy newly built from that outline. A piece that would
+    // be a sliver (IsSliver) is not made: it keeps no joints and no effect,
+    // and the caller drops it; a split into two slivers is refused.
+    // With a scene, the material's break effect runs on the pieces made.
     bool Break(Toy& pieceA, Toy& pieceB, Scene* scene = nullptr);
+    // Whether the toy's outline encloses next to nothing: thinner across its
+    // longest edge than contacts hold points off a surface.
+    bool IsSliver() const;
     // A particle's push on the mesh point nearest to a world point.
     void DentByParticle(const VectorF& worldPoint, const VectorF& push);
     // The toy's editable settings as a byte record (version 2, 108 bytes
@@ -515,9 +522,14 @@ private:
     void DentFromContacts();
     // Joint anchors follow the mesh through a dent.
     void MoveAnchorsWithDent();
-    // Takes over the broken toy's settings, its share of the weight and its
-    // motion as a piece of it; the piece's geometry is already cut.
-    void TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool sideA, float massShare);
+    // Takes over the broken toy's settings and place as a piece of it; the
+    // piece's geometry is already cut.
+    void TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool sideA);
+    // A piece's mesh outline, centre, area, mass and rest shape taken anew
+    // from its world outline.
+    void TakeShapeFromWorldOutline();
+    // The piece moves as its part of the broken toy did.
+    void TakeOverMotion(const Toy& source);
     void DeleteOwnMaterial();
     // ---- end of the deformation block ----
 

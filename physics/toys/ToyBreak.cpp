@@ -226,7 +226,7 @@ bool Toy::SetHitByTriangleIndex(int32_t triangle, bool breakCoreToo)
     return true;
 }
 
-void Toy::TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool sideA, float massShare)
+void Toy::TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool sideA)
 {
     if (source.mMainTexture && gTextureLib) mMainTexture = gTextureLib->AcquireTexture(source.mTextureName);
     mTextureName = source.mTextureName;
@@ -249,37 +249,14 @@ void Toy::TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool
     for (int32_t i = 0; i < n; ++i) mLocalOutline.PushBack(mGeometry.mPoints[i]);
     mArea = mGeometry.ComputeOutlineArea();
     ComputeMass();
-    // The pieces share the toy's weight by their areas: a dent may have
-    // shrunk the outline, but it took no mass away.
-    const float weight = source.mWeight * massShare;
-    if (weight >= kMinimumMass && std::isfinite(weight)) {
-        mWeight = weight;
-        mInverseMass = 1.0f / weight;
-    }
     mReferenceWeight = source.mReferenceWeight;
     // The cut moved the piece's points so that its own centroid is its origin.
     const VectorF centroid(mGeometry.mBreakValue1, mGeometry.mBreakValue2);
     SetPlacement(source.LocalToWorld(centroid), source.mOrientation, false);
-
-    // Each piece moves as its part of the broken toy did: the velocity of its
-    // own centroid, so that the pieces together carry the toy's momentum.
-    const auto velocityAt = [&](const VectorF& v, float w) {
-        return v + VectorF(w * (mPosition.mY - source.mPosition.mY), -w * (mPosition.mX - source.mPosition.mX));
-    };
-    mVelocity = velocityAt(source.mVelocity, source.mAngularVelocity);
-    mAngularVelocity = source.mAngularVelocity;
-    mVelocityAfterImpulses = velocityAt(source.mVelocityAfterImpulses, source.mAngularVelocityAfterImpulses);
-    mAngularVelocityAfterImpulses = source.mAngularVelocityAfterImpulses;
-    mForce = source.mForce;
-    mTorque = source.mTorque;
-    mAcceleration = source.mAcceleration;
-    mAngularAcceleration = source.mAngularAcceleration;
     mGravity = source.mGravity;
     mStepLength = source.mStepLength;
     mInverseStepLength = source.mInverseStepLength;
     mHalfStepLengthSquared = source.mHalfStepLengthSquared;
-    mVelocityAtLastHit = source.mVelocityAtLastHit;
-    mAngularVelocityAtLastHit = source.mAngularVelocityAtLastHit;
 
     // The outline points kept from the broken toy keep their penetration values.
     mPenetrationValues.Resize(n);
@@ -295,6 +272,85 @@ void Toy::TakeOverAsPiece(const Toy& source, const Array<PiecePair>& pairs, bool
         mOwnMaterial = new (std::nothrow) Material();
         if (mOwnMaterial) Material::CopyThroughStream(*source.mOwnMaterial, *mOwnMaterial);
     }
+}
+
+void Toy::TakeOverMotion(const Toy& source)
+{
+    // Each piece moves as its part of the broken toy did: the velocity of its
+    // own centroid, so that the pieces together carry the toy's momentum.
+    const auto velocityAt = [&](const VectorF& v, float w) {
+        return v + VectorF(w * (mPosition.mY - source.mPosition.mY), -w * (mPosition.mX - source.mPosition.mX));
+    };
+    mVelocity = velocityAt(source.mVelocity, source.mAngularVelocity);
+    mAngularVelocity = source.mAngularVelocity;
+    mVelocityAfterImpulses = velocityAt(source.mVelocityAfterImpulses, source.mAngularVelocityAfterImpulses);
+    mAngularVelocityAfterImpulses = source.mAngularVelocityAfterImpulses;
+    mForce = source.mForce;
+    mTorque = source.mTorque;
+    mAcceleration = source.mAcceleration;
+    mAngularAcceleration = source.mAngularAcceleration;
+    mVelocityAtLastHit = source.mVelocityAtLastHit;
+    mAngularVelocityAtLastHit = source.mAngularVelocityAtLastHit;
+}
+
+void Toy::TakeShapeFromWorldOutline()
+{
+    // The broken toy's world outline keeps its points where contacts and
+    // terrain held them, which can be units away from its mesh at its pose
+    // (a toy pressed into the ground). A piece centred on the mesh would start
+    // with its centre off its own outline, under the ground it rests on, and
+    // with a mass its outline does not have. The piece instead takes the
+    // outline it has in the world as its shape, as a toy built from it would.
+    TracedGeometry& g = mGeometry;
+    const int32_t n = g.mOutlineCount;
+    if (n < 3 || mOutline.Count() != n || g.mPoints.Count() < n) return;
+    Array<VectorF> mesh;
+    mesh.Assign(g.mPoints);
+    if (mesh.Count() != g.mPoints.Count()) return;
+    for (int32_t i = 0; i < n; ++i) g.mPoints[i] = WorldToLocal(mOutline[i]);
+    // Inner points stay as they were cut; a held point that would turn a
+    // triangle over leaves the mesh as cut (its outline then is the mesh's).
+    bool folded = false;
+    for (const IndexTriangle& t : g.mTriangles)
+        if (!(Cross(g.mPoints[t.mB] - g.mPoints[t.mA], g.mPoints[t.mC] - g.mPoints[t.mA]) > 0.0f)) folded = true;
+    const float area = g.ComputeOutlineArea();
+    if (folded || !(area > 0.0f)) {
+        g.mPoints.Assign(mesh);
+        for (int32_t i = 0; i < n; ++i) mOutline[i] = LocalToWorld(g.mPoints[i]);
+        mOutline.Data()[n] = mOutline[0];
+        return;
+    }
+    const VectorF centroid = g.ComputeOutlineCentroid(area);
+    SubtractOffsetFromPoints(g.mPoints.Data(), g.mPoints.Count(), centroid);
+    mPosition = LocalToWorld(centroid);
+    mPredictedPosition = mPosition;
+    g.ComputeTriangleAreas();
+    g.BuildSprings();
+    g.ComputeInverseEdgeLengths();
+    g.ComputeBoundingRadius();
+    g.StoreRestShape();
+    mLocalOutline.Clear();
+    for (int32_t i = 0; i < n; ++i) mLocalOutline.PushBack(g.mPoints[i]);
+    mArea = area;
+    ComputeMass();
+}
+
+bool Toy::IsSliver() const
+{
+    // Contacts hold a point kContactStandOff (0.01) in front of a surface. A
+    // piece thinner than that across its longest edge has no inside that a
+    // point or an edge could be found in: it lies in a contact's stand-off
+    // as a line would, and the ground cannot hold it. Its height over the
+    // longest edge is twice its area over that edge's length.
+    constexpr float kSliverThickness = 0.01f;
+    const TracedGeometry& g = mGeometry;
+    const int32_t n = g.mOutlineCount;
+    if (n < 3 || g.mPoints.Count() < n) return true;
+    float longest = 0.0f;
+    for (int32_t i = 0; i < n; ++i)
+        longest = std::max(longest, (g.mPoints[i + 1 < n ? i + 1 : 0] - g.mPoints[i]).GetLengthSquared());
+    const float area = g.ComputeOutlineArea();
+    return !(2.0f * area > kSliverThickness * SqrtF(longest));
 }
 
 bool Toy::Break(Toy& pieceA, Toy& pieceB, Scene* scene)
@@ -326,15 +382,8 @@ bool Toy::Break(Toy& pieceA, Toy& pieceB, Scene* scene)
     CrackResult crack;
     if (!BreakPolygon(mGeometry, request, pieceA.mGeometry, pieceB.mGeometry, mRandom, &crack)) return false;
 
-    const float areaA = pieceA.mGeometry.ComputeOutlineArea();
-    const float areaB = pieceB.mGeometry.ComputeOutlineArea();
-    const float shareA = areaA + areaB > 0.0f ? areaA / (areaA + areaB) : 0.5f;
-    pieceA.TakeOverAsPiece(*this, mGeometry.mPiecePairs, true, shareA);
-    pieceB.TakeOverAsPiece(*this, mGeometry.mPiecePairs, false, 1.0f - shareA);
-    if (scene) {
-        DoBreakEffect(*scene, pieceA, crack.mPointCount);
-        DoBreakEffect(*scene, pieceB, crack.mPointCount);
-    }
+    pieceA.TakeOverAsPiece(*this, mGeometry.mPiecePairs, true);
+    pieceB.TakeOverAsPiece(*this, mGeometry.mPiecePairs, false);
 
     // The outline points the pieces share with the toy stay where they are in the world.
     for (int32_t i = 0; i < n && i < mOutline.Count() && i < mGeometry.mPiecePairs.Count(); ++i) {
@@ -342,8 +391,17 @@ bool Toy::Break(Toy& pieceA, Toy& pieceB, Scene* scene)
         if (pair.mA >= 0 && pair.mA < pieceA.mOutline.Count()) pieceA.mOutline[pair.mA] = mOutline[i];
         if (pair.mB >= 0 && pair.mB < pieceB.mOutline.Count()) pieceB.mOutline[pair.mB] = mOutline[i];
     }
-    for (Toy* piece : {&pieceA, &pieceB})
+    for (Toy* piece : {&pieceA, &pieceB}) {
         if (piece->mOutline.Count() > 0) piece->mOutline.Data()[piece->mOutline.Count()] = piece->mOutline[0];
+        piece->TakeShapeFromWorldOutline();
+        piece->TakeOverMotion(*this);
+    }
+    const bool keepA = !pieceA.IsSliver(), keepB = !pieceB.IsSliver();
+    if (!keepA && !keepB) return false;
+    if (scene) {
+        if (keepA) DoBreakEffect(*scene, pieceA, crack.mPointCount);
+        if (keepB) DoBreakEffect(*scene, pieceB, crack.mPointCount);
+    }
 
     const int32_t parts = std::max(mBreakToyToMoreParts - kPartsPerBreak, 0);
     pieceA.mBreakToyToMoreParts = parts / 2;
@@ -357,8 +415,9 @@ bool Toy::Break(Toy& pieceA, Toy& pieceB, Scene* scene)
             if (toy != this) continue;
             VectorF& anchor = sideA ? joint->mAnchorA : joint->mAnchorB;
             const VectorF world = LocalToWorld(anchor);
-            const bool inA = IsPointInPolygon(pieceA.mGeometry.mPoints.Data(), pieceA.mGeometry.mOutlineCount,
-                                              pieceA.WorldToLocal(world));
+            const bool inA = !keepB || (keepA && IsPointInPolygon(pieceA.mGeometry.mPoints.Data(),
+                                                                  pieceA.mGeometry.mOutlineCount,
+                                                                  pieceA.WorldToLocal(world)));
             Toy& piece = inA ? pieceA : pieceB;
             piece.mJoints.AddUnique(joint);
             toy = &piece;
@@ -382,9 +441,18 @@ bool BreakToyInScene(Scene& scene, Toy& toy)
         if (b) scene.RemoveToy(b);
         return false;
     }
+    // A sliver piece is dropped before it enters the grid.
+    if (a->IsSliver()) {
+        scene.RemoveToy(a);
+        a = nullptr;
+    }
+    if (b->IsSliver()) {
+        scene.RemoveToy(b);
+        b = nullptr;
+    }
     if (toy.mGridSlot >= 0) {
-        scene.GetGrid().InsertToy(*a);
-        scene.GetGrid().InsertToy(*b);
+        if (a) scene.GetGrid().InsertToy(*a);
+        if (b) scene.GetGrid().InsertToy(*b);
     }
     scene.RemoveToy(&toy);
     return true;
