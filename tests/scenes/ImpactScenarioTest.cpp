@@ -121,8 +121,10 @@ TEST(ImpactScenario, ThePileThrownDownHardLosesNoPieceThroughTheGround)
     GameSettings settings;
     Scenes::StepImpactWorld(scene, settings, 600);
     int32_t fewPointPieces = 0;
-    for (const Toy* toy : scene.mToys)
+    for (const Toy* toy : scene.mToys) {
         if (toy->GetOutlinePointCount() <= 4) ++fewPointPieces;
+        EXPECT_FALSE(toy->IsSliver()) << "a sliver was made: " << toy->GetArea();
+    }
     ASSERT_GT(scene.GetToyCount(), toysBefore) << "no toy broke";
     EXPECT_GT(fewPointPieces, 0) << "no piece of a few points to test";
     EXPECT_EQ(Scenes::CountToysThroughTerrain(scene), 0);

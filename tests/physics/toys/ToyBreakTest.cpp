@@ -221,6 +221,99 @@ TEST_F(ToyBreaking, AHitOutOfRangeOrARefusedSplitLeavesTheToyWhole)
     EXPECT_EQ(mToy.mOutline.Count(), n);
 }
 
+// A toy pressed into the ground has its world outline held where contacts and
+// terrain stopped its points, units away from its mesh at its pose. Each piece
+// of it is centred, weighed and shaped on the outline it has in the world, as
+// a toy built from that outline would be; its centre then lies inside it.
+TEST(ToyBreakPieces, EachPieceTakesCentreMassAndShapeFromItsWorldOutline)
+{
+    struct Case {
+        const char* name;
+        float angle;
+        float groundY;  // world outline points below it are held on it
+        VectorF shift;  // and every world outline point moved by this
+    };
+    // The ellipse at (400, 250) reaches y = 290 unturned (y grows downward).
+    const Case cases[] = {
+        {"outline on the mesh", 0.6f, 1e9f, {0.0f, 0.0f}},
+        {"bottom held 4 units up", 0.0f, 286.0f, {0.0f, 0.0f}},
+        {"turned, bottom held 3 units up", 0.6f, 283.0f, {0.0f, 0.0f}},
+        {"whole outline 2.5 units off", 0.3f, 1e9f, {0.7f, -2.5f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Toy toy, a, b;
+        BuildEllipseToy(toy, c.angle);
+        toy.SetBreakLineRandomizer(0.0f);
+        toy.SetBreakToyCoreToo(true);
+        const int32_t n = toy.mOutline.Count();
+        for (int32_t i = 0; i < n; ++i) {
+            VectorF& p = toy.mOutline[i];
+            p.mY = std::min(p.mY, c.groundY);
+            p += c.shift;
+        }
+        toy.mOutline.Data()[n] = toy.mOutline[0];
+        toy.SetHitByPosition(5, {0, 0}, false);
+        ASSERT_TRUE(toy.Break(a, b));
+        for (const Toy* piece : {&a, &b}) {
+            const TracedGeometry& g = piece->mGeometry;
+            const int32_t m = g.mOutlineCount;
+            ASSERT_EQ(piece->mOutline.Count(), m);
+            // Area and centroid of the world outline, in doubles about the centre.
+            double twiceArea = 0.0, cx = 0.0, cy = 0.0;
+            for (int32_t i = 0; i < m; ++i) {
+                const VectorF p = piece->mOutline[i] - piece->mPosition;
+                const VectorF q = piece->mOutline[(i + 1) % m] - piece->mPosition;
+                const double cross = double(p.mX) * q.mY - double(q.mX) * p.mY;
+                twiceArea += cross;
+                cx += (double(p.mX) + q.mX) * cross;
+                cy += (double(p.mY) + q.mY) * cross;
+            }
+            const double area = std::fabs(twiceArea) * 0.5;
+            EXPECT_NEAR(cx / (3.0 * twiceArea), 0.0, 1e-3);
+            EXPECT_NEAR(cy / (3.0 * twiceArea), 0.0, 1e-3);
+            EXPECT_TRUE(IsPointInPolygon(piece->mOutline.Data(), m, piece->mPosition));
+            EXPECT_NEAR(piece->GetArea(), area, 1e-4 * area);
+            EXPECT_FLOAT_EQ(piece->GetWeight(), piece->mVolumeZ * piece->GetArea() * piece->GetDensity());
+            EXPECT_FLOAT_EQ(piece->GetMomentOfInertia(), g.ComputeMomentOfInertia(piece->GetArea(), piece->GetWeight()));
+            // The mesh at the piece's pose is the world outline; its rest shape is the mesh.
+            for (int32_t i = 0; i < m; ++i) {
+                const VectorF w = piece->LocalToWorld(g.mPoints[i]);
+                EXPECT_NEAR(w.mX, piece->mOutline[i].mX, 2e-3f) << i;
+                EXPECT_NEAR(w.mY, piece->mOutline[i].mY, 2e-3f) << i;
+                EXPECT_EQ(piece->mLocalOutline[i], g.mPoints[i]);
+            }
+            for (int32_t i = 0; i < g.mPoints.Count(); ++i) EXPECT_EQ(g.mRestPoints[i], g.mPoints[i]);
+            for (const IndexTriangle& t : g.mTriangles)
+                ASSERT_GT(Cross(g.mPoints[t.mB] - g.mPoints[t.mA], g.mPoints[t.mC] - g.mPoints[t.mA]), 0.0f);
+        }
+    }
+}
+
+// A piece thinner across its longest edge than a contact's stand-off (0.01)
+// encloses nothing a contact could hold: it is a sliver and is not made.
+TEST(ToyBreakPieces, APieceThinnerThanTheContactStandOffIsASliver)
+{
+    struct Case {
+        const char* name;
+        VectorF points[3];
+        bool sliver;
+    };
+    const Case cases[] = {
+        {"flat chip 8 long, 0.004 high", {{0, 0}, {8, 0}, {3, 0.004f}}, true},
+        {"flat chip 8 long, 0.009 high", {{0, 0}, {8, 0}, {5, 0.009f}}, true},
+        {"thin chip 8 long, 0.05 high", {{0, 0}, {8, 0}, {3, 0.05f}}, false},
+        {"needle 9 long, 0.3 high", {{0, 0}, {9, 0}, {9, 0.3f}}, false},
+        {"small round chip", {{0, 0}, {0.3f, 0}, {0.15f, 0.26f}}, false},
+    };
+    for (const Case& c : cases) {
+        Toy toy;
+        ASSERT_TRUE(toy.BuildFromPolygon(c.points, 3, 1.0f, {300, 200}, 0.4f)) << c.name;
+        EXPECT_EQ(toy.IsSliver(), c.sliver) << c.name;
+    }
+    EXPECT_TRUE(Toy().IsSliver()) << "a toy without an outline";
+}
+
 TEST(ToyBreakInScene, PiecesReplaceTheToyInTheListAndTheGrid)
 {
     Scene scene;
