@@ -17,6 +17,9 @@ constexpr float kMinFlipCross = 0.0001f;
 // lookup costs more than the rest of a flip test that rejects.
 constexpr int32_t kNextSlot[3] = {1, 2, 0};
 constexpr int32_t kSlotAfterNext[3] = {2, 0, 1};
+// Above this many edges (some 16 bytes each, beside their triangles and
+// points) the flip loop fetches the records it will test next.
+constexpr int64_t kPrefetchEdges = 8192;
 
 } // namespace
 
@@ -245,9 +248,9 @@ int32_t OutlineMesher::FindEdgeSlot(const WorkTriangle& t, int32_t edge)
     return -1;
 }
 
-void OutlineMesher::ReplaceSide(int32_t edge, int32_t from, int32_t to)
+void OutlineMesher::ReplaceSide(MeshEdge* edges, int32_t edge, int32_t from, int32_t to)
 {
-    MeshEdge& e = mGeometry.mInnerEdges[edge];
+    MeshEdge& e = edges[edge];
     if (e.mTriangle1 == from) e.mTriangle1 = to;
     else if (e.mTriangle2 == from) e.mTriangle2 = to;
 }
@@ -259,33 +262,54 @@ void OutlineMesher::OnEdgeChanged(int32_t edge, float lengthSquared)
 
 void OutlineMesher::FlipEdges()
 {
-    const int64_t edges = mGeometry.mInnerEdges.Count();
+    TracedGeometry& g = mGeometry;
+    const int64_t edges = g.mInnerEdges.Count();
     const int64_t maxPasses = edges * edges + 4;
-    const Array<int32_t>& queue = mGeometry.mFlipQueue;
-    for (int64_t pass = 0; pass < maxPasses; ++pass) {
-        const int32_t edge = PopQueue();
-        if (edge < 0) return;
-        // The mesh is far larger than the caches and the queue jumps about it:
-        // fetch the records of the next two edges while this one is tested.
-        const int32_t count = queue.Count();
-        if (count >= 2) __builtin_prefetch(mGeometry.mInnerEdges.At(queue[count - 2]));
-        if (count >= 1) {
-            const MeshEdge& next = mGeometry.mInnerEdges[queue[count - 1]];
-            if (next.mTriangle1 >= 0) __builtin_prefetch(mTriangles.At(next.mTriangle1));
-            if (next.mTriangle2 >= 0) __builtin_prefetch(mTriangles.At(next.mTriangle2));
+    // An edge is in the queue at most once (its flag tells), so a queue with
+    // room for every edge never grows here: the loop keeps it as a plain stack
+    // in registers, as it does the mesh's lists, which flips never resize.
+    if (!g.mFlipQueue.Reserve(int32_t(edges))) {
+        mFailed = true;
+        return;
+    }
+    FlipWork work{g.mInnerEdges.Data(), mTriangles.Data(), g.mPoints.Data(), g.mFlipQueued.Data(),
+                  g.mFlipQueue.Data(), g.mFlipQueue.Count()};
+    // A mesh of a few thousand edges stays in the caches as a whole; a larger
+    // one does not, and the queue jumps about it.
+    if (edges > kPrefetchEdges)
+        RunFlipQueue<true>(work, maxPasses);
+    else
+        RunFlipQueue<false>(work, maxPasses);
+    g.mFlipQueue.SetCount(work.mQueueCount);
+}
+
+template <bool kPrefetch>
+void OutlineMesher::RunFlipQueue(FlipWork& work, int64_t maxPasses)
+{
+    for (int64_t pass = 0; pass < maxPasses && work.mQueueCount > 0; ++pass) {
+        const int32_t count = --work.mQueueCount;
+        const int32_t edge = work.mQueue[count];
+        work.mQueued[edge] = 0;
+        // Fetch the records of the next two edges while this one is tested.
+        if (kPrefetch) {
+            if (count >= 2) __builtin_prefetch(work.mEdges + work.mQueue[count - 2]);
+            if (count >= 1) {
+                const MeshEdge& next = work.mEdges[work.mQueue[count - 1]];
+                if (next.mTriangle1 >= 0) __builtin_prefetch(work.mTriangles + next.mTriangle1);
+                if (next.mTriangle2 >= 0) __builtin_prefetch(work.mTriangles + next.mTriangle2);
+            }
         }
-        FlipEdge(edge);
+        FlipEdge(work, edge);
     }
 }
 
-void OutlineMesher::FlipEdge(int32_t edge)
+void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
 {
-    TracedGeometry& g = mGeometry;
-    MeshEdge& e = g.mInnerEdges[edge];
+    MeshEdge& e = work.mEdges[edge];
     const int32_t t1 = e.mTriangle1, t2 = e.mTriangle2;
     if (t1 < 0 || t2 < 0) return;
-    WorkTriangle& tri1 = mTriangles[t1];
-    WorkTriangle& tri2 = mTriangles[t2];
+    WorkTriangle& tri1 = work.mTriangles[t1];
+    WorkTriangle& tri2 = work.mTriangles[t2];
     const int32_t k1 = FindEdgeSlot(tri1, edge);
     const int32_t k2 = FindEdgeSlot(tri2, edge);
     if (k1 < 0 || k2 < 0) return;
@@ -295,10 +319,10 @@ void OutlineMesher::FlipEdge(int32_t edge)
     const int32_t k1Next = kNextSlot[k1], k1After = kSlotAfterNext[k1];
     const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[k1Next], w = tri1.mCorners[k1After];
     const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
-    const VectorF pu = g.mPoints[u];
-    const VectorF pv = g.mPoints[v];
-    const VectorF pw = g.mPoints[w];
-    const VectorF pz = g.mPoints[z];
+    const VectorF pu = work.mPoints[u];
+    const VectorF pv = work.mPoints[v];
+    const VectorF pw = work.mPoints[w];
+    const VectorF pz = work.mPoints[z];
 
     // Only a far corner strictly inside the circle through the triangle flips;
     // cocircular quads stay as they are. The test is exact: a float circle
@@ -316,13 +340,18 @@ void OutlineMesher::FlipEdge(int32_t edge)
     e.mB = z;
     tri1 = WorkTriangle{{edge, b2, a1}, {w, z, v}};
     tri2 = WorkTriangle{{edge, a2, b1}, {z, w, u}};
-    if (a2 >= 0) ReplaceSide(a2, t1, t2);
-    if (b2 >= 0) ReplaceSide(b2, t2, t1);
+    if (a2 >= 0) ReplaceSide(work.mEdges, a2, t1, t2);
+    if (b2 >= 0) ReplaceSide(work.mEdges, b2, t2, t1);
     OnEdgeChanged(edge, (pz - pw).GetLengthSquared());
-    PushQueue(a1);
-    PushQueue(a2);
-    PushQueue(b1);
-    PushQueue(b2);
+    const auto queue = [&work](int32_t side) {
+        if (side < 0 || work.mQueued[side]) return;
+        work.mQueue[work.mQueueCount++] = side;
+        work.mQueued[side] = 1;
+    };
+    queue(a1);
+    queue(a2);
+    queue(b1);
+    queue(b2);
 }
 
 // ---- Refinement ----
@@ -406,8 +435,8 @@ bool OutlineMesher::SplitEdge(int32_t edge)
 
     mTriangles[t1] = WorkTriangle{{a1, e2, mv}, {v, w, m}};
     mTriangles[t2] = WorkTriangle{{b1, e3, mu}, {u, z, m}};
-    if (a2 >= 0) ReplaceSide(a2, t1, t3);
-    if (b2 >= 0) ReplaceSide(b2, t2, t4);
+    if (a2 >= 0) ReplaceSide(g.mInnerEdges.Data(), a2, t1, t3);
+    if (b2 >= 0) ReplaceSide(g.mInnerEdges.Data(), b2, t2, t4);
 
     if (mHeapActive) {
         OnEdgeChanged(edge, GetEdgeLengthSquared(edge));

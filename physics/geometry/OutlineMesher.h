@@ -70,9 +70,21 @@ private:
     bool ClipEars();
     bool IsValidDiagonal(int32_t a, int32_t c);
     bool AppendTriangle(int32_t e0, int32_t e1, int32_t e2, int32_t c0, int32_t c1, int32_t c2);
+    // The lists the flip loop works on, which flips change but never resize,
+    // and its queue as a stack with room for every edge.
+    struct FlipWork {
+        MeshEdge* mEdges;
+        WorkTriangle* mTriangles;
+        const VectorF* mPoints;
+        uint8_t* mQueued;
+        int32_t* mQueue;
+        int32_t mQueueCount;
+    };
     void FlipEdges();
+    template <bool kPrefetch>
+    void RunFlipQueue(FlipWork& work, int64_t maxPasses);
     // Inlined into the flip loop: most calls only test and return.
-    [[gnu::always_inline]] inline void FlipEdge(int32_t edge);
+    [[gnu::always_inline]] inline void FlipEdge(FlipWork& work, int32_t edge);
     bool RefineLongEdges();
     int32_t FindLongestEdge();
     bool SplitEdge(int32_t edge);
@@ -80,7 +92,7 @@ private:
     void GetTriangleFromEdges(int32_t triangle, int32_t out[3]) const;
 
     static int32_t FindEdgeSlot(const WorkTriangle& t, int32_t edge);
-    void ReplaceSide(int32_t edge, int32_t from, int32_t to);
+    static void ReplaceSide(MeshEdge* edges, int32_t edge, int32_t from, int32_t to);
     // The queue's two ends run tens of thousands of times in a large build:
     // kept inline.
     [[gnu::always_inline]] void PushQueue(int32_t edge)
@@ -92,16 +104,6 @@ private:
             return;
         }
         g.mFlipQueued[edge] = 1;
-    }
-    int32_t PopQueue()
-    {
-        Array<int32_t>& queue = mGeometry.mFlipQueue;
-        const int32_t count = queue.Count();
-        if (count == 0) return -1;
-        const int32_t edge = queue[count - 1];
-        queue.SetCount(count - 1);
-        mGeometry.mFlipQueued[edge] = 0;
-        return edge;
     }
     // The edge's squared length as GetEdgeLengthSquared gives it.
     void OnEdgeChanged(int32_t edge, float lengthSquared);
