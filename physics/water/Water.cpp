@@ -1,4 +1,5 @@
 #include "physics/water/Water.h"
+#include <algorithm>
 #include <cmath>
 #include "base/Notices.h"
 #include "physics/world/Scene.h"
@@ -117,22 +118,29 @@ void Water::BuildOutlineShape()
         mOutlineShape.FreeArrays();
         return;
     }
+    // Written in place: the lines of the outline, then a cross on every point.
     Array<VectorF> points;
     Array<uint32_t> colours;
-    points.Reserve(n * 6);
-    colours.Reserve(n * 6);
-    auto line = [&](const VectorF& a, const VectorF& b, const ColorRGBA& colour) {
-        points.PushBack(a);
-        points.PushBack(b);
-        colours.PushBack(colour.Pack());
-        colours.PushBack(colour.Pack());
-    };
-    for (int32_t i = 0; i < n; ++i) line(mOutline[i], mOutline[(i + 1) % n], kOutlineColour);
-    for (int32_t i = 0; i < n; ++i) {
-        const VectorF& p = mOutline[i];
-        line(p - VectorF(kMarkerSize, kMarkerSize), p + VectorF(kMarkerSize, kMarkerSize), kMarkerColour);
-        line(p - VectorF(kMarkerSize, -kMarkerSize), p + VectorF(kMarkerSize, -kMarkerSize), kMarkerColour);
+    if (!points.SetCount(n * 6) || !colours.SetCount(n * 6)) {
+        mOutlineShape.FreeArrays();
+        return;
     }
+    VectorF* p = points.Data();
+    for (int32_t i = 0; i < n; ++i) {
+        *p++ = mOutline[i];
+        *p++ = mOutline[i + 1 < n ? i + 1 : 0];
+    }
+    const VectorF down(kMarkerSize, kMarkerSize), up(kMarkerSize, -kMarkerSize);
+    for (int32_t i = 0; i < n; ++i) {
+        const VectorF& q = mOutline[i];
+        *p++ = q - down;
+        *p++ = q + down;
+        *p++ = q - up;
+        *p++ = q + up;
+    }
+    uint32_t* c = colours.Data();
+    std::fill(c, c + 2 * n, kOutlineColour.Pack());
+    std::fill(c + 2 * n, c + 6 * n, kMarkerColour.Pack());
     mOutlineShape.InitColouredPoints(1, points, colours);
 }
 
