@@ -328,11 +328,13 @@ void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
     // cocircular quads stay as they are. The test is exact: a float circle
     // centre misjudges nearly cocircular points (five neighbours on a finely
     // traced curve), and the flips then chase each other round them for ever.
-    // (The cheap thickness test goes first: it rules out the edges from a new
-    // split point to the quad's far corners, whose flips would make a flat
-    // triangle.)
-    if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
+    // A flip must also leave both new triangles some thickness: that rules
+    // out the edges from a new split point to the quad's far corners, whose
+    // flips would make a flat triangle. Both tests only read, so their order
+    // changes no decision; the circle goes first, as it turns down about two
+    // edges in three and the thickness test hardly any.
     if (!IsInsideCircle(pu, pv, pw, pz)) return;
+    if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
 
     const int32_t a1 = tri1.mEdges[k1Next], a2 = tri1.mEdges[k1After];
     const int32_t b1 = tri2.mEdges[kNextSlot[k2]], b2 = tri2.mEdges[kSlotAfterNext[k2]];
