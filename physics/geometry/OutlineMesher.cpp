@@ -333,7 +333,10 @@ void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
     // flips would make a flat triangle. Both tests only read, so their order
     // changes no decision; the circle goes first, as it turns down about two
     // edges in three and the thickness test hardly any.
-    if (!IsInsideCircle(pu, pv, pw, pz)) return;
+    // The circle test of IsInsideCircle, with the triangle's turn kept
+    // between the tests of its three edges.
+    if (tri1.mTurn == kTurnUnknown) tri1.mTurn = OrientationSign(pu, pv, pw);
+    if (!(InCircleSign(pu, pv, pw, pz) * tri1.mTurn > 0)) return;
     if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
 
     const int32_t a1 = tri1.mEdges[k1Next], a2 = tri1.mEdges[k1After];

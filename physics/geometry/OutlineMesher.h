@@ -63,7 +63,11 @@ private:
     struct WorkTriangle {
         int32_t mEdges[3];
         int32_t mCorners[3];
+        // The sign of the corners' orientation once a flip test has needed
+        // it (the same from whichever corner it is read), else kTurnUnknown.
+        int32_t mTurn = kTurnUnknown;
     };
+    static constexpr int32_t kTurnUnknown = 2;
 
     void ComputeEffectiveSpacing(float spacing);
     bool IsReflex(const VectorF& incoming, const VectorF& outgoing) const;
