@@ -10,8 +10,9 @@ struct GameSettings;
 // particle benchmark.
 namespace Scenes {
 
-// Toys on a walled floor, two guns firing heavy bouncing bullets at them from
-// both sides and rock debris raining over them; toyCount box toys (at least 1).
+// Toys on a walled floor, two guns firing heavy bullets at them from both
+// sides and rock debris raining over them; toyCount box toys (at least 1),
+// made of the bullet material, so that hits make holes, dents and bursts.
 bool MakeGunWorld(Scene& scene, int32_t toyCount);
 
 // 64 box toys on a walled floor with about `particles` live particles among

@@ -263,9 +263,6 @@ public:
     // effects draws from it, so a replay repeats them.
     Random mRandom;
     DefaultMaterials mDefaultMaterials;
-    // The particle systems the material effects copy from their templates,
-    // entered through SpawnEffectSystem only.
-    PtrArray<ParticleSystem> mEffectSystems{32};
     // ---- end of the materials block ----
 
 private:
