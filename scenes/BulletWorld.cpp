@@ -2,6 +2,7 @@
 #include "physics/materials/Material.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/world/Scene.h"
+#include "scenes/ParticleWorlds.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 
@@ -10,17 +11,16 @@ namespace Scenes {
 
 namespace {
 
-const RectF kFloorWorld(0.0f, 0.0f, 2400.0f, 1400.0f);
-constexpr float kWall = 40.0f;
-constexpr float kFloorTop = 1400.0f - kWall;
-const VectorF kBoxSize(40.0f, 40.0f);
 constexpr int32_t kPileColumns = 16;
 constexpr float kBulletSpeed = 1400.0f;
 constexpr int32_t kGuns = 2;
 
-// A burst of count particles that fade out within about a second.
+// A burst of count sparks that fly through everything and fade out within
+// about a second.
 void MakeBurst(ParticleSystem& burst, int32_t count)
 {
+    burst.SetBounceOffTerrain(false);
+    burst.SetBounceOffToys(false);
     burst.SetEmitBoomCountMin(count);
     burst.SetEmitBoomCountMax(count);
     burst.SetStartSpeed(150.0f);
@@ -64,12 +64,12 @@ bool AddBulletMaterial(Scene& scene)
 
 bool MakeBulletWorld(Scene& scene, bool withMaterials)
 {
-    if (!MakeWalledWorld(scene, kFloorWorld, kWall)) return false;
+    if (!MakeWalledWorld(scene, kParticleFloorWorld, kParticleFloorWall)) return false;
     ApplyStepDefaults(scene);
-    const float width = kPileColumns * (kBoxSize.mX + 2.0f);
-    const VectorF bottomLeft(0.5f * (kFloorWorld.x2 - width), kFloorTop - 1.0f);
-    if (AddBoxPile(scene, kPileColumns, kBulletWorldToys / kPileColumns, kBoxSize, bottomLeft) != kBulletWorldToys)
-        return false;
+    const float width = kPileColumns * (kParticleBoxSize.mX + 2.0f);
+    const VectorF bottomLeft(0.5f * (kParticleFloorWorld.x2 - width), kParticleFloorTop - 1.0f);
+    const int32_t rows = kBulletWorldToys / kPileColumns;
+    if (AddBoxPile(scene, kPileColumns, rows, kParticleBoxSize, bottomLeft) != kBulletWorldToys) return false;
     if (withMaterials && !AddBulletMaterial(scene)) return false;
     for (int32_t i = 0; i < kGuns; ++i) {
         ParticleSystem* gun = scene.NewParticleSystem(scene.mParticleSystems);
@@ -97,9 +97,9 @@ void FireBullets(Scene& scene, int32_t step, int32_t bullets)
     const int32_t slot = gun->EmitOne();
     if (slot < 0) return;
     // Aimed across the pile's rows, each shot a little higher than the last.
-    const float height = kFloorTop - 10.0f - static_cast<float>((shot * 7) % 150);
+    const float height = kParticleFloorTop - 10.0f - static_cast<float>((shot * 7) % 150);
     const bool fromLeft = shot % kGuns == 0;
-    gun->mPositions[slot] = VectorF(fromLeft ? 100.0f : kFloorWorld.x2 - 100.0f, height);
+    gun->mPositions[slot] = VectorF(fromLeft ? 100.0f : kParticleFloorWorld.x2 - 100.0f, height);
     gun->mVelocities[slot] = VectorF(fromLeft ? kBulletSpeed : -kBulletSpeed, -60.0f);
 }
 

@@ -12,10 +12,10 @@ namespace Scenes {
 
 namespace {
 
-const RectF kFloorWorld(0.0f, 0.0f, 2400.0f, 1400.0f);
-constexpr float kWall = 40.0f;
-constexpr float kFloorTop = 1400.0f - kWall;
-const VectorF kBoxSize(40.0f, 40.0f);
+const RectF& kFloorWorld = kParticleFloorWorld;
+constexpr float kWall = kParticleFloorWall;
+constexpr float kFloorTop = kParticleFloorTop;
+const VectorF& kBoxSize = kParticleBoxSize;
 
 // Square-ish pile of box toys standing on the middle of the floor.
 bool AddToyPile(Scene& scene, int32_t toyCount)

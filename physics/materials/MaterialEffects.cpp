@@ -172,7 +172,11 @@ void DoBreakEffect(Scene& scene, Toy& piece, int32_t crackPointCount)
 
 ParticleSystem* SpawnEffectSystem(Scene& scene, const ParticleSystem& particleTemplate)
 {
-    ParticleSystem* copy = scene.SpawnParticleSystemCopy(&particleTemplate);
+    // A burst emits its boom and nothing more: its pool need hold no more
+    // (it grows, should the count be drawn higher).
+    const IntervalI boom = particleTemplate.GetEmitBoomCount();
+    const int32_t burst = std::clamp(std::max(boom.mMinValue, boom.mMaxValue), 1, ParticleSystem::kMaxParticles);
+    ParticleSystem* copy = scene.SpawnParticleSystemCopy(&particleTemplate, burst);
     if (!copy) return nullptr;
     // The template's record carries the gravity of the scene it was made in.
     copy->mSceneGravity = scene.mGravity;
