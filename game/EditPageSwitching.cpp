@@ -1,6 +1,7 @@
 #include "game/PageMethods.h"
 #include "base/TextFormat.h"
 #include "game/KIVGame.h"
+#include "game/SceneSelection.h"
 #include "script/ScriptHost.h"
 
 namespace KIV {
@@ -39,12 +40,32 @@ void GoEditRobotParticles(KIVGame& game)
     SwitchEditMode(game, 5);
 }
 
+// The number is also the family whose templates the particle-system page
+// then shows (3 dent, 4 entry hole, 5 exit hole).
 void GoEditMaterialParticles(KIVGame& game, int32_t number)
 {
     game.mMaterialParticleEditNumber = number;
+    game.mSceneEditor.mParticleMaterialMode = number;
     if (number <= 0) return;
-    // The scene keeps no selected particle system yet: there is nothing to edit.
+    if (SelectedParticleSystem(game)) {
+        SwitchEditMode(game, kEditModeParticles);
+        return;
+    }
     game.mMaterialParticleEditNumber = 0;
+    game.mSceneEditor.mParticleMaterialMode = 0;
+}
+
+// The material pages live on the last mode page.
+void GoEditDefaultMaterial(KIVGame& game)
+{
+    game.mDefaultMaterials.mInUse = game.mDefaultMaterials.GetSelectedDefaultMaterialIndex();
+    SwitchEditMode(game, kEditModeTests);
+}
+
+void GoEditObjectMaterial(KIVGame& game)
+{
+    game.mDefaultMaterials.SelectObjectMaterial();
+    SwitchEditMode(game, kEditModeTests);
 }
 
 namespace {

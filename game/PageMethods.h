@@ -70,6 +70,8 @@ void GoEditRobotToy(KIVGame& game);
 void GoEditRobotJoint(KIVGame& game);
 void GoEditRobotParticles(KIVGame& game);
 void GoEditMaterialParticles(KIVGame& game, int32_t number);
+void GoEditDefaultMaterial(KIVGame& game);
+void GoEditObjectMaterial(KIVGame& game);
 void ShowHideRobotEditor(KIVGame& game);
 void ShowHideRobotLibrary(KIVGame& game);
 void ShowHideTextureLibrary(KIVGame& game);

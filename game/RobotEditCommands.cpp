@@ -123,6 +123,7 @@ bool KIVGame::SelectEditRobotToy()
     const int32_t i = FindLastWithId(mEditToys, object->mBuiltToyId, [](const Toy& t) { return t.mSlotIndex; });
     if (i < 0) return false;
     mEditToys.Select(i);
+    mToyClickPick = 1;
     return true;
 }
 
@@ -135,6 +136,7 @@ bool KIVGame::SelectEditRobotJoint()
         FindLastWithId(mEditJoints.mJoints, entry->mBuiltJointId, [](const Joint& j) { return j.mFirstIndex; });
     if (i < 0) return false;
     mEditJoints.mJoints.Select(i);
+    mJointClickPick = 1;
     return true;
 }
 

@@ -69,6 +69,8 @@ void DefineKIVGamePageMethods(luabind::class_<KIVGame>& c)
         .def("GoEditRobotJoint", &GoEditRobotJoint)
         .def("GoEditRobotParticles", &GoEditRobotParticles)
         .def("GoEditMaterialParticles", &GoEditMaterialParticles)
+        .def("GoEditDefaultMaterial", &GoEditDefaultMaterial)
+        .def("GoEditObjectMaterial", &GoEditObjectMaterial)
         .def("GetBlendersList", &PageMethods::GetBlendersList);
 }
 

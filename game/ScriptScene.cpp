@@ -1,5 +1,6 @@
 #include <luabind/luabind.hpp>
 #include "game/KIVGame.h"
+#include "game/SceneSelection.h"
 #include "game/ScriptScopes.h"
 #include "game/SelectionCommands.h"
 #include "physics/particles/ParticleSystem.h"
@@ -15,20 +16,11 @@ DrawOptions& GetDrawOptions(Scene& scene)
     return static_cast<KIVGame&>(scene).mDrawOptions;
 }
 
-ScriptRef<Toy> SelectedToy(Scene& scene)
+ScriptRef<Toy> ST(Scene& scene) { return ScriptRef<Toy>(SelectedToy(static_cast<KIVGame&>(scene))); }
+ScriptRef<Joint> SJ(Scene& scene) { return ScriptRef<Joint>(SelectedJoint(static_cast<KIVGame&>(scene))); }
+ScriptRef<ParticleSystem> SPS(Scene& scene)
 {
-    return ScriptRef<Toy>(scene.mToys.GetSelected());
-}
-
-ScriptRef<Joint> SelectedJoint(Scene& scene)
-{
-    return ScriptRef<Joint>(scene.mJoints.mJoints.GetSelected());
-}
-
-ScriptRef<ParticleSystem> SelectedParticleSystem(Scene& scene)
-{
-    const PtrArray<ParticleSystem>* list = static_cast<KIVGame&>(scene).mSceneEditor.mParticleSystems;
-    return ScriptRef<ParticleSystem>(list ? list->GetSelected() : nullptr);
+    return ScriptRef<ParticleSystem>(SelectedParticleSystem(static_cast<KIVGame&>(scene)));
 }
 
 ScriptRef<BendObject> SelectedTerrainObject(Scene& scene)
@@ -37,21 +29,19 @@ ScriptRef<BendObject> SelectedTerrainObject(Scene& scene)
 }
 
 // The material the editor's material pages work on.
-ScriptRef<Material> EditedMaterial(Scene& scene)
-{
-    return ScriptRef<Material>(scene.mDefaultMaterials.GetEdited(scene.mToys.GetSelected()));
-}
+ScriptRef<Material> SM(Scene& scene) { return ScriptRef<Material>(EditedMaterial(static_cast<KIVGame&>(scene))); }
 std::string EditedMaterialWhere(Scene& scene)
 {
-    return scene.mDefaultMaterials.GetEditedWhere(scene.mToys.GetSelected(), false);
+    Toy* toy = SelectedToy(static_cast<KIVGame&>(scene));
+    return scene.mDefaultMaterials.GetEditedWhere(toy, scene.mToyClickPick != 0);
 }
 void CopySelectedMaterial(Scene& scene)
 {
-    scene.mDefaultMaterials.CopyMaterial(scene.mDefaultMaterials.GetEdited(scene.mToys.GetSelected()));
+    scene.mDefaultMaterials.CopyMaterial(EditedMaterial(static_cast<KIVGame&>(scene)));
 }
 void PasteMaterialToSelected(Scene& scene)
 {
-    scene.mDefaultMaterials.PasteMaterial(scene.mDefaultMaterials.GetEdited(scene.mToys.GetSelected()));
+    scene.mDefaultMaterials.PasteMaterial(EditedMaterial(static_cast<KIVGame&>(scene)));
 }
 void SaveMaterials(Scene& scene) { static_cast<KIVGame&>(scene).SaveMaterials(); }
 
@@ -97,12 +87,12 @@ luabind::scope ScriptScopeScene()
     using namespace luabind;
     return class_<Scene>("Scene")
         .def("GetDrawOptions", &GetDrawOptions)
-        .def("ST", &SelectedToy)
-        .def("SJ", &SelectedJoint)
-        .def("SPS", &SelectedParticleSystem)
+        .def("ST", &ST)
+        .def("SJ", &SJ)
+        .def("SPS", &SPS)
         .def("STO", &SelectedTerrainObject)
         .def("SCN", &TheScenario)
-        .def("SM", &EditedMaterial)
+        .def("SM", &SM)
         .def("SM_GetWhere", &EditedMaterialWhere)
         .def("GetDefaultMaterialsCount", &GetDefaultMaterialsCount)
         .def("GetDefaultMaterialsListArray", &GetDefaultMaterialsListArray)

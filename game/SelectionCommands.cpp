@@ -1,5 +1,6 @@
 #include "game/SelectionCommands.h"
 #include "game/KIVGame.h"
+#include "game/SceneSelection.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "robots/Robot.h"
@@ -179,23 +180,16 @@ std::string SPS_GetWhere(Scene& scene)
     return editor.mParticlesInRobotBuilder ? "particles in robot builder" : "particles in simulation";
 }
 
-namespace {
-const ParticleSystem* SelectedParticleSystem(Scene& scene)
-{
-    const PtrArray<ParticleSystem>* list = static_cast<KIVGame&>(scene).mSceneEditor.mParticleSystems;
-    return list ? list->GetSelected() : nullptr;
-}
-} // namespace
 
 std::string SPS_GetLinkedToyName(Scene& scene)
 {
-    const ParticleSystem* system = SelectedParticleSystem(scene);
+    const ParticleSystem* system = SelectedParticleSystem(static_cast<KIVGame&>(scene));
     return system && system->mLinkedToy ? system->mLinkedToy->GetName().GetInString() : "";
 }
 
 std::string SPS_GetLinkedRobotName(Scene& scene)
 {
-    const ParticleSystem* system = SelectedParticleSystem(scene);
+    const ParticleSystem* system = SelectedParticleSystem(static_cast<KIVGame&>(scene));
     return system && system->mLinkedRobot ? system->mLinkedRobot->GetName() : "";
 }
 

@@ -3,6 +3,7 @@
 #include "base/Random.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/world/Scene.h"
+#include "scenes/BulletWorld.h"
 #include "scenes/Scenes.h"
 #include "scenes/StepWorlds.h"
 
@@ -11,10 +12,10 @@ namespace Scenes {
 
 namespace {
 
-const RectF kFloorWorld(0.0f, 0.0f, 2400.0f, 1400.0f);
-constexpr float kWall = 40.0f;
-constexpr float kFloorTop = 1400.0f - kWall;
-const VectorF kBoxSize(40.0f, 40.0f);
+const RectF& kFloorWorld = kParticleFloorWorld;
+constexpr float kWall = kParticleFloorWall;
+constexpr float kFloorTop = kParticleFloorTop;
+const VectorF& kBoxSize = kParticleBoxSize;
 
 // Square-ish pile of box toys standing on the middle of the floor.
 bool AddToyPile(Scene& scene, int32_t toyCount)
@@ -56,6 +57,10 @@ bool AddGun(Scene& scene, const VectorF& at, float direction)
     gun->SetDoBulletDeform(true);
     gun->SetDoFadeAlpha(true);
     gun->SetFadeAlphaFadeOut(120.0f);
+    // The toys' material decides what the bullets leave: holes, dents, bursts.
+    gun->SetPenetratingParticles(true);
+    gun->SetAllowEffectDent(true);
+    gun->SetAllowEffectHoles(true);
     return true;
 }
 
@@ -66,6 +71,7 @@ bool MakeGunWorld(Scene& scene, int32_t toyCount)
     if (!MakeWalledWorld(scene, kFloorWorld, kWall)) return false;
     ApplyStepDefaults(scene);
     if (!AddToyPile(scene, toyCount < 1 ? 1 : toyCount)) return false;
+    if (!AddBulletMaterial(scene)) return false;
     if (!AddGun(scene, VectorF(100.0f, kFloorTop - 60.0f), -0.1f) ||
         !AddGun(scene, VectorF(kFloorWorld.x2 - 100.0f, kFloorTop - 80.0f), 3.14159265f + 0.1f))
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include "base/Rect.h"
+#include "base/Vector.h"
 
 namespace KIV {
 
@@ -10,8 +12,15 @@ struct GameSettings;
 // particle benchmark.
 namespace Scenes {
 
-// Toys on a walled floor, two guns firing heavy bouncing bullets at them from
-// both sides and rock debris raining over them; toyCount box toys (at least 1).
+// The walled floor of the particle worlds and the box toys piled on it.
+inline constexpr RectF kParticleFloorWorld(0.0f, 0.0f, 2400.0f, 1400.0f);
+inline constexpr float kParticleFloorWall = 40.0f;
+inline constexpr float kParticleFloorTop = 1400.0f - kParticleFloorWall;
+inline constexpr VectorF kParticleBoxSize(40.0f, 40.0f);
+
+// Toys on a walled floor, two guns firing heavy bullets at them from both
+// sides and rock debris raining over them; toyCount box toys (at least 1),
+// made of the bullet material, so that hits make holes, dents and bursts.
 bool MakeGunWorld(Scene& scene, int32_t toyCount);
 
 // 64 box toys on a walled floor with about `particles` live particles among

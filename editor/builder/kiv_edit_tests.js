@@ -33,7 +33,7 @@ add_number("mt_dent_dop", 0, 0, 1, 0.05, true, "local o=scene:SM() if o then o:S
 add_listbox("mt_dent_ps", 4, 236, "", "local o=scene:SM() if o then o:SelectDentParticles($v) end", "", "local o=scene:SM() if o then kiv:EdyUpdateListBox('mt_dent_ps', o:GetDentParticlesListArray(), o:GetDentParticlesSelectedIndex()) end", "", "", "mt_dent", true, "", "");
 add_button("mt_dent_padd", "Add particles", "", "", "local o=scene:SM() if o then o:AddDentParticles() end", "", "", "mt_dent", false, "", "", "", "");
 add_button("mt_dent_pdel", "Delete", "", "", "local o=scene:SM() if o then o:DelDentParticles() end", "", "", "mt_dent", false, "", "", "", "");
-add_button("mt_dent_pedit", "Edit", "", "", "kiv:GoEditMaterialParticles(1)", "", "", "mt_dent", true, "", "", "", "");
+add_button("mt_dent_pedit", "Edit", "", "", "kiv:GoEditMaterialParticles(3)", "", "", "mt_dent", true, "", "", "", "");
 add_label("mt_dent_shards_l", "Shards", "", "", "mt_dent", false, 96);
 add_number("mt_dent_shards", 0, 0, "", 1, false, "local o=scene:SM() if o then o:SetDentShardsCount($v) end", "local o=scene:SM() if o then kiv:EdyUpdateNumber('mt_dent_shards', o:GetDentShardsCount()) end", "", "mt_dent", true, 80, "", "", "");
 add_block("mt_entryhole", "Entry hole effects", "", "", "", "", 0);
@@ -50,7 +50,7 @@ add_number("mt_entryhole_dop", 0, 0, 1, 0.05, true, "local o=scene:SM() if o the
 add_listbox("mt_entryhole_ps", 4, 236, "", "local o=scene:SM() if o then o:SelectEntryHoleParticles($v) end", "", "local o=scene:SM() if o then kiv:EdyUpdateListBox('mt_entryhole_ps', o:GetEntryHoleParticlesListArray(), o:GetEntryHoleParticlesSelectedIndex()) end", "", "", "mt_entryhole", true, "", "");
 add_button("mt_entryhole_padd", "Add particles", "", "", "local o=scene:SM() if o then o:AddEntryHoleParticles() end", "", "", "mt_entryhole", false, "", "", "", "");
 add_button("mt_entryhole_pdel", "Delete", "", "", "local o=scene:SM() if o then o:DelEntryHoleParticles() end", "", "", "mt_entryhole", false, "", "", "", "");
-add_button("mt_entryhole_pedit", "Edit", "", "", "kiv:GoEditMaterialParticles(1)", "", "", "mt_entryhole", true, "", "", "", "");
+add_button("mt_entryhole_pedit", "Edit", "", "", "kiv:GoEditMaterialParticles(4)", "", "", "mt_entryhole", true, "", "", "", "");
 add_label("mt_entryhole_shards_l", "Shards", "", "", "mt_entryhole", false, 96);
 add_number("mt_entryhole_shards", 0, 0, "", 1, false, "local o=scene:SM() if o then o:SetEntryHoleShardsCount($v) end", "local o=scene:SM() if o then kiv:EdyUpdateNumber('mt_entryhole_shards', o:GetEntryHoleShardsCount()) end", "", "mt_entryhole", true, 80, "", "", "");
 add_block("mt_exithole", "Exit hole effects", "", "", "", "", 0);
@@ -67,7 +67,7 @@ add_number("mt_exithole_dop", 0, 0, 1, 0.05, true, "local o=scene:SM() if o then
 add_listbox("mt_exithole_ps", 4, 236, "", "local o=scene:SM() if o then o:SelectExitHoleParticles($v) end", "", "local o=scene:SM() if o then kiv:EdyUpdateListBox('mt_exithole_ps', o:GetExitHoleParticlesListArray(), o:GetExitHoleParticlesSelectedIndex()) end", "", "", "mt_exithole", true, "", "");
 add_button("mt_exithole_padd", "Add particles", "", "", "local o=scene:SM() if o then o:AddExitHoleParticles() end", "", "", "mt_exithole", false, "", "", "", "");
 add_button("mt_exithole_pdel", "Delete", "", "", "local o=scene:SM() if o then o:DelExitHoleParticles() end", "", "", "mt_exithole", false, "", "", "", "");
-add_button("mt_exithole_pedit", "Edit", "", "", "kiv:GoEditMaterialParticles(1)", "", "", "mt_exithole", true, "", "", "", "");
+add_button("mt_exithole_pedit", "Edit", "", "", "kiv:GoEditMaterialParticles(5)", "", "", "mt_exithole", true, "", "", "", "");
 add_label("mt_exithole_shards_l", "Shards", "", "", "mt_exithole", false, 96);
 add_number("mt_exithole_shards", 0, 0, "", 1, false, "local o=scene:SM() if o then o:SetExitHoleShardsCount($v) end", "local o=scene:SM() if o then kiv:EdyUpdateNumber('mt_exithole_shards', o:GetExitHoleShardsCount()) end", "", "mt_exithole", true, 80, "", "", "");
 add_block("mt_break", "Break effects", "", "", "", "", 0);

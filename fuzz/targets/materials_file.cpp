@@ -32,7 +32,7 @@ void CheckRoundTrip(const Material& material)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     KIVGame& game = Fuzz::EmptySmallWorld();
-    game.mEffectSystems.DeleteAll();
+    game.DeleteAllParticleSystems(game.mParticleSystems);
     MemoryStream in;
     if (!Fuzz::HoldBytes(in, data, size)) return 0;
     game.mDefaultMaterials.Read(in);
@@ -52,6 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     toy->SetUseDefaultMaterial(false);
     Material::CopyThroughStream(record, *toy->mOwnMaterial);
     DoBreakEffect(game, *toy, 5);
-    game.mEffectSystems.DeleteAll();
+    game.DeleteAllParticleSystems(game.mParticleSystems);
     return 0;
 }

@@ -104,7 +104,12 @@ void DecideParticleHoles(const Scene& scene, const Toy* toy, float power, bool& 
         noHole = true;
         return;
     }
-    const Material* material = GetToyMaterial(scene, toy);
+    DecideParticleHoles(GetToyMaterial(scene, toy), power, noHole, entryOnly, entryAndExit);
+}
+
+void DecideParticleHoles(const Material* material, float power, bool& noHole, bool& entryOnly, bool& entryAndExit)
+{
+    noHole = entryOnly = entryAndExit = false;
     if (!material) return;
     if (!material->mAllowMakingHoles || power < material->mEntryHole.mParticlePowerMin) noHole = true;
     else if (power > material->mExitHole.mParticlePowerMin) entryAndExit = true;
@@ -167,28 +172,18 @@ void DoBreakEffect(Scene& scene, Toy& piece, int32_t crackPointCount)
 
 ParticleSystem* SpawnEffectSystem(Scene& scene, const ParticleSystem& particleTemplate)
 {
-    PtrArray<ParticleSystem>& list = scene.mEffectSystems;
-    if (list.Count() >= kMaxEffectSystems) return nullptr;
-    ParticleSystem* copy = list.AppendNew();
+    // A burst emits its boom and nothing more: its pool need hold no more
+    // (it grows, should the count be drawn higher).
+    const IntervalI boom = particleTemplate.GetEmitBoomCount();
+    const int32_t burst = std::clamp(std::max(boom.mMinValue, boom.mMaxValue), 1, ParticleSystem::kMaxParticles);
+    ParticleSystem* copy = scene.SpawnParticleSystemCopy(&particleTemplate, burst);
     if (!copy) return nullptr;
-    if (!copy->CopyFrom(particleTemplate)) {
-        list.DeleteAt(list.Count() - 1);
-        return nullptr;
-    }
-    copy->mOwner = &scene;
-    copy->SetTimeStep(scene.mStepLength);
+    // The template's record carries the gravity of the scene it was made in.
     copy->mSceneGravity = scene.mGravity;
     // Effect particles cause no further effects.
     copy->SetAllowEffectDent(false);
     copy->SetAllowEffectHoles(false);
     return copy;
-}
-
-void RemoveFinishedEffectSystems(Scene& scene)
-{
-    PtrArray<ParticleSystem>& list = scene.mEffectSystems;
-    for (int32_t i = list.Count() - 1; i >= 0; --i)
-        if (list[i]->GetDeleteWhenEmpty() && list[i]->GetParticleCount() == 0) list.DeleteAt(i);
 }
 
 } // namespace KIV

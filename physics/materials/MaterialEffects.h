@@ -24,6 +24,8 @@ bool GetToySurfaceDeform(const Scene& scene, const Toy* toy, float& resistance);
 // and an exit hole. A toy without material answers all three false.
 void DecideParticleHoles(const Scene& scene, const Toy* toy, float power, bool& noHole, bool& entryOnly,
                          bool& entryAndExit);
+// The same decision by a material itself (all three false without one).
+void DecideParticleHoles(const Material* material, float power, bool& noHole, bool& entryOnly, bool& entryAndExit);
 
 // The hit effects at world point (x, y); weight scales the decal. The hole
 // effects slow the particle's velocity by their family's factor.
@@ -31,12 +33,10 @@ void DoDentEffect(Scene& scene, Toy* toy, float weight, float x, float y, float 
 void DoEntryHoleEffect(Scene& scene, Toy* toy, VectorF& velocity, float weight, float x, float y);
 void DoExitHoleEffect(Scene& scene, Toy* toy, VectorF& velocity, float weight, float x, float y);
 
-// The one way effect systems enter the scene: a copy of the template with
-// the scene's time step and gravity, no particles, and no effects of its
-// own. null when the scene holds kMaxEffectSystems already.
+// An effect system: a copy of the template in the scene's simulated
+// particle-system list, which updates, draws and removes it like any other,
+// with the scene's gravity and no effects of its own. null when the list is
+// full.
 ParticleSystem* SpawnEffectSystem(Scene& scene, const ParticleSystem& particleTemplate);
-constexpr int32_t kMaxEffectSystems = 32768;
-// Effect systems whose particles are all gone leave the scene.
-void RemoveFinishedEffectSystems(Scene& scene);
 
 } // namespace KIV

@@ -14,10 +14,11 @@ struct ParticleHoles {
     uint8_t mEntryAndExit = 1;
 };
 
-// What a particle's hit on a toy asks of the toy's material. Every call of
-// the flight into the material effects goes through here, so the materials
-// fill these in one place. Until materials exist: no toy lets particles
-// through, no surface takes bullet dents, and the effects leave no trace.
+// What a particle's hit on a toy asks of the toy's material (its own, or
+// the scene's default material it names). Every call of the flight into the
+// material effects goes through here. A toy without material lets no
+// particle through and takes no bullet dents; without a scene the effects
+// leave no trace.
 
 // Whether the toy's material lets penetrating particles through it.
 bool MaterialAllowsPenetration(Scene* scene, const Toy& toy);

@@ -231,8 +231,9 @@ public:
     ParticleSystem* CreateParticleSystem(const std::string& name, Robot* robot, const std::string& textureName,
                                          int32_t layer, bool inSecondList);
     // A live copy of a template in the simulated list, without particles; null
-    // for no template or a refusal.
-    ParticleSystem* SpawnParticleSystemCopy(const ParticleSystem* source);
+    // for no template or a refusal. poolSize above 0 replaces the copy's
+    // initial pool size (a burst of a few particles needs no 1024 slots).
+    ParticleSystem* SpawnParticleSystemCopy(const ParticleSystem* source, int32_t poolSize = 0);
     // A default system with a pool index in the list, owned by this scene.
     ParticleSystem* NewParticleSystem(ParticleSystemList& list);
     // The rock debris every scene start shows.
@@ -263,9 +264,6 @@ public:
     // effects draws from it, so a replay repeats them.
     Random mRandom;
     DefaultMaterials mDefaultMaterials;
-    // The particle systems the material effects copy from their templates,
-    // entered through SpawnEffectSystem only.
-    PtrArray<ParticleSystem> mEffectSystems{32};
     // ---- end of the materials block ----
 
 private:

@@ -38,11 +38,12 @@ ParticleSystem* Scene::CreateParticleSystem(const std::string& name, Robot* robo
     return system;
 }
 
-ParticleSystem* Scene::SpawnParticleSystemCopy(const ParticleSystem* source)
+ParticleSystem* Scene::SpawnParticleSystemCopy(const ParticleSystem* source, int32_t poolSize)
 {
     if (!source) return nullptr;
     ParticleSystem* system = NewParticleSystem(mParticleSystems);
     if (!system) return nullptr;
+    if (poolSize > 0) system->mInitialPoolSize = poolSize;
     if (!system->CopyFrom(*source)) {
         mParticleSystems.Delete(system);
         return nullptr;

@@ -3,10 +3,14 @@
 #include <string>
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/PageMethods.h"
 #include "game/RobotEditInput.h"
+#include "game/SceneSelection.h"
 #include "physics/joints/Joint.h"
 #include "physics/toys/Toy.h"
 #include "robots/Robot.h"
+#include "robots/RobotBuild.h"
+#include "robots/RobotPicking.h"
 #include "support/GameFixture.h"
 
 using namespace KIV;
@@ -415,4 +419,30 @@ TEST_F(RobotEditTest, TheUpdateKeepsOverlayShapesForEveryToyAndNothingRunsWithou
     RobotEditInput(*mGame, view, 0);
     RobotEditUpdate(*mGame, 16);
     EXPECT_FALSE(UndoEditRobot(*mGame));
+}
+
+// Going to edit the robot's parts makes the selection getters answer with the
+// built part the definition has selected, until the scene's own pick.
+TEST_F(RobotEditTest, GoingToEditAPartMakesItTheSelectedOne)
+{
+    AddKnee();
+    // In the robot builder's own lists, as loading a robot for editing builds it.
+    RobotBuildOptions editor;
+    editor.mEditor = true;
+    ASSERT_TRUE(BuildRobot(*mGame, robot, editor));
+    Toy* sceneToy = AddRoundToy(*mGame, 20.0f, {300, 300});
+    ASSERT_NE(sceneToy, nullptr);
+    mGame->mToys.SetSelectedIndex(mGame->mToys.IndexOf(sceneToy));
+    robot->SelectObject(1);
+    PageMethods::GoEditRobotToy(*mGame);
+    EXPECT_EQ(mGame->mEditMode, 3);
+    ASSERT_NE(ToyOfObject(*robot, 1), nullptr);
+    EXPECT_EQ(SelectedToy(*mGame), ToyOfObject(*robot, 1));
+
+    PageMethods::GoEditRobotJoint(*mGame);
+    ASSERT_NE(SelectedJoint(*mGame), nullptr);
+    EXPECT_EQ(mGame->mEditJoints.mJoints.IndexOf(SelectedJoint(*mGame)), mGame->mEditJoints.mJoints.GetSelectedIndex());
+
+    EXPECT_TRUE(mGame->SelectToyAt({300, 300}));
+    EXPECT_EQ(SelectedToy(*mGame), sceneToy) << "a pick in the scene takes over";
 }

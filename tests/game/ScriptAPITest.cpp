@@ -43,6 +43,9 @@ protected:
         ASSERT_NE(mGame.mTerrainObjects.AppendNew(), nullptr);
         mGame.mDefaultMaterials.AddDefaultMaterial();
         mGame.mDefaultMaterials.SelectDefaultMaterial(0);
+        // The game's page methods switch the edited material between the
+        // default one and the toy's: both exist.
+        mToyA->SetUseDefaultMaterial(false);
         mHost.InitScriptVM(&RegisterScriptAPI);
     }
     void TearDown() override { *gSettings = mSavedSettings; }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include "base/Notices.h"
@@ -45,11 +46,12 @@ protected:
         t->SetEmitBoomCountMax(5);
         t->SetAllowEffectDent(true);
         mScene.mStepLength = 1.0f / 210.0f;
+        ASSERT_TRUE(mScene.SetupGrid(RectF(0.0f, 0.0f, 400.0f, 400.0f)));
     }
     void TearDown() override
     {
         mToy.reset();
-        mScene.mEffectSystems.DeleteAll();
+        mScene.DeleteAllParticleSystems(mScene.mParticleSystems);
         gTextureLib = mSavedLib;
         PictureFolderTest::TearDown();
     }
@@ -60,6 +62,12 @@ protected:
         mToy->mUniqueTexture = ownPicture ? 1 : 0;
         EXPECT_TRUE(mToy->BuildFromTexture("Toys\\box.png", 1.0f, false, {1, 1}, 0.0f, {100, 50}, false, 0.0f));
         return *mToy;
+    }
+
+    void Step()
+    {
+        mScene.UpdateParticleSystems(false);
+        mScene.RemoveFinishedParticleSystems();
     }
 
     // The colour of the toy's own picture under a world point.
@@ -100,8 +108,8 @@ TEST_F(MaterialEffectsTest, ABulletThroughAToyLeavesAnEntryAndAnExitHole)
     EXPECT_EQ(velocity.mY, 0.0f);
 
     // One burst per entry hole, which then stops, and leaves once its particles are gone.
-    ASSERT_EQ(mScene.mEffectSystems.Count(), 1);
-    ParticleSystem* burst = mScene.mEffectSystems[0];
+    ASSERT_EQ(mScene.mParticleSystems.Count(), 1);
+    ParticleSystem* burst = mScene.mParticleSystems[0];
     EXPECT_EQ(burst->GetParticleCount(), 5);
     EXPECT_FALSE(burst->GetParticleEmitting());
     EXPECT_TRUE(burst->GetDeleteWhenEmpty());
@@ -110,11 +118,11 @@ TEST_F(MaterialEffectsTest, ABulletThroughAToyLeavesAnEntryAndAnExitHole)
     EXPECT_FLOAT_EQ(burst->GetStartDirection(), -0.0f);
     for (int i = 0; i < 100; ++i) burst->UpdateEmission();
     EXPECT_EQ(burst->GetParticleCount(), 5);
-    RemoveFinishedEffectSystems(mScene);
-    EXPECT_EQ(mScene.mEffectSystems.Count(), 1);
+    Step();
+    EXPECT_EQ(mScene.mParticleSystems.Count(), 1);
     burst->DeleteAllParticles();
-    RemoveFinishedEffectSystems(mScene);
-    EXPECT_EQ(mScene.mEffectSystems.Count(), 0);
+    Step();
+    EXPECT_EQ(mScene.mParticleSystems.Count(), 0);
 }
 
 TEST_F(MaterialEffectsTest, AToyWithoutPixelsGetsNoDecalAndKeepsItsGenerator)
@@ -247,4 +255,125 @@ TEST_F(MaterialEffectsTest, BreakDecalsAreSpacedAlongTheCrackAndClamped)
 
     Toy empty;
     DoBreakEffect(mScene, empty, 3);
+}
+
+namespace {
+
+// Bullets fired through the fixture's toy by a scene particle system: the
+// material decides by the bullet's power what the flight leaves behind.
+class BulletThroughToyTest : public MaterialEffectsTest {
+protected:
+    void SetUp() override
+    {
+        MaterialEffectsTest::SetUp();
+        mMaterial->SetEntryHoleParticlePowerMin(2000.0f);
+        mMaterial->SetExitHoleParticlePowerMin(5000.0f);
+        mMaterial->AddExitHoleParticles();
+        // Bursts that fade out within half a second.
+        for (ParticleSystem* t : {mMaterial->GetEntryHoleParticlesSelected(), mMaterial->GetExitHoleParticlesSelected()}) {
+            t->SetEmitBoomCountMin(5);
+            t->SetEmitBoomCountMax(5);
+            t->SetDoFadeAlpha(true);
+            t->SetFadeAlphaFadeOut(600.0f);
+        }
+        mGun = mScene.NewParticleSystem(mScene.mParticleSystems);
+        ASSERT_NE(mGun, nullptr);
+        mGun->SwitchOFFParticleEmitting();
+        mGun->SetPenetratingParticles(true);
+        mGun->SetAllowEffectDent(true);
+        mGun->SetAllowEffectHoles(true);
+    }
+
+    // Pure red (entry) or blue (exit) pixels of the toy's picture, and the
+    // mean column of each, to tell the toy's near side from its far side.
+    struct Marks {
+        int32_t red = 0, blue = 0;
+        float redX = 0.0f, blueX = 0.0f;
+    };
+    Marks ReadMarks() const
+    {
+        Marks m;
+        const Texture& t = *mToy->mMainTexture;
+        for (int32_t y = 0; y < t.mTextureSize.mY; ++y)
+            for (int32_t x = 0; x < t.mTextureSize.mX; ++x) {
+                const uint32_t c = t.mKeptPixels[y * t.mTextureSize.mX + x] & 0xffffffu;
+                if (c == 0x0000ffu) {
+                    ++m.red;
+                    m.redX += static_cast<float>(x);
+                } else if (c == 0xff0000u) {
+                    ++m.blue;
+                    m.blueX += static_cast<float>(x);
+                }
+            }
+        if (m.red) m.redX /= static_cast<float>(m.red);
+        if (m.blue) m.blueX /= static_cast<float>(m.blue);
+        return m;
+    }
+
+    ParticleSystem* mGun = nullptr;
+};
+
+} // namespace
+
+TEST_F(BulletThroughToyTest, ThePowerOfTheBulletDecidesItsHoles)
+{
+    struct Case {
+        const char* what;
+        bool penetrable;
+        float weight;  // at speed 1000: power 1000 x weight
+        bool entry, exit, bulletGoesOn;
+        int32_t bursts;
+    };
+    const Case cases[] = {
+        {"refused", false, 9.0f, false, false, false, 0},
+        {"below the entry minimum", true, 1.0f, false, false, false, 0},
+        {"entry only", true, 3.0f, true, false, false, 1},
+        {"at the exit minimum", true, 5.0f, true, false, false, 1},
+        {"entry and exit", true, 6.0f, true, true, true, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BuildToy();
+        ASSERT_TRUE(mScene.GetGrid().InsertToy(*mToy));
+        mMaterial->SetAllowPenetratingParticles(c.penetrable);
+        mGun->SetParticleWeight(c.weight);
+        const float middle = mToy->GetDecalPixel({100.0f, 50.0f}).mX;
+        mGun->DeleteAllParticles();
+        const int32_t slot = mGun->EmitOne();
+        ASSERT_GE(slot, 0);
+        mGun->mPositions[slot] = VectorF(40.0f, 50.0f);
+        mGun->mVelocities[slot] = VectorF(1000.0f, 0.0f);
+
+        int32_t mostSystems = 0;
+        for (int32_t i = 0; i < 30; ++i) {
+            Step();
+            mostSystems = std::max(mostSystems, mScene.mParticleSystems.Count());
+        }
+        const Marks marks = ReadMarks();
+        EXPECT_EQ(marks.red > 0, c.entry);
+        EXPECT_EQ(marks.blue > 0, c.exit);
+        if (marks.red) {
+            EXPECT_LT(marks.redX, middle) << "the entry hole is on the near side";
+        }
+        if (marks.blue) {
+            EXPECT_GT(marks.blueX, middle) << "the exit hole is on the far side";
+        }
+        EXPECT_EQ(mostSystems, 1 + c.bursts) << "one burst per hole";
+        ASSERT_EQ(mGun->GetParticleCount(), c.bulletGoesOn || !c.penetrable ? 1 : 0);
+        if (!c.penetrable) {
+            EXPECT_LT(mGun->mVelocities[mGun->GetMovingHead()].mX, 0.0f) << "a refused bullet bounces off";
+            EXPECT_LT(mGun->mPositions[mGun->GetMovingHead()].mX, 80.0f);
+        }
+        if (c.bulletGoesOn) {
+            const int32_t bullet = mGun->GetMovingHead();
+            EXPECT_GT(mGun->mPositions[bullet].mX, 124.0f);
+            // Slowed by both holes, by each family's factor.
+            EXPECT_FLOAT_EQ(mGun->mVelocities[bullet].mX, 1000.0f * 0.9f * 0.5f);
+        }
+        // The bursts fade, leave the scene, and their indices go back.
+        for (int32_t i = 0; i < 200; ++i) Step();
+        EXPECT_EQ(mScene.mParticleSystems.Count(), 1);
+        EXPECT_EQ(mScene.mParticleSystems.GetUsedCount(), 1);
+        ASSERT_TRUE(mScene.GetGrid().ReleaseToy(*mToy));
+    }
 }
