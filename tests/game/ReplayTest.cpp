@@ -58,8 +58,9 @@ protected:
     }
     KIV::Robot* Robot() const { return mGame->mRobots.GetCurrentRobot(); }
     // The steps of a run as a player plays it: the robot walks right while D
-    // is held, the mouse moves about and the space bar comes and goes, so the
-    // frames differ. Step numbers count from the level reset.
+    // is held and fires now and then at the mouse, which moves about, and the
+    // space bar comes and goes, so the frames differ. Step numbers count from
+    // the level reset.
     void RunSteps(int32_t steps)
     {
         for (int32_t i = 0; i < steps; ++i) {
@@ -73,6 +74,10 @@ protected:
                 f.mD.mWentDown = uint8_t(at == kWalkFrom);
                 f.mD.mIsDown = uint8_t(at >= kWalkFrom && at < kWalkUntil);
                 f.mD.mWentUp = uint8_t(at == kWalkUntil);
+                const int32_t sinceShot = at >= kFireFrom ? at % kFireEvery : -1;
+                f.mFire.mWentDown = uint8_t(sinceShot == 0);
+                f.mFire.mIsDown = uint8_t(sinceShot >= 0 && sinceShot < 5);
+                f.mFire.mWentUp = uint8_t(sinceShot == 5);
             }
             mGame->SimulateStep();
             mMatched = mGame->CompareSyncChecks(mGame->mRecordedChecks) && mMatched;
@@ -89,6 +94,8 @@ protected:
     }
     static constexpr int32_t kWalkFrom = 50;
     static constexpr int32_t kWalkUntil = 500;
+    static constexpr int32_t kFireFrom = 120;
+    static constexpr int32_t kFireEvery = 60;
     bool mMatched = true;
     ScriptHost mHost;
     ScriptTemplates mTemplates{mHost};
