@@ -1,7 +1,7 @@
 // The scripts' test weapon, fired through the script host as a robot's
 // script fires it, and the blast its bullet leaves when it ends.
 #include <gtest/gtest.h>
-#include <cmath>
+#include <filesystem>
 #include <string>
 #include "game/ScriptAPI.h"
 #include "physics/particles/ParticleSystem.h"
@@ -21,7 +21,9 @@ protected:
     void SetUp() override
     {
         GameFixture::SetUp();
-        Write("Toys\\toy16.png", TestPicture::Filled(48, 24, 214, 168, 72));
+        // The shipped bullet: it must make a toy at the bullet's scale.
+        std::filesystem::create_directories(OsPath("Toys"));
+        std::filesystem::copy_file(std::string(KIV_RUNTREE_DIR) + "/Textures/Toys/toy16.png", OsPath("Toys\\toy16.png"));
         Write("Particles\\heat01.png", TestPicture::Filled(16, 16, 255, 255, 255));
         mGame->ApplyPhysicsFrequency(210);
         mRobot = mGame->mRobots.AddRobot("", VectorF());
