@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,6 +82,8 @@ protected:
             }
             mGame->SimulateStep();
             mMatched = mGame->CompareSyncChecks(mGame->mRecordedChecks) && mMatched;
+            if (const ParticleSystem* gun = Robot() ? Robot()->GetParticlesByName("gunfire") : nullptr)
+                mShotsInFlight = std::max(mShotsInFlight, gun->GetParticleCount());
         }
     }
     // Runs a chunk through the game's script host; its error message when it fails.
@@ -97,6 +100,7 @@ protected:
     static constexpr int32_t kFireFrom = 120;
     static constexpr int32_t kFireEvery = 60;
     bool mMatched = true;
+    int32_t mShotsInFlight = 0;  // the most shots of the robot's gun seen at once
     ScriptHost mHost;
     ScriptTemplates mTemplates{mHost};
 };
@@ -111,8 +115,11 @@ TEST_F(ReplayFixture, AReplayInTheSameProcessMatchesEverySample)
         gSettings->mParallelismEnabled = parallel;
         mGame->ResetLevel(false);
         const float standing = Robot()->GetToy(0)->GetPosition().mX;
+        mShotsInFlight = 0;
         RunSteps(kRecordedSteps);
         EXPECT_GT(Robot()->GetToy(0)->GetPosition().mX, standing + 50.0f) << "the robot walked while D was held";
+        // Once the robot carries its gun, the run fires it too.
+        if (Robot()->GetParticlesByName("gunfire")) EXPECT_GT(mShotsInFlight, 0) << "the robot fired";
         ASSERT_EQ(mGame->mRecordedFrames.Count(), kRecordedSteps);
         ASSERT_EQ(mGame->mLiveChecks.size(), size_t(kRecordedSteps / 100 + 1));
         const SyncCheckList recorded = mGame->mLiveChecks;
