@@ -78,6 +78,7 @@ void KIVGame::HandleFrame()
     HandleEditWindowFrame();
     if (!mGameMode) SceneEditInput();
     RunPageScripts();
+    CarryOutRequestedRun();
     RunDueSteps();
     StatSetInt(kStatFps, mTiming.mFramesPerSecond);
     UpdateCamera();
@@ -110,6 +111,9 @@ void KIVGame::HandleKeyCommands()
     if (!mGameMode && IsCombo(in, ComboWhen::kPressed, kCtrl, Key::F(2))) mControlsInEditMode = !mControlsInEditMode;
     if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::F(5))) mAcknowledgedResultsCounter = GetScriptResultsCounter();
     HandleRecordingKeys();
+    // "`" held with a digit: the windows layouts 1 to 5.
+    for (int32_t n = 1; n <= 5; ++n)
+        if (in.IsComboPressed(0, Key::kBackquote, Key::Letter(char('0' + n)), 0)) PageMethods::LoadWindowsLayout(*this, n);
 
     if (!mGameMode) {
         // Debug-drawing switches, edit mode only.
@@ -124,6 +128,8 @@ void KIVGame::HandleKeyCommands()
                              {'j', &DrawOptions::mJointConstraints}, {'l', &DrawOptions::mAllTerrainObjsTriangles}};
         for (const auto& t : toggles)
             if (IsCombo(in, ComboWhen::kPressed, kNoMod, t.key)) mDrawOptions.*t.option ^= 1;
+        // The left Ctrl alone: the right one with Backspace is left to the pages.
+        if (in.IsComboPressed(0, Key::kLCtrl, Key::kBackspace, 0)) mDrawOptions.mToyTexturePoints ^= 1;
     }
 }
 

@@ -15,6 +15,14 @@ namespace {
 constexpr int32_t kSyncCheckInterval = 100;
 } // namespace
 
+void KIVGame::CarryOutRequestedRun()
+{
+    const PendingRun run = mRequestedRun;
+    mRequestedRun = PendingRun::kNone;
+    if (run == PendingRun::kReset) Reset();
+    if (run == PendingRun::kReplay) Replay();
+}
+
 void KIVGame::ResetLevel(bool replay)
 {
     for (int32_t item = kStatToysCount; item <= kStatBreakPolygonCalls; ++item) StatSetInt(item, 0);
@@ -79,17 +87,7 @@ bool KIVGame::CompareSyncChecks(const SyncCheckList& recorded)
     if (!mDeterminismOk) return false;
     if (recorded.empty() || mLiveChecks.empty() || mLiveChecks.size() > recorded.size()) return true;
     const SyncCheckEntry& live = mLiveChecks.back();
-    const SyncCheckEntry& kept = recorded[mLiveChecks.size() - 1];
-    std::string difference;
-    if (live.mChecksum != kept.mChecksum) {
-        char text[96];
-        std::snprintf(text, sizeof text, "world checksum 0x%08x, recorded 0x%08x", live.mChecksum, kept.mChecksum);
-        difference = text;
-    } else if (!live.mParticleSums.empty() && !kept.mParticleSums.empty()) {
-        if (live.mParticleSums.size() != kept.mParticleSums.size())
-            difference = IntToText(int32_t(live.mParticleSums.size())) + " particle systems, recorded " +
-                         IntToText(int32_t(kept.mParticleSums.size()));
-    }
+    const std::string difference = DescribeSyncCheckDifference(live, recorded[mLiveChecks.size() - 1], mParticleSystems);
     if (difference.empty()) return true;
     mDeterminismOk = false;
     ReportNotice("determinism lost at frame " + IntToText(live.mFrameIndex) + ": " + difference);
@@ -141,6 +139,8 @@ void KIVGame::HandleRecordingKeys()
     const bool replayLoaded = released(kCtrl | kShift, Key::F(10));
     const bool replayChecked = released(kCtrl | kShift, Key::F(9));
     if (replay || replayAndSave || replayLoaded || replayChecked) {
+        // A replay is watched, not edited: nothing hides the world.
+        mEditWindows.HideAllWindows();
         Replay();
         mCheckOn = false;
         if (replayAndSave) SaveRecording();
@@ -148,6 +148,7 @@ void KIVGame::HandleRecordingKeys()
         mCheckOn = replayChecked;
     }
     if (released(kCtrl | kShift, Key::Letter('r'))) {
+        mEditWindows.HideAllWindows();
         ToggleFrameCapture();
         mCheckOn = false;
     }

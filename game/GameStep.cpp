@@ -36,7 +36,8 @@ void KIVGame::BreakPass()
     // keeps its pending hits for a pass that has room.
     for (Toy* toy : mBreakList) {
         if (mToys.Count() > kMaxToys - 2) break;
-        BreakToyInScene(*this, *toy);
+        const ShotBlast blast = GetShotBlast(*toy);
+        if (BreakToyInScene(*this, *toy)) LeaveShotBlast(blast);
     }
 }
 
@@ -55,7 +56,9 @@ void KIVGame::DebrisPass()
         if (toy->GetArea() >= kDebrisArea) continue;
         bool held = false;
         for (const Joint* joint : toy->mJoints) held = held || !joint->IsDead();
-        if (!held) RemoveToy(toy);
+        if (held) continue;
+        const ShotBlast blast = GetShotBlast(*toy);
+        if (RemoveToy(toy)) LeaveShotBlast(blast);
     }
 }
 
@@ -63,9 +66,11 @@ void KIVGame::SimulateStep()
 {
     StatTimerStart(kStatLastFramePlaytime);
     StatTimerStart(kStatFramePlaytimeAvg);
+    CarryOutRequestedRun();
     RecordOrReplayInput();
     ++mFrameIndex;
     ApplyRobotControls();
+    StepShotCooldown();
 
     // Twice: a piece that still carries a hit breaks again in the same step.
     StatTimerStart(kStatBreakToysPlaytime);
@@ -90,6 +95,7 @@ void KIVGame::SimulateStep()
     TakeSyncCheck();
     StatTimerStop(kStatLastFramePlaytime);
     StatTimerStop(kStatFramePlaytimeAvg);
+    CarryOutRequestedRun();
 }
 
 } // namespace KIV

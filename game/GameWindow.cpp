@@ -137,6 +137,12 @@ bool KIVGame::RunMainLoopPass(ScenePass& scene)
     gRenderer->RenderFrame(frame);
     if (!frame.mCaptureFileName.empty())
         ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
+    ApplyWannaResize([this](int32_t width, int32_t height) {
+        if (SDL_SetVideoMode(width, height, 32, SDL_OPENGL | SDL_RESIZABLE)) return true;
+        // A refused mode may leave no window behind: the old one comes back.
+        SDL_SetVideoMode(mWindowWidth, mWindowHeight, 32, SDL_OPENGL | SDL_RESIZABLE);
+        return false;
+    });
     return true;
 }
 

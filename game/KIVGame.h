@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include "base/Array.h"
@@ -38,6 +39,14 @@ struct PendingResize {
     int32_t mCountdown = 0;
     int32_t mWidth = 0;
     int32_t mHeight = 0;
+};
+
+// A main-window size that a script asked for, carried out at the frame's end.
+struct WindowSizeRequest {
+    static constexpr int32_t kMaxSide = 16384;
+    bool mRaised = false;
+    int32_t mWidth = 1024;
+    int32_t mHeight = 768;
 };
 
 // The one game object. The Scene is its leading part, so the game object's
@@ -101,6 +110,14 @@ public:
     void ResetLevel(bool replay);
     void Reset() { ResetLevel(false); }
     void Replay();
+    // A script's reset or replay waits until no script runs: before the next
+    // step, after the page scripts of the frame, or at the end of the step
+    // whose robot scripts asked for it. Done at once, it would delete the
+    // robot whose script is running and the Lua stack of the call under it.
+    enum class PendingRun : uint8_t { kNone, kReset, kReplay };
+    void RequestRun(PendingRun run) { mRequestedRun = run; }
+    void CarryOutRequestedRun();
+    PendingRun mRequestedRun = PendingRun::kNone;
     void KeepLiveChecks() { mRecordedChecks = mLiveChecks; }
     void TakeSyncCheck();
     // False once a live sample differs from the recorded one of the same place.
@@ -117,6 +134,18 @@ public:
     // The next free frame file of the capture folder, "" while capture is off.
     std::string TakeCaptureFrameName();
     void ReportCaptureResult(bool written, const std::string& name);
+
+    // ---- the window size scripts ask for (WindowSizeRequest.cpp) ----
+    void SetWannaResizeWindowSizeX(int32_t width) { mWannaResize.mWidth = width; }
+    int32_t GetWannaResizeWindowSizeX() const { return mWannaResize.mWidth; }
+    void SetWannaResizeWindowSizeY(int32_t height) { mWannaResize.mHeight = height; }
+    int32_t GetWannaResizeWindowSizeY() const { return mWannaResize.mHeight; }
+    void AskToResizeWindow() { mWannaResize.mRaised = true; }
+    // At the frame's end: the window takes the asked size through the video
+    // mode setter, and the GL context follows as after any resize. False when
+    // nothing was asked, or when the size cannot be had (told to the player).
+    bool ApplyWannaResize(const std::function<bool(int32_t width, int32_t height)>& setVideoMode);
+    WindowSizeRequest mWannaResize;
 
     // ---- settings as scripts reach them (GameSettingsAccess.cpp) ----
     void SetTextureMapping(int32_t v);
@@ -156,7 +185,27 @@ public:
     // velocities; null (with a notice naming the picture) when the picture
     // makes no toy or the toy table is full.
     Toy* AddToy(const std::string& picture, const VectorF& position, float angle, float scale, const std::string& name,
-                const VectorF& velocity = VectorF(), float angularVelocity = 0.0f);
+                const VectorF& velocity = VectorF(), float angularVelocity = 0.0f, float density = 1.0f);
+
+    // ---- the scripts' test weapon (TestGun.cpp) ----
+    // A bullet from the gun toy's muzzle, with heat and recoil; nothing
+    // without a gun or a robot, or before the cooldown has run out.
+    void GunShot_Test2(Toy* gun, Robot* robot);
+    // The step moves the cooldown on towards its limit.
+    void StepShotCooldown();
+    // A bullet that leaves the world (broken, or gone as debris) leaves its
+    // blast where it was: taken before the toy goes, left after.
+    struct ShotBlast {
+        bool mCarried = false;
+        VectorF mAt;
+        float mRadius = 0.0f;
+        float mStrength = 0.0f;
+        float mTime = 0.0f;
+    };
+    static ShotBlast GetShotBlast(const Toy& toy);
+    void LeaveShotBlast(const ShotBlast& blast);
+    int32_t mShotCooldown = 0;
+    int32_t mShotCooldownLimit = 0;
 
     // ---- the page bridge and the editor's files (PageMethods.cpp, EditorFiles.cpp) ----
     // Asks the visible pages for their snippets, runs them, and sends the

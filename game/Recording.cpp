@@ -1,9 +1,12 @@
 #include "game/Recording.h"
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 #include "base/MemoryStream.h"
+#include "base/TextFormat.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "physics/world/Scene.h"
 
@@ -40,10 +43,34 @@ uint32_t ComputeWorldChecksum(const Scene& scene, std::vector<int32_t>& particle
         VectorF c = joint->GetConstraint();
         sum += uint32_t(static_cast<int32_t>(std::lround(c.mX + c.mY)));
     }
-    // Particle systems are not part of the world yet: their count is zero and
-    // each system's sum of its six counters is appended here once they are.
+    sum += uint32_t(scene.mParticleSystems.Count());
     particleSums.clear();
+    particleSums.reserve(size_t(scene.mParticleSystems.Count()));
+    for (const ParticleSystem* system : scene.mParticleSystems) particleSums.push_back(system->GetChecksumValue());
     return sum;
+}
+
+std::string DescribeSyncCheckDifference(const SyncCheckEntry& live, const SyncCheckEntry& recorded,
+                                        const ParticleSystemList& liveSystems)
+{
+    std::string difference;
+    if (live.mChecksum != recorded.mChecksum) {
+        char text[96];
+        std::snprintf(text, sizeof text, "world checksum 0x%08x, recorded 0x%08x", live.mChecksum, recorded.mChecksum);
+        difference = text;
+    }
+    const std::vector<int32_t>& sums = live.mParticleSums;
+    const std::vector<int32_t>& kept = recorded.mParticleSums;
+    if (sums.empty() || kept.empty() || sums == kept) return difference;
+    if (!difference.empty()) difference += "; ";
+    if (sums.size() != kept.size())
+        return difference + IntToText(int32_t(sums.size())) + " particle systems, recorded " + IntToText(int32_t(kept.size()));
+    size_t i = 0;
+    while (sums[i] == kept[i]) ++i;
+    difference += "particle system " + IntToText(int32_t(i) + 1) + " of " + IntToText(int32_t(sums.size()));
+    if (int32_t(i) < liveSystems.Count() && !liveSystems[int32_t(i)]->GetName().empty())
+        difference += " (" + liveSystems[int32_t(i)]->GetName() + ")";
+    return difference + " sum " + IntToText(sums[i]) + ", recorded " + IntToText(kept[i]);
 }
 
 int64_t GetRecordingFileSize(int32_t checks, int32_t frames)

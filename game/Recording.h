@@ -10,6 +10,7 @@
 namespace KIV {
 
 class MemoryStream;
+class ParticleSystemList;
 class Scene;
 
 // One determinism sample: the world's checksum at a frame index that is a
@@ -41,9 +42,18 @@ private:
 
 // The world checksum, in wrapping 32-bit arithmetic: the toy count, every
 // toy's term, the joint count, every joint's rounded constraint x + y, and the
-// particle-system count. Every element of each list is summed: leaving out the
-// last one would let a change to the newest toy, joint or system go unseen.
+// particle-system count; beside it one sum per particle system, in list order.
+// Every element of each list is summed: leaving out the last one would let a
+// change to the newest toy, joint or system go unseen.
 uint32_t ComputeWorldChecksum(const Scene& scene, std::vector<int32_t>& particleSums);
+
+// What differs between a live sample and the recorded one of the same frame,
+// in words for the player ("" when they agree): the world checksum, and the
+// first particle system whose sum differs, named from the live list. Sums are
+// compared only when both samples have them: a recording read from a file
+// keeps its checksums alone.
+std::string DescribeSyncCheckDifference(const SyncCheckEntry& live, const SyncCheckEntry& recorded,
+                                        const ParticleSystemList& liveSystems);
 
 // ".kir": u8 1, u32 N, N × (i32 frame index, u32 checksum), u8 1, u32 M,
 // M × 128-byte input frames. Little-endian, 10 + 8N + 128M bytes.

@@ -22,6 +22,8 @@ auto GetSetting(const KIVGame&)
 {
     return (gSettings->*Getter)();
 }
+void ScriptReset(KIVGame& game) { game.RequestRun(KIVGame::PendingRun::kReset); }
+void ScriptReplay(KIVGame& game) { game.RequestRun(KIVGame::PendingRun::kReplay); }
 } // namespace
 
 luabind::scope ScriptScopeKIVGame()
@@ -29,7 +31,14 @@ luabind::scope ScriptScopeKIVGame()
     using namespace luabind;
     using S = GameSettings;
     class_<KIVGame> game("KIVGame");
-    game        .def("GetCurrentFPS", &KIVGame::GetCurrentFPS)
+    game.def("SetWannaResizeWindowSizeX", &KIVGame::SetWannaResizeWindowSizeX)
+        .def("GetWannaResizeWindowSizeX", &KIVGame::GetWannaResizeWindowSizeX)
+        .def("SetWannaResizeWindowSizeY", &KIVGame::SetWannaResizeWindowSizeY)
+        .def("GetWannaResizeWindowSizeY", &KIVGame::GetWannaResizeWindowSizeY)
+        .def("AskToResizeWindow", &KIVGame::AskToResizeWindow)
+        .def("Reset", &ScriptReset)
+        .def("Replay", &ScriptReplay)
+        .def("GetCurrentFPS", &KIVGame::GetCurrentFPS)
         .def("SetTextureMapping", &KIVGame::SetTextureMapping)
         .def("GetTextureMapping", &KIVGame::GetTextureMapping)
         .def("SetPhysicsFrequency", &KIVGame::SetPhysicsFrequency)

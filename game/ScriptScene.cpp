@@ -80,6 +80,7 @@ void RobotUndoAutoSaveStartSerie(Scene& s, std::string caption) { Game(s).RobotU
 void RobotUndoAutoSaveEndSerie(Scene& s) { Game(s).RobotUndoAutoSaveEndSerie(); }
 void EditRobotSetObjectPosByTexture(Scene& s) { Game(s).EditRobotSetObjectPosByTexture(); }
 bool SelectEditRobotToy(Scene& s) { return Game(s).SelectEditRobotToy(); }
+void GunShot_Test2(Scene& s, Toy* gun, Robot* robot) { Game(s).GunShot_Test2(gun, robot); }
 } // namespace
 
 luabind::scope ScriptScopeScene()
@@ -151,7 +152,8 @@ luabind::scope ScriptScopeScene()
         .def("RobotUndoAutoSaveStartSerie", &RobotUndoAutoSaveStartSerie)
         .def("RobotUndoAutoSaveEndSerie", &RobotUndoAutoSaveEndSerie)
         .def("EditRobotSetObjectPosByTexture", &EditRobotSetObjectPosByTexture)
-        .def("SelectEditRobotToy", &SelectEditRobotToy);
+        .def("SelectEditRobotToy", &SelectEditRobotToy)
+        .def("GunShot_Test2", &GunShot_Test2);
 }
 
 } // namespace KIV

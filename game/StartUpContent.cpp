@@ -32,7 +32,6 @@ constexpr float kDefaultToysZoom = 1.0f;
 // The default toy pictures are drawn large, for crisp edges when zoomed in;
 // they enter the world at this scale, so the row they start in does not overlap.
 constexpr float kDefaultToyScale = 0.45f;
-constexpr float kDefaultToyDensity = 1.0f;
 } // namespace
 
 void KIVGame::LoadStartUpContent()
@@ -71,14 +70,14 @@ void KIVGame::LoadStartUpContent()
 }
 
 Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float angle, float scale,
-                     const std::string& name, const VectorF& velocity, float angularVelocity)
+                     const std::string& name, const VectorF& velocity, float angularVelocity, float density)
 {
     Toy* toy = NewToySlot();
     if (!toy) {
         ReportNotice("no toy made from " + picture + ": the scene holds " + IntToText(kMaxToys) + " toys already");
         return nullptr;
     }
-    if (!toy->BuildFromTexture(picture, kDefaultToyDensity, false, VectorF(scale, scale), 0.0f, position, false,
+    if (!toy->BuildFromTexture(picture, density, false, VectorF(scale, scale), 0.0f, position, false,
                                angle)) {
         // A missing or empty picture makes no toy; the scene goes on without
         // it, and the player hears which toy is missing (the picture layer

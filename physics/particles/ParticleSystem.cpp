@@ -524,6 +524,15 @@ std::string ParticleSystem::GetParticlesCountInfo() const
            std::to_string(mSleeping.mCount) + " )";
 }
 
+int32_t ParticleSystem::GetChecksumValue() const
+{
+    // Not the sleeping count as well: a particle going to sleep would take
+    // from one count what it gives the other, and leave the sum as it was.
+    uint32_t sum = uint32_t(mMoving.mHead) + uint32_t(mMoving.mCount) + uint32_t(mSleeping.mHead);
+    sum += uint32_t(mFreeHead) + uint32_t(mLinks.Capacity()) + uint32_t(mRandom.mSeed);
+    return static_cast<int32_t>(sum);
+}
+
 bool ParticleSystem::UpdateBounds()
 {
     const bool sleepers = mAllowSleepingParticles && mSleeping.mHead >= 0;

@@ -98,6 +98,10 @@ public:
     void TestParticles_Bullets();
     void TestParticles_BigShip_Jet();
     std::string GetParticlesCountInfo() const;
+    // The system's term of the determinism samples: the wrapping sum of its
+    // list heads, its moving count, its pool size and its generator's state,
+    // so a particle emitted, freed or put to sleep out of turn shows.
+    int32_t GetChecksumValue() const;
     void DeleteAllParticles();
     std::string GetTexture() const { return mTextureFileName; }
     void SetTexture(const std::string& fileName);

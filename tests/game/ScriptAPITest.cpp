@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -164,7 +165,11 @@ TEST_F(ScriptAPITest, EveryListedNameIsCallableWithItsArity)
     luabind::bind_class_info(state);
     luabind::object globals = luabind::globals(state);
 
-    for (const auto& [cls, expression] : kObjects) {
+    // The game object last: its Reset and Replay rebuild the level, and the
+    // toys and joints the other classes are reached through go with it.
+    std::vector<std::pair<std::string, std::string>> objects(kObjects.begin(), kObjects.end());
+    std::stable_partition(objects.begin(), objects.end(), [](const auto& o) { return o.first != "KIVGame"; });
+    for (const auto& [cls, expression] : objects) {
         SCOPED_TRACE(cls);
         std::vector<Entry> entries = ReadNameList(cls);
         ASSERT_FALSE(entries.empty());

@@ -156,6 +156,7 @@ const ExpectedPicture kExpected[] = {
     {"Textures/Toys/new/NewToys_10.png", 128, 88, Outline::kSoftShape},
     {"Textures/Toys/new/NewToys_11.png", 120, 108, Outline::kSoftShape},
     {"Textures/Toys/new/NewToys_12.png", 156, 104, Outline::kSoftShape},
+    {"Textures/Toys/toy16.png", 48, 24, Outline::kSoftShape},
     {"Textures/Toys/decals/decal1.png", 40, 40, Outline::kDecal},
     {"Textures/Toys/decals/decal2.png", 48, 48, Outline::kDecal},
     {"Textures/Toys/decals/decal3.png", 44, 44, Outline::kDecal},

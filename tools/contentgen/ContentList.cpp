@@ -28,6 +28,7 @@ std::vector<ContentItem> GetContentList()
     for (int i = 1; i <= kDecalPictureCount; ++i) {
         items.push_back({"Textures/Toys/decals/decal" + std::to_string(i) + ".png", MakeDecalPicture, i});
     }
+    items.push_back({"Textures/Toys/toy16.png", MakeBulletPicture, 0});
     items.push_back({"Textures/Ground/ground01.png", MakeGroundPicture, 1});
     items.push_back({"Textures/Ground/pond01.png", MakePondPicture, 1});
     items.push_back({"Textures/Ground/soil01.png", MakeSoilPicture, 1});

@@ -186,4 +186,19 @@ Canvas MakeToyPicture(int number)
     return canvas;
 }
 
+Canvas MakeBulletPicture(int)
+{
+    const Tint brass = MakeTint(214, 168, 72), shine = MakeTint(250, 226, 150);
+    const DistanceField slug = [](const VectorF& p) {
+        return SegmentDistance(p, VectorF(14.0f, 12.0f), VectorF(38.0f, 12.0f)) - 9.0f;
+    };
+    const SurfaceTint tint = [=](const VectorF& p) {
+        return MixTints(brass, shine, BandShare(p, VectorF(24.0f, 8.0f), VectorF(1.0f, 0.0f), 2.5f));
+    };
+    Canvas canvas(48, 24);
+    PaintSoftShape(canvas, slug, tint, SoftShapeStyle{});
+    KeepSingleOutline(canvas);
+    return canvas;
+}
+
 } // namespace KIV

@@ -7,5 +7,7 @@ namespace KIV {
 // without holes, opaque inside and transparent outside.
 constexpr int kToyPictureCount = 12;
 Canvas MakeToyPicture(int number);
+// The test gun's bullet: a short brass slug pointing left, the way the gun fires.
+Canvas MakeBulletPicture(int number);
 
 } // namespace KIV
