@@ -137,6 +137,13 @@ void Robot::ReorderParts()
                 std::swap(mJoints[i], mJoints[j]);
                 break;
             }
+    const PtrArray<ParticlesDef>& links = ParticleLinks();
+    for (int32_t i = 0; i < links.Count() && i < mParticleSystems.Count(); ++i)
+        for (int32_t j = 0; j < mParticleSystems.Count(); ++j)
+            if (j != i && mParticleSystems[j]->mPoolIndex == links[i]->mBuiltSystemId) {
+                std::swap(mParticleSystems[i], mParticleSystems[j]);
+                break;
+            }
 }
 
 std::string Robot::GetFileName() const { return PercentEncodeText(GetName()); }

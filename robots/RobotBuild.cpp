@@ -1,6 +1,7 @@
 #include "robots/RobotBuild.h"
 #include "base/Array.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "physics/world/Scene.h"
 #include "robots/Robot.h"
@@ -18,6 +19,7 @@ struct PartLists {
 
     PtrArray<Toy>& Toys() const { return editor ? scene.mEditToys : scene.mToys; }
     JointList& Joints() const { return editor ? scene.mEditJoints : scene.mJoints; }
+    ParticleSystemList& Systems() const { return editor ? scene.mEditParticleSystems : scene.mParticleSystems; }
     Toy* NewToy() const { return editor ? scene.NewEditToySlot() : scene.NewToySlot(); }
     void RemoveToy(Toy* toy) const
     {
@@ -31,7 +33,7 @@ struct PartLists {
     }
 };
 
-// Removes the robot's toys and joints whose definition entries are gone.
+// Removes the robot's toys, joints and particle systems whose definition entries are gone.
 void RemoveStaleParts(const PartLists& lists, Robot& robot)
 {
     for (int32_t i = robot.GetToyCount() - 1; i >= 0; --i) {
@@ -50,6 +52,14 @@ void RemoveStaleParts(const PartLists& lists, Robot& robot)
         robot.RemoveJoint(joint);
         lists.scene.DeleteJoint(lists.Joints(), joint);
     }
+    for (int32_t i = robot.GetParticleSystemCount() - 1; i >= 0; --i) {
+        ParticleSystem* system = robot.GetParticleSystem(i);
+        bool wanted = false;
+        for (const ParticlesDef* l : robot.ParticleLinks()) wanted = wanted || l->mBuiltSystemId == system->mPoolIndex;
+        if (wanted) continue;
+        robot.RemoveParticleSystem(system);
+        lists.scene.DeleteParticleSystem(lists.Systems(), system);
+    }
 }
 
 template <typename T>
@@ -62,6 +72,13 @@ T* FindLast(const PtrArray<T>& list, bool (*match)(const T&, int32_t), int32_t i
 
 bool ToyHasId(const Toy& t, int32_t id) { return t.mSlotIndex == id; }
 bool JointHasId(const Joint& j, int32_t id) { return j.mFirstIndex == id; }
+
+ParticleSystem* FindSystem(const ParticleSystemList& list, int32_t id)
+{
+    for (int32_t i = list.Count() - 1; i >= 0; --i)
+        if (list[i]->mPoolIndex == id) return list[i];
+    return nullptr;
+}
 
 void BuildToys(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
 {
@@ -169,6 +186,38 @@ void PlaceAlongJoints(Robot& robot, const RobotBuildOptions& options)
     }
 }
 
+// Each link becomes an emitter fixed to its toy: it follows the toy's point
+// and turns with it. A link naming no toy leaves its system where the link
+// puts it.
+void BuildParticleSystems(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
+{
+    for (ParticlesDef* l : robot.ParticleLinks()) {
+        ParticleSystem* system =
+            options.mUpdate && l->mBuiltSystemId >= 0 ? FindSystem(lists.Systems(), l->mBuiltSystemId) : nullptr;
+        if (!system) {
+            system = lists.scene.CreateParticleSystem(l->mName.GetInString(), &robot, "", l->mLayer, lists.editor);
+            if (!system) {
+                l->mBuiltSystemId = -1;
+                continue;
+            }
+        }
+        robot.AddParticleSystem(system);
+        l->mBuiltSystemId = system->mPoolIndex;
+        system->SetName(l->mName.GetInString());
+        Toy* toy = robot.FindToyByName(l->mLinkObject);
+        const VectorF point = toy && l->mLinkByPicture ? l->mLinkPosition - toy->mPictureExtent : l->mLinkPosition;
+        if (system->mLinkedToy && system->mLinkedToy != toy) system->mLinkedToy->RemoveLink(system);
+        system->SetRobotLink(&robot, toy, point, l->mLinkOrientation, true, true);
+        if (toy) {
+            toy->mParticleSystems.AddUnique(system);
+            system->FollowLink();
+        } else {
+            system->mPosition = l->mLinkPosition + options.mOffset;
+        }
+        system->UpdateLinkDirection();
+    }
+}
+
 } // namespace
 
 bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options)
@@ -187,6 +236,8 @@ bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options)
         if (joint->mWorldJoint) joint->mWorldPoint = joint->GetWorldPointA();
         joint->mReferencePosition = joint->GetWorldPointA();
     }
+    BuildParticleSystems(lists, *robot, options);
+    robot->ReorderParts();
     return true;
 }
 

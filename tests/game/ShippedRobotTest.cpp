@@ -8,6 +8,8 @@
 #include "game/ScriptAPI.h"
 #include "base/MathUtil.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
+#include "physics/toys/Toy.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptTemplates.h"
 #include "support/GameFixture.h"
@@ -41,13 +43,15 @@ protected:
         GameFixture::TearDown();
     }
     Robot* Spider() const { return mGame->mRobots.GetCurrentRobot(); }
-    void Step(int32_t steps, bool right)
+    void Step(int32_t steps, bool right, bool fire = false)
     {
         for (int32_t i = 0; i < steps; ++i) {
             InputFrame& f = mGame->mInputFrame;
             f = InputFrame{};
             f.mD.mIsDown = right ? 1 : 0;
             f.mD.mWentDown = right && i == 0 ? 1 : 0;
+            f.mFire.mIsDown = fire ? 1 : 0;
+            f.mFire.mWentDown = fire && i == 0 ? 1 : 0;
             f.mMouseWorldX = 2000.0f;
             f.mMouseWorldY = 1000.0f;
             mGame->SimulateStep();
@@ -75,6 +79,46 @@ TEST_F(ShippedRobotTest, TheSceneStartsWithTheSpiderAliveAndScripted)
     EXPECT_EQ(mGame->GetEditRobot()->GetName(), "spider1");
     EXPECT_EQ(mGame->mEditToys.Count(), spider->GetToyCount());
     EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
+TEST_F(ShippedRobotTest, TheFireControlShootsFromTheGunOncePerPress)
+{
+    Robot* spider = Spider();
+    ParticleSystem* gun = spider->GetParticlesByName("gunfire");
+    ASSERT_NE(gun, nullptr);
+    EXPECT_EQ(spider->GetToyByName("gun")->mParticleSystems.IndexOf(gun), 0);
+    EXPECT_GE(mGame->mParticleSystems.IndexOf(gun), 0);
+    Step(200, false);
+    EXPECT_EQ(gun->GetParticleCount(), 0) << "the gun is quiet until fired";
+    // The Update script runs after the physics: the shot leaves in the next step.
+    Step(1, false, true);
+    EXPECT_EQ(gun->GetParticleCount(), 0);
+    mGame->mInputFrame.mFire.mWentDown = 0;
+    mGame->SimulateStep();
+    ASSERT_EQ(gun->GetParticleCount(), 1);
+    const int32_t shot = gun->GetMovingHead();
+    const Toy& barrel = *spider->GetToyByName("gun");
+    EXPECT_LT(VectorF::GetDistance(gun->mPositions[shot], barrel.LocalToWorld({-26.0f, 0.0f})), 20.0f);
+    // The aim is far to the right: the shot flies that way.
+    EXPECT_GT(gun->mVelocities[shot].mX, 500.0f);
+    for (int32_t i = 0; i < 5; ++i) mGame->SimulateStep();
+    EXPECT_LE(gun->GetParticleCount(), 1) << "holding the control fires no more";
+    EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
+TEST_F(ShippedRobotTest, ARemovedRobotTakesItsEmittersAlong)
+{
+    Robot* spider = Spider();
+    const int32_t systems = mGame->mParticleSystems.Count();
+    ASSERT_EQ(spider->GetParticleSystemCount(), 1);
+    ASSERT_TRUE(mGame->mRobots.RemoveRobot(spider));
+    EXPECT_EQ(mGame->mParticleSystems.Count(), systems - 1);
+    for (ParticleSystem* system : mGame->mParticleSystems) EXPECT_EQ(system->GetRobotLinked(), nullptr);
+    // A reset builds the robot again, with one emitter.
+    mGame->ResetLevel(false);
+    ASSERT_NE(Spider(), nullptr);
+    EXPECT_EQ(Spider()->GetParticleSystemCount(), 1);
+    Step(50, false);
 }
 
 TEST_F(ShippedRobotTest, ItWalksRightWhileRightIsHeld)

@@ -79,12 +79,20 @@ JointDef* AddJoint(RobotDef& def, const std::string& name, const char* a, Vector
 
 void AddPose(JointDef& j, const char* pose, float angle) { j.mPoses.PushBack(PoseAngle{FastName(pose), angle, 0}); }
 
-// Lua run once the robot stands: stiff legs at their standing angles, a
-// gun that follows its aim.
+// Lua run once the robot stands: stiff legs at their standing angles, and a
+// gun that fires single heavy shots only when asked.
 const char* const kBuildScript = R"(
 robot:SetAngularSpringPowers("", 3000)
 robot:SetAngularFrictions("", 40)
 robot:SetAngularSpringAnglesByPose("", "basic")
+local gun = robot:GetParticlesByName("gunfire")
+if gun then
+  gun:TestParticles_Bullets()
+  gun:SwitchOFFParticleEmitting()
+  gun:SetEmitBoomCountMin(1)
+  gun:SetEmitBoomCountMax(2)
+  gun:SetStartSpeed(1500)
+end
 )";
 
 // Lua run after every physics step: while Right (or Left) is held the two
@@ -153,6 +161,8 @@ void FillSpider1(RobotDef& def)
     fire->mName = FastName("gunfire");
     fire->mLinkObject = FastName("gun");
     fire->mLinkPosition = VectorF(-26.0f, 0.0f);
+    // Shots leave along the barrel, the gun's own -x.
+    fire->mLinkOrientation = 3.1415927f;
     // The setters take the texts as the editor's pages send them.
     def.SetScriptOnBuild(PercentEncodeText(kBuildScript));
     def.SetScriptOnUpdate(PercentEncodeText(kUpdateScript));
