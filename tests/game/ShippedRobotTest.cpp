@@ -121,6 +121,46 @@ TEST_F(ShippedRobotTest, ARemovedRobotTakesItsEmittersAlong)
     Step(50, false);
 }
 
+TEST_F(ShippedRobotTest, ItStandsStillWithoutAKeyWhereverItAims)
+{
+    // Joint friction too strong for the light leg pieces overshoots each step
+    // and shakes the legs: the robot then shuffles along on its own.
+    struct Case {
+        const char* what;
+        int32_t walkFirst;  // steps of walking right before the keys are let go
+        VectorF aim;        // relative to the body
+    };
+    const Case cases[] = {
+        {"aiming ahead", 0, {1000.0f, 0.0f}},
+        {"aiming up behind", 0, {-600.0f, -800.0f}},
+        {"after a walk, aiming far up ahead", 420, {1600.0f, -400.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        mGame->ResetLevel(false);
+        const auto step = [&](int32_t steps, bool right) {
+            for (int32_t i = 0; i < steps; ++i) {
+                InputFrame& f = mGame->mInputFrame;
+                f = InputFrame{};
+                f.mD.mIsDown = right ? 1 : 0;
+                f.mD.mWentDown = right && i == 0 ? 1 : 0;
+                const VectorF aim = Spider()->GetToy(0)->GetPosition() + c.aim;
+                f.mMouseWorldX = aim.mX;
+                f.mMouseWorldY = aim.mY;
+                mGame->SimulateStep();
+            }
+        };
+        step(c.walkFirst, true);
+        step(600, false);  // it settles on its feet
+        const VectorF before = Spider()->GetToy(0)->GetPosition();
+        step(1680, false);
+        const VectorF after = Spider()->GetToy(0)->GetPosition();
+        EXPECT_LT(VectorF::GetDistance(before, after), 4.0f)
+            << "from " << before.mX << "," << before.mY << " to " << after.mX << "," << after.mY;
+    }
+    EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
 TEST_F(ShippedRobotTest, ItWalksRightWhileRightIsHeld)
 {
     Step(600, false);

@@ -70,7 +70,7 @@ bool Make(Scene& scene, int32_t toyCount)
         if (!loaded || robot->GetToyCount() == 0) return false;
         // What its Build script does.
         robot->SetAngularSpringPowers("", 3000.0f);
-        robot->SetAngularFrictions("", 40.0f);
+        robot->SetAngularFrictions("", 10.0f);
         robot->SetAngularSpringAnglesByPose("", "basic");
         if (ParticleSystem* gun = robot->GetParticlesByName("gunfire")) {
             gun->TestParticles_Bullets();

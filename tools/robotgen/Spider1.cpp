@@ -83,7 +83,7 @@ void AddPose(JointDef& j, const char* pose, float angle) { j.mPoses.PushBack(Pos
 // gun that fires single heavy shots only when asked.
 const char* const kBuildScript = R"(
 robot:SetAngularSpringPowers("", 3000)
-robot:SetAngularFrictions("", 40)
+robot:SetAngularFrictions("", 10)
 robot:SetAngularSpringAnglesByPose("", "basic")
 local gun = robot:GetParticlesByName("gunfire")
 if gun then
