@@ -52,8 +52,10 @@ protected:
             f.mD.mWentDown = right && i == 0 ? 1 : 0;
             f.mFire.mIsDown = fire ? 1 : 0;
             f.mFire.mWentDown = fire && i == 0 ? 1 : 0;
-            f.mMouseWorldX = 2000.0f;
-            f.mMouseWorldY = 1000.0f;
+            // Aimed up ahead of the robot.
+            const VectorF aim = Spider()->GetToy(0)->GetPosition() + VectorF(1600.0f, -300.0f);
+            f.mMouseWorldX = aim.mX;
+            f.mMouseWorldY = aim.mY;
             mGame->SimulateStep();
         }
     }
@@ -79,6 +81,39 @@ TEST_F(ShippedRobotTest, TheSceneStartsWithTheSpiderAliveAndScripted)
     EXPECT_EQ(mGame->GetEditRobot()->GetName(), "spider1");
     EXPECT_EQ(mGame->mEditToys.Count(), spider->GetToyCount());
     EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
+TEST_F(ShippedRobotTest, TheGameOpensOnTheRobotAndTheFallingDebris)
+{
+    // The window the game opens with, and a wide one.
+    for (const VectorI screen : {VectorI(800, 600), VectorI(1280, 720)}) {
+        SCOPED_TRACE(screen.mX);
+        mGame->mCamera.SetScreenSize(screen.mX, screen.mY);
+        const RectF view = mGame->mCamera.GetViewRect();
+        const auto inView = [&](const VectorF& p, float margin) {
+            return p.mX > view.x1 + margin && p.mX < view.x2 - margin && p.mY > view.y1 + margin &&
+                   p.mY < view.y2 - margin;
+        };
+        for (const Toy* toy : Spider()->GetToys()) EXPECT_TRUE(inView(toy->GetPosition(), 60.0f)) << toy->GetName().GetInString();
+        const ParticleSystem* rock = nullptr;
+        for (const ParticleSystem* system : mGame->mParticleSystems)
+            if (system->GetTexture() == "Particles\\rock.png") rock = system;
+        ASSERT_NE(rock, nullptr);
+        EXPECT_TRUE(inView(rock->GetPosition(), 60.0f));
+    }
+    // A second later the debris is falling there, most of it in sight.
+    Step(210, false);
+    const RectF view = mGame->mCamera.GetViewRect();
+    for (const ParticleSystem* system : mGame->mParticleSystems) {
+        if (system->GetTexture() != "Particles\\rock.png") continue;
+        int32_t seen = 0;
+        for (int32_t slot = system->GetMovingHead(); slot >= 0; slot = system->GetLink(slot).mNext) {
+            const VectorF p = system->mPositions[slot];
+            seen += p.mX > view.x1 && p.mX < view.x2 && p.mY > view.y1 && p.mY < view.y2 ? 1 : 0;
+        }
+        EXPECT_GT(seen, 20);
+        EXPECT_GT(seen, system->GetMovingCount() / 2);
+    }
 }
 
 TEST_F(ShippedRobotTest, TheFireControlShootsFromTheGunOncePerPress)
@@ -181,7 +216,8 @@ TEST_F(ShippedRobotTest, TheCurrentRobotHearsAKeyGoingDownInThatStepOnlyAndNothi
     Step(1, true);  // Right went down in this step and is held
     EXPECT_TRUE(Spider()->KeyRight_Downed());
     EXPECT_TRUE(Spider()->KeyRight_Down());
-    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mX, 2000.0f);
+    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mX, mGame->mInputFrame.mMouseWorldX);
+    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mY, mGame->mInputFrame.mMouseWorldY);
     mGame->mInputFrame.mD.mWentDown = 0;
     mGame->SimulateStep();  // still held
     EXPECT_FALSE(Spider()->KeyRight_Downed());

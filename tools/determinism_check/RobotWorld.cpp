@@ -21,7 +21,7 @@ namespace {
 constexpr float kSpacing = 260.0f;
 constexpr float kWall = 40.0f;
 constexpr float kHeight = 600.0f;
-constexpr int32_t kPhaseSteps = 50;
+constexpr int32_t kPhaseSteps = 40;
 // Each robot fires once in this many steps, the robots one step apart, so
 // shots are in flight among the walking legs all the time.
 constexpr int32_t kFireSteps = 40;
@@ -91,8 +91,8 @@ void Step(Scene& scene, const GameSettings& settings, int32_t steps)
         if (gStep % kPhaseSteps == 0) {
             const int32_t phase = (gStep / kPhaseSteps + 1) % 4;
             for (auto& robot : gRobots) {
-                robot->FadeAngularSpringAnglesByPose("legA", kPhases[phase], 0.2f);
-                robot->FadeAngularSpringAnglesByPose("legB", kPhases[(phase + 2) % 4], 0.2f);
+                robot->FadeAngularSpringAnglesByPose("legA", kPhases[phase], 0.16f);
+                robot->FadeAngularSpringAnglesByPose("legB", kPhases[(phase + 2) % 4], 0.16f);
             }
         }
         for (size_t r = 0; r < gRobots.size(); ++r)

@@ -46,7 +46,7 @@ constexpr float kStandSpread = 18.0f;
 // The four phases of a step, as the foot's way about its stance: lift it
 // behind, swing it forward in the air, put it down ahead, push the body
 // over it. The push is the stroke that carries the robot.
-constexpr float kStride = 24.0f;
+constexpr float kStride = 30.0f;
 constexpr float kLift = 34.0f;
 const VectorF kPhases[4] = {VectorF(-kStride, -kLift), VectorF(kStride, -kLift), VectorF(kStride, 0.0f),
                             VectorF(-kStride, 0.0f)};
@@ -105,11 +105,11 @@ if robot:KeyRight_Down() then dir = 1 elseif robot:KeyLeft_Down() then dir = -1 
 if dir ~= 0 then
   mobj.timer = mobj.timer - 1
   if mobj.timer <= 0 then
-    mobj.timer = 50
+    mobj.timer = 40
     mobj.phase = (mobj.phase + dir) % 4
     local names = {"walk", "walk2", "walk3", "walk4"}
-    robot:FadeAngularSpringAnglesByPose("legA", names[mobj.phase + 1], 0.2)
-    robot:FadeAngularSpringAnglesByPose("legB", names[(mobj.phase + 2) % 4 + 1], 0.2)
+    robot:FadeAngularSpringAnglesByPose("legA", names[mobj.phase + 1], 0.16)
+    robot:FadeAngularSpringAnglesByPose("legB", names[(mobj.phase + 2) % 4 + 1], 0.16)
   end
 elseif mobj.timer ~= 0 then
   mobj.timer = 0
