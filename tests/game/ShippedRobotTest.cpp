@@ -116,7 +116,7 @@ TEST_F(ShippedRobotTest, TheGameOpensOnTheRobotAndTheFallingDebris)
     }
 }
 
-TEST_F(ShippedRobotTest, TheFireControlShootsFromTheGunOncePerPress)
+TEST_F(ShippedRobotTest, TheFireControlShootsFromTheGunAtOnceAndThenTenTimesASecond)
 {
     Robot* spider = Spider();
     ParticleSystem* gun = spider->GetParticlesByName("gunfire");
@@ -134,10 +134,23 @@ TEST_F(ShippedRobotTest, TheFireControlShootsFromTheGunOncePerPress)
     const int32_t shot = gun->GetMovingHead();
     const Toy& barrel = *spider->GetToyByName("gun");
     EXPECT_LT(VectorF::GetDistance(gun->mPositions[shot], barrel.LocalToWorld({-26.0f, 0.0f})), 20.0f);
-    // The aim is far to the right: the shot flies that way.
+    // The aim is up ahead: the shot flies that way.
     EXPECT_GT(gun->mVelocities[shot].mX, 500.0f);
-    for (int32_t i = 0; i < 5; ++i) mGame->SimulateStep();
-    EXPECT_LE(gun->GetParticleCount(), 1) << "holding the control fires no more";
+    EXPECT_LT(gun->mVelocities[shot].mY, 0.0f);
+    // Held: the next shots follow 21 steps apart, and none in between.
+    struct Hold {
+        int32_t steps;
+        int32_t shots;
+    };
+    int32_t held = 2;
+    for (const Hold h : {Hold{20, 1}, Hold{1, 2}, Hold{20, 2}, Hold{1, 3}}) {
+        for (int32_t i = 0; i < h.steps; ++i) mGame->SimulateStep();
+        held += h.steps;
+        EXPECT_EQ(gun->GetParticleCount(), h.shots) << "after " << held << " steps held";
+    }
+    // Let go: no more shots.
+    Step(30, false);
+    EXPECT_LE(gun->GetParticleCount(), 3);
     EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
 }
 

@@ -96,8 +96,8 @@ end
 )";
 
 // Lua run after every physics step: while Right (or Left) is held the two
-// leg groups go through the four phases half a step apart, the gun aims and
-// Shoot fires its particle system.
+// leg groups go through the four phases half a step apart, the gun aims, and
+// while Shoot is held the gun fires a shot at once and then ten a second.
 const char* const kUpdateScript = R"(
 if mobj.phase == nil then mobj.phase = 0; mobj.timer = 0 end
 local dir = 0
@@ -116,7 +116,10 @@ elseif mobj.timer ~= 0 then
   robot:FadeAngularSpringAnglesByPose("leg", "basic", 0.2)
 end
 robot:GunAim1(robot:KeyMousePos_Aim(), "gun", "body", "gun", 600)
-if robot:KeyShoot_Downed() then
+if mobj.reload == nil then mobj.reload = 0 end
+if mobj.reload > 0 then mobj.reload = mobj.reload - 1 end
+if robot:KeyShoot_Down() and mobj.reload == 0 then
+  mobj.reload = 21
   local ps = robot:GetParticlesByName("gunfire")
   if ps then ps:EmitBoom() end
 end
