@@ -62,9 +62,8 @@ void KIVGame::LoadStartUpContent()
     ResetLevel(false);
     if (IsExistingFile(GetRobotsFolder(mDataRoot) + ShippedScene::kRobotFile))
         LoadRobotForEditing(ShippedScene::kRobotFile);
-    // The first picture already shows the robot to be steered and the
-    // debris falling beside it; the player finds the default toys and their
-    // pond further left.
+    // The first picture already shows the toys falling, the robot to be
+    // steered and the debris beside it.
     mCamera.mPosition = mCamera.mTargetPosition = ShippedScene::kOpeningView;
     mCamera.mZoom = mCamera.mTargetZoom = ShippedScene::kOpeningZoom;
 }
