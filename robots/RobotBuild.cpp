@@ -33,33 +33,39 @@ struct PartLists {
     }
 };
 
+// Lets go of the parts, from the last to the first, whose id no definition entry built.
+template <typename Part, typename Entry, typename PartId, typename BuiltId, typename Drop>
+void DropUnbuilt(const Array<Part*>& parts, const PtrArray<Entry>& entries, PartId partId, BuiltId builtId, Drop drop)
+{
+    const Array<Part*> before = parts; // dropping takes the part out of the robot's list
+    for (int32_t i = before.Count() - 1; i >= 0; --i) {
+        bool wanted = false;
+        for (const Entry* e : entries) wanted = wanted || builtId(*e) == partId(*before[i]);
+        if (!wanted) drop(before[i]);
+    }
+}
+
 // Removes the robot's toys, joints and particle systems whose definition entries are gone.
 void RemoveStaleParts(const PartLists& lists, Robot& robot)
 {
-    for (int32_t i = robot.GetToyCount() - 1; i >= 0; --i) {
-        Toy* toy = robot.GetToy(i);
-        bool wanted = false;
-        for (const ObjectDef* o : robot.Objects()) wanted = wanted || o->mBuiltToyId == toy->mSlotIndex;
-        if (wanted) continue;
-        robot.RemoveToy(toy);
-        lists.RemoveToy(toy);
-    }
-    for (int32_t i = robot.GetJointCount() - 1; i >= 0; --i) {
-        Joint* joint = robot.GetJoint(i);
-        bool wanted = false;
-        for (const JointDef* j : robot.Joints()) wanted = wanted || j->mBuiltJointId == joint->mFirstIndex;
-        if (wanted) continue;
-        robot.RemoveJoint(joint);
-        lists.scene.DeleteJoint(lists.Joints(), joint);
-    }
-    for (int32_t i = robot.GetParticleSystemCount() - 1; i >= 0; --i) {
-        ParticleSystem* system = robot.GetParticleSystem(i);
-        bool wanted = false;
-        for (const ParticlesDef* l : robot.ParticleLinks()) wanted = wanted || l->mBuiltSystemId == system->mPoolIndex;
-        if (wanted) continue;
-        robot.RemoveParticleSystem(system);
-        lists.scene.DeleteParticleSystem(lists.Systems(), system);
-    }
+    DropUnbuilt(robot.GetToys(), robot.Objects(), [](const Toy& t) { return t.mSlotIndex; },
+                [](const ObjectDef& o) { return o.mBuiltToyId; },
+                [&](Toy* toy) {
+                    robot.RemoveToy(toy);
+                    lists.RemoveToy(toy);
+                });
+    DropUnbuilt(robot.GetJoints(), robot.Joints(), [](const Joint& j) { return j.mFirstIndex; },
+                [](const JointDef& d) { return d.mBuiltJointId; },
+                [&](Joint* joint) {
+                    robot.RemoveJoint(joint);
+                    lists.scene.DeleteJoint(lists.Joints(), joint);
+                });
+    DropUnbuilt(robot.GetParticleSystems(), robot.ParticleLinks(), [](const ParticleSystem& p) { return p.mPoolIndex; },
+                [](const ParticlesDef& l) { return l.mBuiltSystemId; },
+                [&](ParticleSystem* system) {
+                    robot.RemoveParticleSystem(system);
+                    lists.scene.DeleteParticleSystem(lists.Systems(), system);
+                });
 }
 
 template <typename T>
@@ -72,13 +78,7 @@ T* FindLast(const PtrArray<T>& list, bool (*match)(const T&, int32_t), int32_t i
 
 bool ToyHasId(const Toy& t, int32_t id) { return t.mSlotIndex == id; }
 bool JointHasId(const Joint& j, int32_t id) { return j.mFirstIndex == id; }
-
-ParticleSystem* FindSystem(const ParticleSystemList& list, int32_t id)
-{
-    for (int32_t i = list.Count() - 1; i >= 0; --i)
-        if (list[i]->mPoolIndex == id) return list[i];
-    return nullptr;
-}
+bool SystemHasId(const ParticleSystem& p, int32_t id) { return p.mPoolIndex == id; }
 
 void BuildToys(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
 {
@@ -193,7 +193,8 @@ void BuildParticleSystems(const PartLists& lists, Robot& robot, const RobotBuild
 {
     for (ParticlesDef* l : robot.ParticleLinks()) {
         ParticleSystem* system =
-            options.mUpdate && l->mBuiltSystemId >= 0 ? FindSystem(lists.Systems(), l->mBuiltSystemId) : nullptr;
+            options.mUpdate && l->mBuiltSystemId >= 0 ? FindLast(lists.Systems().mSystems, &SystemHasId, l->mBuiltSystemId)
+                                                      : nullptr;
         if (!system) {
             system = lists.scene.CreateParticleSystem(l->mName.GetInString(), &robot, "", l->mLayer, lists.editor);
             if (!system) {
