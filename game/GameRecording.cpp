@@ -7,6 +7,8 @@
 #include "base/TextFormat.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/ShippedScene.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 
 namespace KIV {
@@ -48,7 +50,8 @@ void KIVGame::ResetLevel(bool replay)
     }
     CreateScenarioRobots();
     CreateDefaultToys();
-    AddDefaultRockParticles();
+    // The debris pours where the shipped scene has room for it, in view.
+    if (ParticleSystem* rock = AddDefaultRockParticles()) rock->mPosition = ShippedScene::kRockDebris;
     for (BendObject* object : mTerrainObjects) EnsureShardParticleSystem(object->GetTexture());
     RebuildDerivedState();
     TakeSyncCheck();

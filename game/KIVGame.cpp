@@ -34,6 +34,9 @@ KIVGame::~KIVGame()
     // The Lua state may be gone before the game: robots leaving now tell no script.
     mRobots.SetScripting(nullptr);
     mEditRobots.SetScripting(nullptr);
+    // Their emitters stand in the depth layers, which go before the robot lists.
+    mRobots.RemoveAll();
+    mEditRobots.RemoveAll();
     if (gGame == this) gGame = nullptr;
 }
 

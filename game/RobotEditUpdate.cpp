@@ -76,8 +76,10 @@ void RefreshOverlay(RobotEditOverlay& overlay, Robot& robot, bool jointsMode)
 }
 
 // The robot's parts leave the scene; the robot no longer points at them.
-void RemoveParts(Scene& scene, const Array<Toy*>& toys, const Array<Joint*>& joints)
+void RemoveParts(Scene& scene, const Array<Toy*>& toys, const Array<Joint*>& joints,
+                 const Array<ParticleSystem*>& systems)
 {
+    for (int32_t i = systems.Count() - 1; i >= 0; --i) scene.DeleteParticleSystem(scene.mParticleSystems, systems[i]);
     for (int32_t i = joints.Count() - 1; i >= 0; --i) scene.DeleteJoint(scene.mJoints, joints[i]);
     for (int32_t i = toys.Count() - 1; i >= 0; --i) scene.RemoveToy(toys[i]);
 }
@@ -92,8 +94,9 @@ bool RestoreEditRobot(KIVGame& game, bool redo)
     Array<Joint*> joints(8);
     for (Toy* toy : robot->GetToys()) toys.PushBack(toy);
     for (Joint* joint : robot->GetJoints()) joints.PushBack(joint);
+    const Array<ParticleSystem*> systems = robot->GetParticleSystems();
     const Robot::Rebuild rebuild = [&](Robot& r) {
-        RemoveParts(game, toys, joints);
+        RemoveParts(game, toys, joints, systems);
         BuildRobot(game, &r, RobotBuildOptions());
     };
     const bool restored = redo ? robot->ApplyRedo(rebuild) : robot->ApplyUndo(rebuild);

@@ -16,10 +16,17 @@ namespace ShippedScene {
 inline constexpr VectorF kPondCentre(-1000.0f, 1374.0f);
 // Below both tops of the mound and above the bowl's floor: the pool's level.
 inline constexpr VectorF kPoolSeed(-1000.0f, 1278.0f);
-// The robot the scene starts with, and where: on the ground right of the
-// mound, its feet just above the grass, with open ground ahead to walk on.
+// The robot the scene starts with, and where: on a level stretch of ground
+// right of the mound, its feet just above the grass, with open ground ahead.
 inline constexpr const char* kRobotFile = "spider1.robot";
-inline constexpr VectorF kRobotStart(400.0f, 1300.0f);
+inline constexpr VectorF kRobotStart(-400.0f, 1300.0f);
+// Where the rock debris of every scene start pours from: in the air just
+// ahead of the robot, so that it walks into the falling stones.
+inline constexpr VectorF kRockDebris(-250.0f, 880.0f);
+// The view the game opens on: the default toys falling at the left, the pond,
+// and the robot under the debris at the right, with room to walk on.
+inline constexpr VectorF kOpeningView(-1070.0f, 1130.0f);
+inline constexpr float kOpeningZoom = 1.45f;
 // Layer 0's colour: a clear afternoon sky.
 inline constexpr ColorRGBAF kSkyColor(0.42f, 0.63f, 0.86f, 1.0f);
 

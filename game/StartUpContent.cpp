@@ -26,9 +26,6 @@ const DefaultLight kDefaultLights[] = {
 };
 
 constexpr int32_t kDefaultToyCount = 12;
-// The default toys and the pond beside them.
-const VectorF kDefaultToysView(-1350.0f, 1150.0f);
-constexpr float kDefaultToysZoom = 1.0f;
 // The default toy pictures are drawn large, for crisp edges when zoomed in;
 // they enter the world at this scale, so the row they start in does not overlap.
 constexpr float kDefaultToyScale = 0.45f;
@@ -64,9 +61,10 @@ void KIVGame::LoadStartUpContent()
     ResetLevel(false);
     if (IsExistingFile(GetRobotsFolder(mDataRoot) + ShippedScene::kRobotFile))
         LoadRobotForEditing(ShippedScene::kRobotFile);
-    // The camera opens on the default toys, the robot on open ground to their right.
-    mCamera.mTargetPosition = kDefaultToysView;
-    mCamera.mTargetZoom = kDefaultToysZoom;
+    // The first picture already shows the toys falling, the robot to be
+    // steered and the debris beside it.
+    mCamera.mPosition = mCamera.mTargetPosition = ShippedScene::kOpeningView;
+    mCamera.mZoom = mCamera.mTargetZoom = ShippedScene::kOpeningZoom;
 }
 
 Toy* KIVGame::AddToy(const std::string& picture, const VectorF& position, float angle, float scale,

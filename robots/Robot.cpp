@@ -121,22 +121,31 @@ void Robot::SetDead()
     for (ParticleSystem* p : mParticleSystems) p->SwitchOFFParticleEmitting();
 }
 
+namespace {
+
+// Part i goes where definition entry i says it belongs: the part whose id
+// is the entry's built id.
+template <typename Part, typename Entry, typename PartId, typename BuiltId>
+void PutInEntryOrder(Array<Part*>& parts, const PtrArray<Entry>& entries, PartId partId, BuiltId builtId)
+{
+    for (int32_t i = 0; i < entries.Count() && i < parts.Count(); ++i)
+        for (int32_t j = 0; j < parts.Count(); ++j)
+            if (j != i && partId(*parts[j]) == builtId(*entries[i])) {
+                std::swap(parts[i], parts[j]);
+                break;
+            }
+}
+
+} // namespace
+
 void Robot::ReorderParts()
 {
-    const PtrArray<ObjectDef>& objects = Objects();
-    for (int32_t i = 0; i < objects.Count() && i < mToys.Count(); ++i)
-        for (int32_t j = 0; j < mToys.Count(); ++j)
-            if (j != i && mToys[j]->mSlotIndex == objects[i]->mBuiltToyId) {
-                std::swap(mToys[i], mToys[j]);
-                break;
-            }
-    const PtrArray<JointDef>& joints = Joints();
-    for (int32_t i = 0; i < joints.Count() && i < mJoints.Count(); ++i)
-        for (int32_t j = 0; j < mJoints.Count(); ++j)
-            if (j != i && mJoints[j]->mFirstIndex == joints[i]->mBuiltJointId) {
-                std::swap(mJoints[i], mJoints[j]);
-                break;
-            }
+    PutInEntryOrder(mToys, Objects(), [](const Toy& t) { return t.mSlotIndex; },
+                    [](const ObjectDef& o) { return o.mBuiltToyId; });
+    PutInEntryOrder(mJoints, Joints(), [](const Joint& j) { return j.mFirstIndex; },
+                    [](const JointDef& d) { return d.mBuiltJointId; });
+    PutInEntryOrder(mParticleSystems, ParticleLinks(), [](const ParticleSystem& p) { return p.mPoolIndex; },
+                    [](const ParticlesDef& l) { return l.mBuiltSystemId; });
 }
 
 std::string Robot::GetFileName() const { return PercentEncodeText(GetName()); }

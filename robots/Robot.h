@@ -98,10 +98,12 @@ public:
     // The robot stops: its toys stop balancing and its particle systems stop emitting.
     void SetDead();
     void SetDeadFlag(bool dead) { mDead = dead; }
-    // After a build: toy i belongs to object i, joint i to joint entry i.
+    // After a build: toy i belongs to object i, joint i to joint entry i,
+    // particle system i to particle-system link i.
     void ReorderParts();
     const Array<Toy*>& GetToys() const { return mToys; }
     const Array<Joint*>& GetJoints() const { return mJoints; }
+    const Array<ParticleSystem*>& GetParticleSystems() const { return mParticleSystems; }
     bool IsAlive() const { return !mDead; }
     // The name as its file is called: every byte but ASCII letters and digits percent-encoded.
     std::string GetFileName() const;

@@ -1,6 +1,7 @@
 #include "robots/RobotBuild.h"
 #include "base/Array.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "physics/world/Scene.h"
 #include "robots/Robot.h"
@@ -18,6 +19,7 @@ struct PartLists {
 
     PtrArray<Toy>& Toys() const { return editor ? scene.mEditToys : scene.mToys; }
     JointList& Joints() const { return editor ? scene.mEditJoints : scene.mJoints; }
+    ParticleSystemList& Systems() const { return editor ? scene.mEditParticleSystems : scene.mParticleSystems; }
     Toy* NewToy() const { return editor ? scene.NewEditToySlot() : scene.NewToySlot(); }
     void RemoveToy(Toy* toy) const
     {
@@ -31,25 +33,39 @@ struct PartLists {
     }
 };
 
-// Removes the robot's toys and joints whose definition entries are gone.
+// Lets go of the parts, from the last to the first, whose id no definition entry built.
+template <typename Part, typename Entry, typename PartId, typename BuiltId, typename Drop>
+void DropUnbuilt(const Array<Part*>& parts, const PtrArray<Entry>& entries, PartId partId, BuiltId builtId, Drop drop)
+{
+    const Array<Part*> before = parts; // dropping takes the part out of the robot's list
+    for (int32_t i = before.Count() - 1; i >= 0; --i) {
+        bool wanted = false;
+        for (const Entry* e : entries) wanted = wanted || builtId(*e) == partId(*before[i]);
+        if (!wanted) drop(before[i]);
+    }
+}
+
+// Removes the robot's toys, joints and particle systems whose definition entries are gone.
 void RemoveStaleParts(const PartLists& lists, Robot& robot)
 {
-    for (int32_t i = robot.GetToyCount() - 1; i >= 0; --i) {
-        Toy* toy = robot.GetToy(i);
-        bool wanted = false;
-        for (const ObjectDef* o : robot.Objects()) wanted = wanted || o->mBuiltToyId == toy->mSlotIndex;
-        if (wanted) continue;
-        robot.RemoveToy(toy);
-        lists.RemoveToy(toy);
-    }
-    for (int32_t i = robot.GetJointCount() - 1; i >= 0; --i) {
-        Joint* joint = robot.GetJoint(i);
-        bool wanted = false;
-        for (const JointDef* j : robot.Joints()) wanted = wanted || j->mBuiltJointId == joint->mFirstIndex;
-        if (wanted) continue;
-        robot.RemoveJoint(joint);
-        lists.scene.DeleteJoint(lists.Joints(), joint);
-    }
+    DropUnbuilt(robot.GetToys(), robot.Objects(), [](const Toy& t) { return t.mSlotIndex; },
+                [](const ObjectDef& o) { return o.mBuiltToyId; },
+                [&](Toy* toy) {
+                    robot.RemoveToy(toy);
+                    lists.RemoveToy(toy);
+                });
+    DropUnbuilt(robot.GetJoints(), robot.Joints(), [](const Joint& j) { return j.mFirstIndex; },
+                [](const JointDef& d) { return d.mBuiltJointId; },
+                [&](Joint* joint) {
+                    robot.RemoveJoint(joint);
+                    lists.scene.DeleteJoint(lists.Joints(), joint);
+                });
+    DropUnbuilt(robot.GetParticleSystems(), robot.ParticleLinks(), [](const ParticleSystem& p) { return p.mPoolIndex; },
+                [](const ParticlesDef& l) { return l.mBuiltSystemId; },
+                [&](ParticleSystem* system) {
+                    robot.RemoveParticleSystem(system);
+                    lists.scene.DeleteParticleSystem(lists.Systems(), system);
+                });
 }
 
 template <typename T>
@@ -62,6 +78,7 @@ T* FindLast(const PtrArray<T>& list, bool (*match)(const T&, int32_t), int32_t i
 
 bool ToyHasId(const Toy& t, int32_t id) { return t.mSlotIndex == id; }
 bool JointHasId(const Joint& j, int32_t id) { return j.mFirstIndex == id; }
+bool SystemHasId(const ParticleSystem& p, int32_t id) { return p.mPoolIndex == id; }
 
 void BuildToys(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
 {
@@ -169,6 +186,39 @@ void PlaceAlongJoints(Robot& robot, const RobotBuildOptions& options)
     }
 }
 
+// Each link becomes an emitter fixed to its toy: it follows the toy's point
+// and turns with it. A link naming no toy leaves its system where the link
+// puts it.
+void BuildParticleSystems(const PartLists& lists, Robot& robot, const RobotBuildOptions& options)
+{
+    for (ParticlesDef* l : robot.ParticleLinks()) {
+        ParticleSystem* system =
+            options.mUpdate && l->mBuiltSystemId >= 0 ? FindLast(lists.Systems().mSystems, &SystemHasId, l->mBuiltSystemId)
+                                                      : nullptr;
+        if (!system) {
+            system = lists.scene.CreateParticleSystem(l->mName.GetInString(), &robot, "", l->mLayer, lists.editor);
+            if (!system) {
+                l->mBuiltSystemId = -1;
+                continue;
+            }
+        }
+        robot.AddParticleSystem(system);
+        l->mBuiltSystemId = system->mPoolIndex;
+        system->SetName(l->mName.GetInString());
+        Toy* toy = robot.FindToyByName(l->mLinkObject);
+        const VectorF point = toy && l->mLinkByPicture ? l->mLinkPosition - toy->mPictureExtent : l->mLinkPosition;
+        if (system->mLinkedToy && system->mLinkedToy != toy) system->mLinkedToy->RemoveLink(system);
+        system->SetRobotLink(&robot, toy, point, l->mLinkOrientation, true, true);
+        if (toy) {
+            toy->mParticleSystems.AddUnique(system);
+            system->FollowLink();
+        } else {
+            system->mPosition = l->mLinkPosition + options.mOffset;
+        }
+        system->UpdateLinkDirection();
+    }
+}
+
 } // namespace
 
 bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options)
@@ -187,6 +237,8 @@ bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options)
         if (joint->mWorldJoint) joint->mWorldPoint = joint->GetWorldPointA();
         joint->mReferencePosition = joint->GetWorldPointA();
     }
+    BuildParticleSystems(lists, *robot, options);
+    robot->ReorderParts();
     return true;
 }
 

@@ -18,10 +18,11 @@ struct RobotBuildOptions {
     bool mEditor = false;
 };
 
-// Builds the robot's toys and joints in the scene from its own definition:
-// toys from the objects' pictures in definition order, joints between them,
-// then every toy placed along the joints from the master objects outwards at
-// the definition's current pose angles. Parts that cannot be made (a full
+// Builds the robot's toys, joints and particle systems in the scene from its
+// own definition: toys from the objects' pictures in definition order, joints
+// between them, then every toy placed along the joints from the master
+// objects outwards at the definition's current pose angles, and last an
+// emitter for every particle-system link, fixed to its toy. Parts that cannot be made (a full
 // list, a missing picture, a joint naming no toy) are skipped. False only for
 // a null robot.
 bool BuildRobot(Scene& scene, Robot* robot, const RobotBuildOptions& options);

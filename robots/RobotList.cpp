@@ -73,14 +73,19 @@ bool RobotList::RemoveRobot(Robot* robot)
     if (!robot || index < 0) return false;
     const Array<Toy*> toys = robot->GetToys();
     const Array<Joint*> joints = robot->GetJoints();
+    const Array<ParticleSystem*> systems = robot->GetParticleSystems();
     robot->ReleaseParts();
-    DeleteParts(toys, joints);
+    DeleteParts(toys, joints, systems);
     if (mScripting) mScripting->Forget(*robot);
     return mRobots.DeleteAt(index);
 }
 
-void RobotList::DeleteParts(const Array<Toy*>& toys, const Array<Joint*>& joints)
+void RobotList::DeleteParts(const Array<Toy*>& toys, const Array<Joint*>& joints,
+                            const Array<ParticleSystem*>& systems)
 {
+    // The emitters first: their toys still stand, so each lets go of its own.
+    for (int32_t i = systems.Count() - 1; i >= 0; --i)
+        mScene.DeleteParticleSystem(mEditor ? mScene.mEditParticleSystems : mScene.mParticleSystems, systems[i]);
     for (int32_t i = toys.Count() - 1; i >= 0; --i) {
         if (mEditor) mScene.RemoveEditToy(toys[i]);
         else mScene.RemoveToy(toys[i]);
@@ -94,8 +99,9 @@ bool RobotList::RestoreStep(Robot& robot, bool redo)
     // The step lets go of the parts before it rebuilds; they leave the scene then.
     const Array<Toy*> toys = robot.GetToys();
     const Array<Joint*> joints = robot.GetJoints();
+    const Array<ParticleSystem*> systems = robot.GetParticleSystems();
     const Robot::Rebuild rebuild = [&](Robot& r) {
-        DeleteParts(toys, joints);
+        DeleteParts(toys, joints, systems);
         BuildParts(r, VectorF());
     };
     return redo ? robot.ApplyRedo(rebuild) : robot.ApplyUndo(rebuild);

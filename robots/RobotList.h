@@ -34,7 +34,7 @@ public:
     // Puts the robot's next undo (or redo) step back: its parts are built
     // anew from the step. False when there is no step.
     bool RestoreStep(Robot& robot, bool redo);
-    // Removes the robot's toys and joints from the scene and deletes it.
+    // Removes the robot's toys, joints and particle systems from the scene and deletes it.
     // Scripts that still hold it find nothing from now on.
     bool RemoveRobot(Robot* robot);
     void RemoveAll();
@@ -51,7 +51,7 @@ public:
 
 private:
     // Takes parts out of this list's scene lists and destroys them.
-    void DeleteParts(const Array<Toy*>& toys, const Array<Joint*>& joints);
+    void DeleteParts(const Array<Toy*>& toys, const Array<Joint*>& joints, const Array<ParticleSystem*>& systems);
 
     Scene& mScene;
     bool mEditor;

@@ -187,10 +187,11 @@ sleep 0.5
 echo "debug keys done after $(echo "$(date +%s.%N) - $opened" | bc) s"
 
 # The shipped scene's sky is layer 0's colour, and the pond beside the toys
-# holds water: blue well above red, where the bowl lies in the opening view.
+# holds water: blue well above red, where the bowl lies in the opening view
+# (the robot stands right of it, under the rock debris).
 read -r r g b <<<"$(patch_rgb "$out/settled2.png" 200x40+412+60)"
 [ "$r" -ge 95 ] && [ "$r" -le 120 ] && [ "$b" -ge 205 ] && [ "$b" -le 235 ] || fail "the sky is $r $g $b"
-read -r r g b <<<"$(patch_rgb "$out/settled2.png" 60x30+700+395)"
+read -r r g b <<<"$(patch_rgb "$out/settled2.png" 60x20+480+358)"
 [ "$b" -gt $((r + 60)) ] || fail "no water in the pond: $r $g $b"
 
 # A short tap of Escape does not end the game.

@@ -2,6 +2,8 @@
 """Reads the end-to-end test's screenshots and answers questions about their pixels.
 
   pixels.py toys SHOT            -> "count centre_y left top right bottom" of the toy pixels
+  pixels.py robot SHOT [--box l,t,r,b]
+                                 -> "count centre_x centre_y" of the robot's eye pixels
   pixels.py changed BEFORE AFTER [--box l,t,r,b] COLOUR...
                                  -> "changed matching" pixel counts
 
@@ -59,6 +61,31 @@ def toys(path):
     print(f"{count} {centre:.2f} {left} {top} {right} {bottom}")
 
 
+def is_robot_eye(r, g, b):
+    """The spider's eyes are warm yellow; so are some toys, which a box leaves out."""
+    return r > 200 and g > 170 and b < 150 and r - b > 90
+
+
+def robot(path, box):
+    width, height, px = read(path)
+    left, top, right, bottom = box if box else (0, STATUS_ROWS, width - 1, height - 1)
+    count = 0
+    sum_x = 0
+    sum_y = 0
+    for y in range(max(top, STATUS_ROWS), min(height, bottom + 1)):
+        row = y * width * 3
+        for x in range(max(0, left), min(width, right + 1)):
+            i = row + 3 * x
+            if is_robot_eye(px[i], px[i + 1], px[i + 2]):
+                count += 1
+                sum_x += x
+                sum_y += y
+    if count:
+        print(f"{count} {sum_x / count:.2f} {sum_y / count:.2f}")
+    else:
+        print("0 -1 -1")
+
+
 def near(colour, target, reach):
     return sum((c - t) ** 2 for c, t in zip(colour, target)) <= reach * reach
 
@@ -106,6 +133,12 @@ def changed(before_path, after_path, box, colours):
 def main(argv):
     if len(argv) >= 2 and argv[0] == "toys":
         toys(argv[1])
+        return 0
+    if len(argv) >= 2 and argv[0] == "robot":
+        box = None
+        if len(argv) >= 4 and argv[2] == "--box":
+            box = tuple(int(v) for v in argv[3].split(","))
+        robot(argv[1], box)
         return 0
     if len(argv) >= 3 and argv[0] == "changed":
         rest = argv[3:]

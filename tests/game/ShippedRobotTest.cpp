@@ -8,6 +8,8 @@
 #include "game/ScriptAPI.h"
 #include "base/MathUtil.h"
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
+#include "physics/toys/Toy.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptTemplates.h"
 #include "support/GameFixture.h"
@@ -41,15 +43,19 @@ protected:
         GameFixture::TearDown();
     }
     Robot* Spider() const { return mGame->mRobots.GetCurrentRobot(); }
-    void Step(int32_t steps, bool right)
+    void Step(int32_t steps, bool right, bool fire = false)
     {
         for (int32_t i = 0; i < steps; ++i) {
             InputFrame& f = mGame->mInputFrame;
             f = InputFrame{};
             f.mD.mIsDown = right ? 1 : 0;
             f.mD.mWentDown = right && i == 0 ? 1 : 0;
-            f.mMouseWorldX = 2000.0f;
-            f.mMouseWorldY = 1000.0f;
+            f.mFire.mIsDown = fire ? 1 : 0;
+            f.mFire.mWentDown = fire && i == 0 ? 1 : 0;
+            // Aimed up ahead of the robot.
+            const VectorF aim = Spider()->GetToy(0)->GetPosition() + VectorF(1600.0f, -300.0f);
+            f.mMouseWorldX = aim.mX;
+            f.mMouseWorldY = aim.mY;
             mGame->SimulateStep();
         }
     }
@@ -77,6 +83,140 @@ TEST_F(ShippedRobotTest, TheSceneStartsWithTheSpiderAliveAndScripted)
     EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
 }
 
+TEST_F(ShippedRobotTest, TheGameOpensOnTheToysTheRobotAndTheFallingDebris)
+{
+    // The window the game opens with, and the full screen of the test display.
+    for (const VectorI screen : {VectorI(mGame->mWindowWidth, mGame->mWindowHeight), VectorI(1280, 800)}) {
+        SCOPED_TRACE(screen.mX);
+        mGame->mCamera.SetScreenSize(screen.mX, screen.mY);
+        const RectF view = mGame->mCamera.GetViewRect();
+        const auto inView = [&](const VectorF& p, float margin) {
+            return p.mX > view.x1 + margin && p.mX < view.x2 - margin && p.mY > view.y1 + margin &&
+                   p.mY < view.y2 - margin;
+        };
+        for (const Toy* toy : Spider()->GetToys()) EXPECT_TRUE(inView(toy->GetPosition(), 60.0f)) << toy->GetName().GetInString();
+        const ParticleSystem* rock = nullptr;
+        for (const ParticleSystem* system : mGame->mParticleSystems)
+            if (system->GetTexture() == "Particles\\rock.png") rock = system;
+        ASSERT_NE(rock, nullptr);
+        EXPECT_TRUE(inView(rock->GetPosition(), 60.0f));
+        int32_t toys = 0, toysInView = 0;
+        for (const Toy* toy : mGame->GetToys()) {
+            if (toy->mOwningRobot) continue;
+            ++toys;
+            toysInView += inView(toy->GetPosition(), 0.0f) ? 1 : 0;
+        }
+        EXPECT_EQ(toysInView, toys) << "the default toys start in sight";
+    }
+    // A second later the debris is falling there, most of it in sight.
+    Step(210, false);
+    const RectF view = mGame->mCamera.GetViewRect();
+    for (const ParticleSystem* system : mGame->mParticleSystems) {
+        if (system->GetTexture() != "Particles\\rock.png") continue;
+        int32_t seen = 0;
+        for (int32_t slot = system->GetMovingHead(); slot >= 0; slot = system->GetLink(slot).mNext) {
+            const VectorF p = system->mPositions[slot];
+            seen += p.mX > view.x1 && p.mX < view.x2 && p.mY > view.y1 && p.mY < view.y2 ? 1 : 0;
+        }
+        EXPECT_GT(seen, 20);
+        EXPECT_GT(seen, system->GetMovingCount() / 2);
+    }
+}
+
+TEST_F(ShippedRobotTest, TheFireControlShootsFromTheGunAtOnceAndThenTenTimesASecond)
+{
+    Robot* spider = Spider();
+    ParticleSystem* gun = spider->GetParticlesByName("gunfire");
+    ASSERT_NE(gun, nullptr);
+    EXPECT_EQ(spider->GetToyByName("gun")->mParticleSystems.IndexOf(gun), 0);
+    EXPECT_GE(mGame->mParticleSystems.IndexOf(gun), 0);
+    Step(200, false);
+    EXPECT_EQ(gun->GetParticleCount(), 0) << "the gun is quiet until fired";
+    // The Update script runs after the physics: the shot leaves in the next step.
+    Step(1, false, true);
+    EXPECT_EQ(gun->GetParticleCount(), 0);
+    mGame->mInputFrame.mFire.mWentDown = 0;
+    mGame->SimulateStep();
+    ASSERT_EQ(gun->GetParticleCount(), 1);
+    const int32_t shot = gun->GetMovingHead();
+    const Toy& barrel = *spider->GetToyByName("gun");
+    EXPECT_LT(VectorF::GetDistance(gun->mPositions[shot], barrel.LocalToWorld({-26.0f, 0.0f})), 20.0f);
+    // The aim is up ahead: the shot flies that way.
+    EXPECT_GT(gun->mVelocities[shot].mX, 500.0f);
+    EXPECT_LT(gun->mVelocities[shot].mY, 0.0f);
+    // Held: the next shots follow 21 steps apart, and none in between.
+    struct Hold {
+        int32_t steps;
+        int32_t shots;
+    };
+    int32_t held = 2;
+    for (const Hold h : {Hold{20, 1}, Hold{1, 2}, Hold{20, 2}, Hold{1, 3}}) {
+        for (int32_t i = 0; i < h.steps; ++i) mGame->SimulateStep();
+        held += h.steps;
+        EXPECT_EQ(gun->GetParticleCount(), h.shots) << "after " << held << " steps held";
+    }
+    // Let go: no more shots.
+    Step(30, false);
+    EXPECT_LE(gun->GetParticleCount(), 3);
+    EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
+TEST_F(ShippedRobotTest, ARemovedRobotTakesItsEmittersAlong)
+{
+    Robot* spider = Spider();
+    const int32_t systems = mGame->mParticleSystems.Count();
+    ASSERT_EQ(spider->GetParticleSystemCount(), 1);
+    ASSERT_TRUE(mGame->mRobots.RemoveRobot(spider));
+    EXPECT_EQ(mGame->mParticleSystems.Count(), systems - 1);
+    for (ParticleSystem* system : mGame->mParticleSystems) EXPECT_EQ(system->GetRobotLinked(), nullptr);
+    // A reset builds the robot again, with one emitter.
+    mGame->ResetLevel(false);
+    ASSERT_NE(Spider(), nullptr);
+    EXPECT_EQ(Spider()->GetParticleSystemCount(), 1);
+    Step(50, false);
+}
+
+TEST_F(ShippedRobotTest, ItStandsStillWithoutAKeyWhereverItAims)
+{
+    // Joint friction too strong for the light leg pieces overshoots each step
+    // and shakes the legs: the robot then shuffles along on its own.
+    struct Case {
+        const char* what;
+        int32_t walkFirst;  // steps of walking right before the keys are let go
+        VectorF aim;        // relative to the body
+    };
+    const Case cases[] = {
+        {"aiming ahead", 0, {1000.0f, 0.0f}},
+        {"aiming up behind", 0, {-600.0f, -800.0f}},
+        {"after a walk, aiming far up ahead", 420, {1600.0f, -400.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        mGame->ResetLevel(false);
+        const auto step = [&](int32_t steps, bool right) {
+            for (int32_t i = 0; i < steps; ++i) {
+                InputFrame& f = mGame->mInputFrame;
+                f = InputFrame{};
+                f.mD.mIsDown = right ? 1 : 0;
+                f.mD.mWentDown = right && i == 0 ? 1 : 0;
+                const VectorF aim = Spider()->GetToy(0)->GetPosition() + c.aim;
+                f.mMouseWorldX = aim.mX;
+                f.mMouseWorldY = aim.mY;
+                mGame->SimulateStep();
+            }
+        };
+        step(c.walkFirst, true);
+        step(600, false);  // it settles on its feet
+        const VectorF before = Spider()->GetToy(0)->GetPosition();
+        step(1680, false);
+        const VectorF after = Spider()->GetToy(0)->GetPosition();
+        // The ground is not quite level everywhere: a little sliding is the slope's.
+        EXPECT_LT(VectorF::GetDistance(before, after), 20.0f)
+            << "from " << before.mX << "," << before.mY << " to " << after.mX << "," << after.mY;
+    }
+    EXPECT_EQ(mHost.GetResults().GetCount(), 0) << mHost.GetResults().GetNewest(0)->mResult;
+}
+
 TEST_F(ShippedRobotTest, ItWalksRightWhileRightIsHeld)
 {
     Step(600, false);
@@ -97,7 +237,8 @@ TEST_F(ShippedRobotTest, TheCurrentRobotHearsAKeyGoingDownInThatStepOnlyAndNothi
     Step(1, true);  // Right went down in this step and is held
     EXPECT_TRUE(Spider()->KeyRight_Downed());
     EXPECT_TRUE(Spider()->KeyRight_Down());
-    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mX, 2000.0f);
+    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mX, mGame->mInputFrame.mMouseWorldX);
+    EXPECT_FLOAT_EQ(Spider()->KeyMousePos_Aim().mY, mGame->mInputFrame.mMouseWorldY);
     mGame->mInputFrame.mD.mWentDown = 0;
     mGame->SimulateStep();  // still held
     EXPECT_FALSE(Spider()->KeyRight_Downed());

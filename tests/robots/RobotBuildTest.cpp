@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include "physics/joints/Joint.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "physics/world/Scene.h"
 #include "render/TextureLib.h"
@@ -56,6 +57,15 @@ protected:
         robot.JointSetObjBPosX(anchorB.mX);
         robot.JointSetObjBPosY(anchorB.mY);
         robot.JointSetAngle(angle);
+    }
+    void AddLink(const char* name, const char* toy, VectorF at, float direction)
+    {
+        robot.AddParticles();
+        robot.ParticlesSetName(name);
+        robot.ParticlesSetLinkObjName(toy);
+        robot.ParticlesSetLinkObjPosX(at.mX);
+        robot.ParticlesSetLinkObjPosY(at.mY);
+        robot.ParticlesSetLinkObjOrientation(direction);
     }
     static VectorF WorldB(const Joint& j) { return j.GetToyB()->LocalToWorld(j.GetPointB()); }
 
@@ -131,6 +141,7 @@ TEST_F(RobotBuildTest, RobotsComeFromTheirFilesAndLeaveWithTheirParts)
     TempFolder data;
     robot.SetDataRoot(data.Path());
     robot.SetName("leg");
+    AddLink("exhaust", "body", {-15, 0}, 0.0f);
     ASSERT_TRUE(SaveRobotFile(robot));
 
     RobotList robots(scene);
@@ -148,12 +159,120 @@ TEST_F(RobotBuildTest, RobotsComeFromTheirFilesAndLeaveWithTheirParts)
     EXPECT_EQ(leg->GetToyCount(), 2);
 
     const int32_t before = scene.GetToys().Count();
+    ASSERT_EQ(leg->GetParticleSystemCount(), 1);
+    Toy* body = leg->GetToy(0);
+    EXPECT_TRUE(body->mParticleSystems.Contains(leg->GetParticleSystem(0)));
     EXPECT_TRUE(robots.RemoveRobot(leg));
     EXPECT_EQ(scene.GetToys().Count(), before - 2);
+    EXPECT_EQ(scene.mParticleSystems.Count(), 0) << "its emitters left with it";
+    EXPECT_EQ(scene.mParticleSystems.GetUsedCount(), 0);
     EXPECT_EQ(scene.mJoints.mJoints.Count(), 0);
     EXPECT_EQ(robots.GetCount(), 0);
 
     Robot* missing = robots.AddRobot("nowhere.robot", {});
     ASSERT_NE(missing, nullptr) << "a missing file leaves an empty robot";
     EXPECT_EQ(missing->GetToyCount(), 0);
+}
+
+TEST_F(RobotBuildTest, ParticleLinksBecomeEmittersThatFollowTheirToys)
+{
+    AddLink("jet", "shin", {10, 0}, 0.5f);
+    AddLink("loose", "nobody", {5, 5}, 0.0f);
+    struct Case {
+        const char* what;
+        bool editor;
+    };
+    for (const Case c : {Case{"scene", false}, Case{"robot builder", true}}) {
+        SCOPED_TRACE(c.what);
+        Scene world;
+        world.mStepLength = scene.mStepLength;
+        RobotBuildOptions at;
+        at.mOffset = {100, 50};
+        at.mEditor = c.editor;
+        ASSERT_TRUE(BuildRobot(world, &robot, at));
+        const ParticleSystemList& list = c.editor ? world.mEditParticleSystems : world.mParticleSystems;
+        const ParticleSystemList& other = c.editor ? world.mParticleSystems : world.mEditParticleSystems;
+        ASSERT_EQ(robot.GetParticleSystemCount(), 2);
+        EXPECT_EQ(list.Count(), 2);
+        EXPECT_EQ(other.Count(), 0);
+
+        ParticleSystem* jet = robot.GetParticlesByName("jet");
+        ASSERT_EQ(jet, robot.GetParticleSystem(0)) << "system i belongs to link i";
+        EXPECT_EQ(jet->GetRobotLinked(), &robot);
+        EXPECT_EQ(robot.ParticleLinks()[0]->mBuiltSystemId, jet->mPoolIndex);
+        Toy* shin = robot.GetToyByName("shin");
+        ASSERT_TRUE(jet->IsLinkedToToy());
+        EXPECT_TRUE(shin->mParticleSystems.Contains(jet));
+        EXPECT_EQ(jet->GetPosition(), shin->LocalToWorld({10, 0}));
+
+        // The emitter rides on its toy: a particle starts at the toy's point
+        // wherever the toy has gone, and leaves along the link's direction.
+        shin->SetPlacement({400, 300}, 1.0f, false);
+        jet->SetStartSpeed(100.0f);
+        jet->SetScattering(0.0f);
+        const int32_t slot = jet->EmitOne();
+        ASSERT_GE(slot, 0);
+        const VectorF start = shin->LocalToWorld({10, 0});
+        EXPECT_NEAR(jet->mPositions[slot].mX, start.mX, 1e-3f);
+        EXPECT_NEAR(jet->mPositions[slot].mY, start.mY, 1e-3f);
+        const VectorF along = VectorF(100.0f, 0.0f).GetRotatedClockwise(1.5f);
+        EXPECT_NEAR(jet->mVelocities[slot].mX, along.mX, 1e-2f);
+        EXPECT_NEAR(jet->mVelocities[slot].mY, along.mY, 1e-2f);
+
+        ParticleSystem* loose = robot.GetParticleSystem(1);
+        EXPECT_FALSE(loose->IsLinkedToToy()) << "a link naming no toy stays where it is put";
+        EXPECT_EQ(loose->GetPosition(), VectorF(105, 55));
+
+        // The next case builds afresh in a world of its own.
+        robot.ReleaseParts();
+        for (ParticlesDef* l : robot.ParticleLinks()) l->mBuiltSystemId = -1;
+        for (ObjectDef* o : robot.Objects()) o->mBuiltToyId = -1;
+        for (JointDef* j : robot.Joints()) j->mBuiltJointId = -1;
+    }
+}
+
+TEST_F(RobotBuildTest, AnUpdateKeepsTheEmittersOfLinksStillThere)
+{
+    AddLink("left", "body", {-10, 0}, 0.0f);
+    AddLink("right", "body", {10, 0}, 0.0f);
+    ASSERT_TRUE(BuildRobot(scene, &robot, {}));
+    ParticleSystem* right = robot.GetParticleSystem(1);
+    robot.SelectParticles(0);
+    robot.DeleteSelectedParticles();
+    RobotBuildOptions update;
+    update.mUpdate = true;
+    ASSERT_TRUE(BuildRobot(scene, &robot, update));
+    ASSERT_EQ(robot.GetParticleSystemCount(), 1);
+    EXPECT_EQ(robot.GetParticleSystem(0), right);
+    EXPECT_EQ(scene.mParticleSystems.Count(), 1);
+    EXPECT_EQ(robot.GetToyByName("body")->mParticleSystems.Count(), 1) << "the stale emitter left its toy";
+    // Moving the link takes the same emitter along.
+    robot.ParticlesSetLinkObjName("shin");
+    ASSERT_TRUE(BuildRobot(scene, &robot, update));
+    EXPECT_EQ(robot.GetParticleSystem(0), right);
+    EXPECT_EQ(robot.GetToyByName("body")->mParticleSystems.Count(), 0);
+    EXPECT_TRUE(robot.GetToyByName("shin")->mParticleSystems.Contains(right));
+}
+
+TEST_F(RobotBuildTest, AGunFiresFromItsToy)
+{
+    AddLink("gun", "shin", {20, 0}, 0.0f);
+    ASSERT_TRUE(BuildRobot(scene, &robot, {}));
+    ParticleSystem* gun = robot.GetParticlesByName("gun");
+    ASSERT_NE(gun, nullptr);
+    gun->SwitchOFFParticleEmitting();
+    gun->SetEmitBoomCountMin(3);
+    gun->SetEmitBoomCountMax(3);
+    scene.UpdateParticleSystems(false);
+    EXPECT_EQ(gun->GetParticleCount(), 0) << "a gun that is not fired stays quiet";
+    gun->EmitBoom();
+    scene.UpdateParticleSystems(false);
+    ASSERT_EQ(gun->GetParticleCount(), 3);
+    const VectorF muzzle = robot.GetToyByName("shin")->LocalToWorld({20, 0});
+    for (int32_t slot = gun->GetMovingHead(); slot >= 0; slot = gun->GetLink(slot).mNext)
+        EXPECT_LT(VectorF::GetDistance(gun->mPositions[slot], muzzle), 60.0f) << slot;
+    // SetDead stops the robot's emitters.
+    gun->SwitchONParticleEmitting();
+    robot.SetDead();
+    EXPECT_FALSE(gun->GetParticleEmitting());
 }

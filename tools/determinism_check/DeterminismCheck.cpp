@@ -112,6 +112,7 @@ int main(int argc, char** argv)
             world.step(scene, settings, steps);
             const uint64_t hash = KIV::Scenes::HashWorldState(scene);
             const int32_t fallen = KIV::Scenes::CountToysThroughTerrain(scene);
+            KIV::RobotWorld::Drop();
             std::printf("world=%s threads=%d hash=0x%016" PRIx64 " fallen=%d\n", world.name, threads, hash, fallen);
             std::fflush(stdout);
             if (fallen > 0) kept = false;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "base/Platform.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/world/PhysicsStep.h"
 #include "physics/world/Scene.h"
 #include "render/ImageFile.h"
@@ -20,7 +21,10 @@ namespace {
 constexpr float kSpacing = 260.0f;
 constexpr float kWall = 40.0f;
 constexpr float kHeight = 600.0f;
-constexpr int32_t kPhaseSteps = 50;
+constexpr int32_t kPhaseSteps = 40;
+// Each robot fires once in this many steps, the robots one step apart, so
+// shots are in flight among the walking legs all the time.
+constexpr int32_t kFireSteps = 40;
 const char* const kPhases[4] = {"walk", "walk2", "walk3", "walk4"};
 
 std::string gRoot;
@@ -31,13 +35,13 @@ std::unique_ptr<TextureLib> gTextures;
 std::vector<std::unique_ptr<Robot>> gRobots;
 int32_t gStep = 0;
 
-void DropRobots()
+} // namespace
+
+void Drop()
 {
     for (auto& robot : gRobots) robot->ClearPartLists();
     gRobots.clear();
 }
-
-} // namespace
 
 void SetRunnableTree(const char* root)
 {
@@ -51,7 +55,7 @@ void SetRunnableTree(const char* root)
 
 bool Make(Scene& scene, int32_t toyCount)
 {
-    DropRobots();
+    Drop();
     gStep = 0;
     const int32_t count = toyCount / 10 > 0 ? toyCount / 10 : 1;
     const float width = static_cast<float>(count + 2) * kSpacing + 2.0f * kWall;
@@ -66,8 +70,15 @@ bool Make(Scene& scene, int32_t toyCount)
         if (!loaded || robot->GetToyCount() == 0) return false;
         // What its Build script does.
         robot->SetAngularSpringPowers("", 3000.0f);
-        robot->SetAngularFrictions("", 40.0f);
+        robot->SetAngularFrictions("", 10.0f);
         robot->SetAngularSpringAnglesByPose("", "basic");
+        if (ParticleSystem* gun = robot->GetParticlesByName("gunfire")) {
+            gun->TestParticles_Bullets();
+            gun->SwitchOFFParticleEmitting();
+            gun->SetEmitBoomCountMin(1);
+            gun->SetEmitBoomCountMax(2);
+            gun->SetStartSpeed(1500.0f);
+        }
         gRobots.push_back(std::move(robot));
     }
     Scenes::ApplyStepDefaults(scene);
@@ -80,10 +91,13 @@ void Step(Scene& scene, const GameSettings& settings, int32_t steps)
         if (gStep % kPhaseSteps == 0) {
             const int32_t phase = (gStep / kPhaseSteps + 1) % 4;
             for (auto& robot : gRobots) {
-                robot->FadeAngularSpringAnglesByPose("legA", kPhases[phase], 0.2f);
-                robot->FadeAngularSpringAnglesByPose("legB", kPhases[(phase + 2) % 4], 0.2f);
+                robot->FadeAngularSpringAnglesByPose("legA", kPhases[phase], 0.16f);
+                robot->FadeAngularSpringAnglesByPose("legB", kPhases[(phase + 2) % 4], 0.16f);
             }
         }
+        for (size_t r = 0; r < gRobots.size(); ++r)
+            if ((gStep + static_cast<int32_t>(r)) % kFireSteps == 0)
+                if (ParticleSystem* gun = gRobots[r]->GetParticlesByName("gunfire")) gun->EmitBoom();
         PhysicsStep(scene, settings);
     }
 }

@@ -46,7 +46,7 @@ constexpr float kStandSpread = 18.0f;
 // The four phases of a step, as the foot's way about its stance: lift it
 // behind, swing it forward in the air, put it down ahead, push the body
 // over it. The push is the stroke that carries the robot.
-constexpr float kStride = 24.0f;
+constexpr float kStride = 30.0f;
 constexpr float kLift = 34.0f;
 const VectorF kPhases[4] = {VectorF(-kStride, -kLift), VectorF(kStride, -kLift), VectorF(kStride, 0.0f),
                             VectorF(-kStride, 0.0f)};
@@ -79,17 +79,25 @@ JointDef* AddJoint(RobotDef& def, const std::string& name, const char* a, Vector
 
 void AddPose(JointDef& j, const char* pose, float angle) { j.mPoses.PushBack(PoseAngle{FastName(pose), angle, 0}); }
 
-// Lua run once the robot stands: stiff legs at their standing angles, a
-// gun that follows its aim.
+// Lua run once the robot stands: stiff legs at their standing angles, and a
+// gun that fires single heavy shots only when asked.
 const char* const kBuildScript = R"(
 robot:SetAngularSpringPowers("", 3000)
-robot:SetAngularFrictions("", 40)
+robot:SetAngularFrictions("", 10)
 robot:SetAngularSpringAnglesByPose("", "basic")
+local gun = robot:GetParticlesByName("gunfire")
+if gun then
+  gun:TestParticles_Bullets()
+  gun:SwitchOFFParticleEmitting()
+  gun:SetEmitBoomCountMin(1)
+  gun:SetEmitBoomCountMax(2)
+  gun:SetStartSpeed(1500)
+end
 )";
 
 // Lua run after every physics step: while Right (or Left) is held the two
-// leg groups go through the four phases half a step apart, the gun aims and
-// Shoot fires its particle system.
+// leg groups go through the four phases half a step apart, the gun aims, and
+// while Shoot is held the gun fires a shot at once and then ten a second.
 const char* const kUpdateScript = R"(
 if mobj.phase == nil then mobj.phase = 0; mobj.timer = 0 end
 local dir = 0
@@ -97,18 +105,21 @@ if robot:KeyRight_Down() then dir = 1 elseif robot:KeyLeft_Down() then dir = -1 
 if dir ~= 0 then
   mobj.timer = mobj.timer - 1
   if mobj.timer <= 0 then
-    mobj.timer = 50
+    mobj.timer = 40
     mobj.phase = (mobj.phase + dir) % 4
     local names = {"walk", "walk2", "walk3", "walk4"}
-    robot:FadeAngularSpringAnglesByPose("legA", names[mobj.phase + 1], 0.2)
-    robot:FadeAngularSpringAnglesByPose("legB", names[(mobj.phase + 2) % 4 + 1], 0.2)
+    robot:FadeAngularSpringAnglesByPose("legA", names[mobj.phase + 1], 0.16)
+    robot:FadeAngularSpringAnglesByPose("legB", names[(mobj.phase + 2) % 4 + 1], 0.16)
   end
 elseif mobj.timer ~= 0 then
   mobj.timer = 0
   robot:FadeAngularSpringAnglesByPose("leg", "basic", 0.2)
 end
 robot:GunAim1(robot:KeyMousePos_Aim(), "gun", "body", "gun", 600)
-if robot:KeyShoot_Downed() then
+if mobj.reload == nil then mobj.reload = 0 end
+if mobj.reload > 0 then mobj.reload = mobj.reload - 1 end
+if robot:KeyShoot_Down() and mobj.reload == 0 then
+  mobj.reload = 21
   local ps = robot:GetParticlesByName("gunfire")
   if ps then ps:EmitBoom() end
 end
@@ -153,6 +164,8 @@ void FillSpider1(RobotDef& def)
     fire->mName = FastName("gunfire");
     fire->mLinkObject = FastName("gun");
     fire->mLinkPosition = VectorF(-26.0f, 0.0f);
+    // Shots leave along the barrel, the gun's own -x.
+    fire->mLinkOrientation = 3.1415927f;
     // The setters take the texts as the editor's pages send them.
     def.SetScriptOnBuild(PercentEncodeText(kBuildScript));
     def.SetScriptOnUpdate(PercentEncodeText(kUpdateScript));
