@@ -47,10 +47,11 @@ void EdySelectRobotInLib(KIVGame& game, const std::string& name);
 void EdyDeleteSelectedRobotDef(KIVGame& game);
 // Load a robot for editing (the file percent-encoded as pages send it), its
 // selected earlier version or its current file; the robot editor's view then
-// eases from far out onto it.
-void EdyLoadRobotDef(KIVGame& game, const std::string& file);
-void EdyLoadRobotDefPrevVersionSelected(KIVGame& game);
-void EdyLoadRobotDefCurrentVersion(KIVGame& game);
+// eases from far out onto it. Unsaved changes of the edit robot are kept
+// unless `force`: the page is asked whether to discard them.
+void EdyLoadRobotDef(KIVGame& game, const std::string& file, bool force = false);
+void EdyLoadRobotDefPrevVersionSelected(KIVGame& game, bool force = false);
+void EdyLoadRobotDefCurrentVersion(KIVGame& game, bool force = false);
 std::string UnEscapeString(KIVGame& game, const std::string& text);
 
 // The editor's files.
