@@ -120,6 +120,13 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
         for (Shape* shape : overlay.mToyBoxes) renderer.DrawShape(*shape, false, 255, true);
         for (Shape* shape : {&overlay.mJointMarks, &overlay.mSelectedJointMark, &overlay.mParticleMarks})
             if (shape->mPoints.Count() > 0) renderer.DrawShape(*shape, false, 255, true);
+        // The mode buttons are laid out in pixels from the page area's corner.
+        renderer.SetView(RectF(-float(p.mX), -float(p.mY), float(screen.mX - p.mX), float(screen.mY - p.mY)), 0.0f);
+        for (Shape* shape : {&overlay.mModeFaces, &overlay.mModeFrames, &overlay.mModeNames}) {
+            if (shape->mPoints.Count() == 0) continue;
+            if (shape->mTexture) renderer.UploadTextureIfPending(shape->mTexture);
+            renderer.DrawShape(*shape, false, 255, true);
+        }
     }
     renderer.ClearScissor();
     // The frame and title are drawn in window pixels again.

@@ -416,3 +416,44 @@ TEST_F(RobotEditTest, TheUpdateKeepsOverlayShapesForEveryToyAndNothingRunsWithou
     RobotEditUpdate(*mGame, 16);
     EXPECT_FALSE(UndoEditRobot(*mGame));
 }
+
+// The mode buttons take clicks on exactly the squares drawn for them, edges
+// included; the gaps between them and the strips beside them choose nothing.
+// The panel may lie anywhere: buttons are placed from its top-left corner.
+TEST_F(RobotEditTest, ModeButtonsTakeClicksWhereTheyAreDrawn)
+{
+    view.mWindowPosition = {200, 100};
+    view.mWorld = RectF(-300, -400, 700, 600); // the same world points under the same screen pixels
+    Build();
+    const struct {
+        VectorF pixel; // from the panel's top-left corner
+        int32_t mode;  // -1: the mode stays
+    } cases[] = {
+        {{3, 3}, 0},     {{40, 40}, 0},  {{20, 60}, 1},   {{3, 83}, 2},    {{40, 160}, 3},
+        {{2, 20}, -1},   {{41, 20}, -1}, {{20, 41}, -1},  {{20, 42}, -1},  {{20, 161}, -1},
+    };
+    for (const auto& c : cases) {
+        const int32_t before = c.mode == 1 ? 2 : 1;
+        mGame->mRobotEdit.mMode = before;
+        const VectorF at = c.pixel + view.mWindowPosition - VectorF(500, 500);
+        Press(at);
+        Frame();
+        Release(at);
+        Frame();
+        EXPECT_EQ(mGame->mRobotEdit.mMode, c.mode < 0 ? before : c.mode) << c.pixel.mX << ", " << c.pixel.mY;
+    }
+
+    // Drawn: one face and one frame per button on its square, the current mode's face lit.
+    const RobotEditOverlay& o = mGame->mRobotEdit.mOverlay;
+    ASSERT_EQ(o.mModeFaces.mPoints.Count(), 4 * RobotEditState::kModeCount);
+    ASSERT_EQ(o.mModeFrames.mPoints.Count(), 8 * RobotEditState::kModeCount);
+    const uint32_t lit = o.mModeFaces.mColors[4 * mGame->mRobotEdit.mMode];
+    for (int32_t k = 0; k < RobotEditState::kModeCount; ++k) {
+        RectF face(1e9f, 1e9f, -1e9f, -1e9f), frame = face;
+        for (int32_t i = 0; i < 4; ++i) face.IncludePoint(o.mModeFaces.mPoints[4 * k + i]);
+        for (int32_t i = 0; i < 8; ++i) frame.IncludePoint(o.mModeFrames.mPoints[8 * k + i]);
+        EXPECT_EQ(face, GetRobotEditModeButton(k)) << k;
+        EXPECT_EQ(frame, GetRobotEditModeButton(k)) << k;
+        EXPECT_EQ(o.mModeFaces.mColors[4 * k] == lit, k == mGame->mRobotEdit.mMode) << k;
+    }
+}
