@@ -109,6 +109,11 @@ void SceneEditor::RunObjectActions(const InputDevices& in)
         !mGame.mTextureLib->mSelectedName.empty())
         mGame.AddToy(mGame.mTextureLib->mSelectedName, f.mMouseWorld, 0.0f, 1.0f, "toy");
     if (f.mClicked && f.mTool == kToolSelect) mGame.SelectToyAt(f.mMouseWorld);
+    // Ctrl with a press paints damage into the picture of the toy under the mouse.
+    if (f.mPressed && IsCtrlDown(in)) {
+        const int32_t toy = mGame.PickToyAt(f.mMouseWorld);
+        if (toy >= 0) mGame.mToys[toy]->AddDamageDecal(f.mMouseWorld);
+    }
 }
 
 ParticleSystem* SceneEditor::GetSelectedParticleSystem() const

@@ -12,6 +12,7 @@
 #include "physics/joints/Joint.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
+#include "render/Texture.h"
 #include "support/GameFixture.h"
 
 using namespace KIV;
@@ -359,6 +360,45 @@ TEST_F(SceneEditorTest, ShiftDragMovesTheObjectAndTheReleaseRefreshesItsCollisio
     EXPECT_TRUE(touchesNewPlace());
     Frame({});
     EXPECT_EQ(Editor().mFrame.mTool, kToolScale);
+}
+
+// In object mode Ctrl with a press paints a damage decal into the picture of
+// the toy under the mouse, at the mouse; a plain press, or one beside every
+// toy, paints nothing.
+TEST_F(SceneEditorTest, CtrlPressPaintsDamageIntoTheToyUnderTheMouse)
+{
+    Write("Toys\\box.png", TestPicture::Filled(48, 48, 128, 128, 128));
+    for (int32_t i = 1; i <= 4; ++i) Write("Toys\\decals\\decal" + std::to_string(i) + ".png", TestPicture::Filled(6, 6, 0, 0, 0));
+    TextureLib* saved = gTextureLib;
+    gTextureLib = mTextures.get();
+    Toy* toy = mGame->AddToy("Toys\\box.png", VectorF(500, 500), 0.0f, 1.0f, "box");
+    ASSERT_NE(toy, nullptr);
+    ASSERT_TRUE(toy->HasDecalPixels());
+    mGame->mEditMode = kEditModeObject;
+    auto red = [&](VectorF at) {
+        const VectorF p = toy->GetDecalPixel(at);
+        const Texture& t = *toy->mMainTexture;
+        return t.mKeptPixels[static_cast<int32_t>(p.mY) * t.mTextureSize.mX + static_cast<int32_t>(p.mX)] & 0xff;
+    };
+    struct Case {
+        bool ctrl;
+        VectorI mouse;
+        bool painted;
+    };
+    const Case cases[] = {{false, {490, 495}, false}, {true, {600, 600}, false}, {true, {490, 495}, true}};
+    const VectorF farCorner(518, 518);
+    for (const Case& c : cases) {
+        const uint32_t before = red(VectorF(490, 495));
+        if (c.ctrl) Frame({Down(Key::kLCtrl)});
+        Frame({MouseTo(c.mouse.mX, c.mouse.mY)});
+        Frame({Button(true)});
+        Frame({Button(false)});
+        if (c.ctrl) Frame({Up(Key::kLCtrl)});
+        EXPECT_EQ(red(VectorF(490, 495)) < before, c.painted) << c.ctrl << " at " << c.mouse.mX;
+        EXPECT_EQ(red(farCorner), 128u) << "the decal stays round the mouse";
+    }
+    EXPECT_TRUE(toy->mMainTexture->TakeStamped()) << "the shown picture is sent again";
+    gTextureLib = saved;
 }
 
 TEST_F(SceneEditorTest, DigitKeysSwitchTheModeAndResetTheTool)
