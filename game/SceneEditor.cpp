@@ -176,6 +176,12 @@ void SceneEditor::RunScenarioActions(const InputDevices& in)
                                           mGame.mLayers.ConvertVector(0, f.mMouseMove));
     if (f.mTool == kToolRotate) scenario.SetSelectedRobotPosition(f.mMouseWorld);
     if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::kDelete)) scenario.DeleteSelectedRobot();
+    // The robot chosen in the robot library starts at the mouse.
+    const std::string& chosen = mGame.mRobotLibrary.GetSelected();
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::kInsert) && !chosen.empty()) {
+        scenario.AddRobot(chosen);
+        scenario.SetSelectedRobotPosition(f.mMouseWorld);
+    }
 }
 
 void SceneEditor::InsertEditRobotCopy()

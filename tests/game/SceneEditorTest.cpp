@@ -2,6 +2,7 @@
 // to the terrain objects, the refresh that follows, and the selection commands of the pages.
 #include <gtest/gtest.h>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 #include "base/InputDevices.h"
@@ -399,6 +400,38 @@ TEST_F(SceneEditorTest, CtrlPressPaintsDamageIntoTheToyUnderTheMouse)
     }
     EXPECT_TRUE(toy->mMainTexture->TakeStamped()) << "the shown picture is sent again";
     gTextureLib = saved;
+}
+
+// Insert in scenario mode starts the robot chosen in the robot library at the
+// mouse; with nothing chosen it adds nothing.
+TEST_F(SceneEditorTest, ScenarioInsertPlacesTheRobotChosenInTheLibrary)
+{
+    std::filesystem::create_directories(ToOsPath(mGame->GetDataPath("Robots")));
+    for (const char* name : {"a.robot", "b b.robot"}) mFolder.WriteFile(std::string("Robots\\") + name, "x");
+    mGame->mEditMode = kEditModeScenario;
+    Scenario& scenario = mGame->mScenario;
+    struct Case {
+        const char* chosen; // "" leaves the library as it is
+        VectorI mouse;
+        int32_t entries;
+    };
+    const Case cases[] = {{"", {100, 100}, 0}, {"b b.robot", {300, 200}, 1}, {"a.robot", {420, 80}, 2}};
+    for (const Case& c : cases) {
+        if (*c.chosen) {
+            mGame->mRobotLibrary.SetFolder(mGame->GetDataPath("Robots"));
+            mGame->mRobotLibrary.Reload();
+            ASSERT_TRUE(mGame->mRobotLibrary.SelectByName(c.chosen));
+        }
+        Frame({MouseTo(c.mouse.mX, c.mouse.mY)});
+        Frame({Down(Key::kInsert)});
+        Frame({Up(Key::kInsert)});
+        ASSERT_EQ(scenario.GetRobotsCount(), c.entries) << c.chosen;
+        if (c.entries == 0) continue;
+        const RobotStartEntry* added = scenario.GetEntry(scenario.GetRobotSelectedIndex());
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->mRobotName, c.chosen);
+        EXPECT_EQ(scenario.GetSelectedRobotPosition(), VectorF(float(c.mouse.mX), float(c.mouse.mY)));
+    }
 }
 
 TEST_F(SceneEditorTest, DigitKeysSwitchTheModeAndResetTheTool)
