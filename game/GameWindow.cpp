@@ -2,6 +2,7 @@
 #include "base/Statistics.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/RobotPhoto.h"
 #include "game/ScenePass.h"
 #include "game/SdlEventPump.h"
 #include "physics/world/GameSettings.h"
@@ -137,6 +138,9 @@ bool KIVGame::RunMainLoopPass(ScenePass& scene)
     gRenderer->RenderFrame(frame);
     if (!frame.mCaptureFileName.empty())
         ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
+    // A photo drawn while frames are captured would land in the capture.
+    else
+        TakeRequestedRobotPhoto(*this, *gRenderer);
     return true;
 }
 

@@ -3,10 +3,9 @@
 #include "base/InputDevices.h"
 #include "editor/EditWindow.h"
 #include "game/GameKeys.h"
-#include "physics/toys/Toy.h"
-#include "physics/toys/ToyRenderGeometry.h"
 #include "render/Renderer.h"
 #include "robots/Robot.h"
+#include "robots/RobotPictures.h"
 #include <algorithm>
 
 namespace KIV {
@@ -107,15 +106,8 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
     renderer.SetView(GetWindowWorldRect(p, s, screen), 0.0f);
     renderer.SetScissor(RectI(p.mX, p.mY, p.mX + s.mX, p.mY + s.mY));
     renderer.DrawShapeWireframe(mGrid);
-    if (robot)
-        for (Toy* toy : robot->GetToys()) {
-            Shape& picture = toy->mShapes[kToyShapeTextured];
-            if (picture.mPoints.Count() > 0) {
-                if (picture.mTexture) renderer.UploadTextureIfPending(picture.mTexture);
-                renderer.DrawShape(picture, false, 255, true);
-            }
-        }
     if (robot) {
+        DrawRobotPictures(renderer, *robot);
         for (Shape* shape : overlay.mToyOutlines) renderer.DrawShape(*shape, false, 255, true);
         for (Shape* shape : overlay.mToyBoxes) renderer.DrawShape(*shape, false, 255, true);
         for (Shape* shape : {&overlay.mJointMarks, &overlay.mSelectedJointMark, &overlay.mParticleMarks})
