@@ -12,7 +12,8 @@ namespace KIV {
 
 // The game object's methods that pages call from their snippets. They live
 // beside the game object rather than in it: scripts reach them as methods of
-// "kiv", the game itself never calls them.
+// "kiv"; the game itself calls only the mode switch and the robot library's
+// refresh, where its own keys and its robot photo do what a page would.
 namespace PageMethods {
 
 // Queues a page call's text in the window whose snippet is running.

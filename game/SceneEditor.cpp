@@ -3,6 +3,7 @@
 #include "base/MemoryStream.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/PageMethods.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "render/TextureLib.h"
@@ -61,13 +62,16 @@ void SceneEditor::SampleEditInput(const InputDevices& in, const VectorI& mouse, 
     f.mKeysBlocked = (mode == kEditModeTerrain || mode == kEditModeParticles) && (f.mHeld || f.mReleased);
     if (f.mKeysBlocked) return;
     f.mTool = ChooseTool(in, mode);
+    // Digits typed into a page are the page's own.
+    if (mGame.mEditWindows.GetFocusedIndex() >= 0) return;
     for (int32_t digit = 0; digit <= 9; ++digit) {
         if (!IsCombo(in, ComboWhen::kPressed, kNoMod, '0' + digit)) continue;
         const int32_t chosen = digit == 0 ? kEditModeScenario : digit - 1;
-        if (chosen != mGame.mEditMode) {
-            mGame.mEditMode = chosen;
-            f.mTool = kToolSelect;
-        }
+        if (chosen == mGame.mEditMode) continue;
+        // The mode's own page comes with it, in place of the one shown.
+        PageMethods::SwitchEditMode(mGame, chosen);
+        mGame.mEditWindows.ShowEditModePage(chosen, false, false, false);
+        f.mTool = kToolSelect;
     }
 }
 

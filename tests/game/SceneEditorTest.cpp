@@ -449,6 +449,32 @@ TEST_F(SceneEditorTest, DigitKeysSwitchTheModeAndResetTheTool)
     }
 }
 
+// A digit shows the page of its mode in place of the mode page shown before;
+// digits typed while a window has the keys are that window's.
+TEST_F(SceneEditorTest, DigitKeysShowTheNewModesPage)
+{
+    mGame->CreateEditWindows();
+    EditWindowManager& windows = mGame->mEditWindows;
+    mGame->mEditMode = kEditModeTerrain;
+    windows.ShowEditModePage(kEditModeTerrain, false, false, false);
+    struct Case {
+        int32_t key;
+        bool windowHasKeys;
+        int32_t mode;
+    };
+    const Case cases[] = {{'5', false, kEditModeJoint}, {'0', false, kEditModeScenario}, {'3', true, kEditModeScenario}};
+    for (const Case& c : cases) {
+        // Each frame the window under the mouse takes the keys, or none does.
+        if (c.windowHasKeys) windows.FocusWindow(mGame->mEditMode);
+        else windows.FocusWindowUnderMouse({-100, -100});
+        Frame({Down(c.key)});
+        Frame({Up(c.key)});
+        EXPECT_EQ(mGame->mEditMode, c.mode) << char(c.key);
+        for (int32_t page = 0; page < EditWindowManager::kModePageCount; ++page)
+            EXPECT_EQ(windows.GetWindow(page)->IsVisible(), page == c.mode) << char(c.key) << " page " << page;
+    }
+}
+
 TEST_F(SceneEditorTest, TerrainKeysInsertDeleteAndSwitchCollisions)
 {
     mGame->mEditMode = kEditModeTerrain;
