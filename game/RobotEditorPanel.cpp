@@ -20,6 +20,10 @@ RobotEditorPanel::RobotEditorPanel()
     mCamera.mZoom = mCamera.mTargetZoom = kStartZoom;
     mCamera.mAccumulatorMs = 0;
     BuildGrid();
+    if (mWhite.InitBlank(VectorI(4, 4))) {
+        mWhite.mOwnPixels.Fill(0xFFFFFFFFu);
+        mWhite.mOwnPixelsChanged = true;
+    }
 }
 
 void RobotEditorPanel::BuildGrid()
@@ -108,16 +112,23 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
     renderer.DrawShapeWireframe(mGrid);
     if (robot) {
         DrawRobotPictures(renderer, *robot);
-        for (Shape* shape : overlay.mToyOutlines) renderer.DrawShape(*shape, false, 255, true);
-        for (Shape* shape : overlay.mToyBoxes) renderer.DrawShape(*shape, false, 255, true);
+        // The overlay's marks are line lists: drawn as lines, they have no triangles to fill.
+        for (Shape* shape : overlay.mToyOutlines) renderer.DrawShapeWireframe(*shape);
+        for (Shape* shape : overlay.mToyBoxes) renderer.DrawShapeWireframe(*shape);
         for (Shape* shape : {&overlay.mJointMarks, &overlay.mSelectedJointMark, &overlay.mParticleMarks})
-            if (shape->mPoints.Count() > 0) renderer.DrawShape(*shape, false, 255, true);
+            renderer.DrawShapeWireframe(*shape);
         // The mode buttons are laid out in pixels from the page area's corner.
         renderer.SetView(RectF(-float(p.mX), -float(p.mY), float(screen.mX - p.mX), float(screen.mY - p.mY)), 0.0f);
-        for (Shape* shape : {&overlay.mModeFaces, &overlay.mModeFrames, &overlay.mModeNames}) {
-            if (shape->mPoints.Count() == 0) continue;
-            if (shape->mTexture) renderer.UploadTextureIfPending(shape->mTexture);
-            renderer.DrawShape(*shape, false, 255, true);
+        if (overlay.mModeFaces.mTriangles.Count() > 0) {
+            // Faces take their colour from their corners, through a white picture.
+            overlay.mModeFaces.mTexture = &mWhite;
+            renderer.UploadTextureIfPending(&mWhite);
+            renderer.DrawShape(overlay.mModeFaces, false, 255, true);
+        }
+        renderer.DrawShapeWireframe(overlay.mModeFrames);
+        if (overlay.mModeNames.mTexture) {
+            renderer.UploadTextureIfPending(overlay.mModeNames.mTexture);
+            renderer.DrawShape(overlay.mModeNames, false, 255, true);
         }
     }
     renderer.ClearScissor();
