@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <initializer_list>
+#include <vector>
 #include <string>
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
 #include "game/RobotEditInput.h"
 #include "physics/joints/Joint.h"
 #include "physics/toys/Toy.h"
+#include "render/Renderer.h"
 #include "robots/Robot.h"
+#include "support/CommandStream.h"
 #include "support/GameFixture.h"
 
 using namespace KIV;
@@ -456,4 +460,50 @@ TEST_F(RobotEditTest, ModeButtonsTakeClicksWhereTheyAreDrawn)
         EXPECT_EQ(frame, GetRobotEditModeButton(k)) << k;
         EXPECT_EQ(o.mModeFaces.mColors[4 * k] == lit, k == mGame->mRobotEdit.mMode) << k;
     }
+}
+
+// The panel draws the overlay's marks and the buttons' frames as lines (line
+// lists hold no triangles to fill) and the buttons' faces filled, the current
+// mode's lit.
+TEST_F(RobotEditTest, ThePanelDrawsTheOverlayAsLinesAndTheButtonFacesFilled)
+{
+    AddKnee();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kPoses;
+    RobotEditUpdate(*mGame, 16);
+    mGame->CreateEditWindows();
+    const EditWindow* window = mGame->mEditWindows.GetRobotEditorWindow();
+    ASSERT_NE(window, nullptr);
+    Renderer renderer;
+    renderer.SetWindowSize(1024, 576);
+    mGame->mRobotPanel.Draw(renderer, *window, robot, mGame->mRobotEdit.mOverlay);
+
+    std::vector<uint32_t> lines, filled;
+    uint32_t mesh = 0xFFFFFFFFu;
+    for (const RecordedCommand& c : SplitCommands(renderer.GetDrawBuffer())) {
+        if (c.mOpcode == kOpVertexArrays) mesh = c.As<uint32_t>();
+        const bool wire = c.mOpcode == kOpDrawWireframe;
+        const bool fill = c.mOpcode == kOpDrawIndexed && !c.As<DrawIndexedPayload>().mWireframe;
+        if ((!wire && !fill) || mesh >= uint32_t(renderer.GetPools().mMeshes.Count())) continue;
+        // A shape of one colour keeps it in its draw state instead of per point.
+        const RenderMesh& m = *renderer.GetPools().mMeshes[int32_t(mesh)];
+        std::vector<uint32_t>& into = wire ? lines : filled;
+        for (uint32_t colour : m.mColors) into.push_back(colour);
+        if (m.mColors.Count() == 0) into.push_back(m.mDrawState.mFillColor.Pack());
+    }
+    auto holds = [](const std::vector<uint32_t>& list, ColorRGBA c) {
+        return std::find(list.begin(), list.end(), c.Pack()) != list.end();
+    };
+    const struct {
+        const char* what;
+        ColorRGBA colour;
+        bool line;
+    } expected[] = {
+        {"toy outlines", ColorRGBA(255, 255, 255, 160), true},
+        {"joint marks", ColorRGBA(255, 120, 40, 255), true},
+        {"button frames", ColorRGBA(200, 204, 210, 255), true},
+        {"the current mode's face", ColorRGBA(190, 150, 50, 235), false},
+        {"the other faces", ColorRGBA(58, 64, 73, 210), false},
+    };
+    for (const auto& e : expected) EXPECT_TRUE(holds(e.line ? lines : filled, e.colour)) << e.what;
 }
