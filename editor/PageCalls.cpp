@@ -109,6 +109,10 @@ std::string SelectInLibrary(const std::string& prefix, const std::string& what, 
 }
 std::string WriteLuaResult(const std::string& value) { return "write_lua_result('" + EscapeJsString(value) + "');"; }
 std::string ReloadEdyPage(const std::string& pageScript) { return "reload_edy_page(" + pageScript + ");"; }
+std::string ConfirmForced(const std::string& question, const std::string& snippet)
+{
+    return "kiv_confirm_forced('" + EscapeJsString(question) + "','" + EscapeJsString(snippet) + "');";
+}
 
 std::string UpdateLabel(const std::string& id, bool value) { return Call("update_label", id, value ? "Yes" : "No"); }
 std::string UpdateLabel(const std::string& id, const std::string& text)

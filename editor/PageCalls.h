@@ -41,6 +41,8 @@ std::string PickColorStart(const std::string& id, const ColorRGB& colour, int32_
 std::string SelectInLibrary(const std::string& prefix, const std::string& what, const std::string& name);
 std::string WriteLuaResult(const std::string& value);
 std::string ReloadEdyPage(const std::string& pageScript);
+// Asks the player on the page whether to go on; going on queues the snippet.
+std::string ConfirmForced(const std::string& question, const std::string& snippet);
 
 // update_label with the value text of each value type.
 std::string UpdateLabel(const std::string& id, bool value);

@@ -80,22 +80,32 @@ void ResetRobotEditorView(KIVGame& game)
 } // namespace
 
 // The Lua stack is not cleared here as the page call asks: this runs inside
-// the script's own call, whose frame that would pull away.
-void EdyLoadRobotDef(KIVGame& game, const std::string& file)
+// the script's own call, whose frame that would pull away. A refused load
+// leaves the view where it is.
+void EdyLoadRobotDef(KIVGame& game, const std::string& file, bool force)
 {
-    game.LoadRobotForEditing(DecodePercentEscapes(file));
+    const std::string name = DecodePercentEscapes(file);
+    if (!game.MayReplaceEditRobot(force, "kiv:EdyLoadRobotDef('" + PercentEncodeText(name) + "', true)")) return;
+    game.LoadRobotForEditing(name, true);
     ResetRobotEditorView(game);
 }
 
-void EdyLoadRobotDefPrevVersionSelected(KIVGame& game)
+void EdyLoadRobotDefPrevVersionSelected(KIVGame& game, bool force)
 {
-    game.LoadRobotDefPrevVersionSelected();
+    Robot* robot = game.GetEditRobot();
+    if (!robot) return;
+    // With no earlier version there is nothing to load, and nothing to ask.
+    robot->RefreshPrevVersions();
+    if (robot->GetSelectedPrevVersion().empty()) return;
+    if (!game.MayReplaceEditRobot(force, "kiv:EdyLoadRobotDefPrevVersionSelected(true)")) return;
+    game.LoadRobotDefPrevVersionSelected(true);
     ResetRobotEditorView(game);
 }
 
-void EdyLoadRobotDefCurrentVersion(KIVGame& game)
+void EdyLoadRobotDefCurrentVersion(KIVGame& game, bool force)
 {
-    game.LoadRobotDefCurrentVersion();
+    if (!game.MayReplaceEditRobot(force, "kiv:EdyLoadRobotDefCurrentVersion(true)")) return;
+    game.LoadRobotDefCurrentVersion(true);
     ResetRobotEditorView(game);
 }
 

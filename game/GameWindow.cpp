@@ -2,6 +2,7 @@
 #include "base/Statistics.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/RobotPhoto.h"
 #include "game/ScenePass.h"
 #include "game/SdlEventPump.h"
 #include "physics/world/GameSettings.h"
@@ -137,6 +138,9 @@ bool KIVGame::RunMainLoopPass(ScenePass& scene)
     gRenderer->RenderFrame(frame);
     if (!frame.mCaptureFileName.empty())
         ReportCaptureResult(gRenderer->GetLastCaptureOk(), frame.mCaptureFileName);
+    // A photo drawn while frames are captured would land in the capture.
+    else
+        TakeRequestedRobotPhoto(*this, *gRenderer);
     ApplyWannaResize([this](int32_t width, int32_t height) {
         if (SDL_SetVideoMode(width, height, 32, SDL_OPENGL | SDL_RESIZABLE)) return true;
         // A refused mode may leave no window behind: the old one comes back.

@@ -243,13 +243,17 @@ public:
     RobotList mRobots{*this};
     RobotList mEditRobots{*this, true};
     // ---- the robot editor's commands (RobotEditCommands.cpp) ----
+    // Each command that replaces the edit robot keeps its unsaved changes
+    // unless `force`: it is refused with a notice, and the page that asked is
+    // offered the same command forced. False when refused.
+    bool MayReplaceEditRobot(bool force, const std::string& forcedSnippet);
     // The edit robot and its parts leave; a new empty robot is edited.
-    void ClearRobotForEditing();
+    bool ClearRobotForEditing(bool force = false);
     // A new edit robot from "Robots\" + file (empty when it cannot be loaded); no Build script runs.
-    void LoadRobotForEditing(const std::string& file);
-    void LoadRobotDefCurrentVersion();
+    bool LoadRobotForEditing(const std::string& file, bool force = false);
+    void LoadRobotDefCurrentVersion(bool force = false);
     // The selected backup becomes the edit robot, changed and with no undo history.
-    void LoadRobotDefPrevVersionSelected();
+    void LoadRobotDefPrevVersionSelected(bool force = false);
     void SaveRobot();
     void RobotUndoNow();
     void RobotRedoNow();

@@ -12,7 +12,8 @@ namespace KIV {
 
 // The game object's methods that pages call from their snippets. They live
 // beside the game object rather than in it: scripts reach them as methods of
-// "kiv", the game itself never calls them.
+// "kiv"; the game itself calls only the mode switch and the robot library's
+// refresh, where its own keys and its robot photo do what a page would.
 namespace PageMethods {
 
 // Queues a page call's text in the window whose snippet is running.
@@ -47,10 +48,11 @@ void EdySelectRobotInLib(KIVGame& game, const std::string& name);
 void EdyDeleteSelectedRobotDef(KIVGame& game);
 // Load a robot for editing (the file percent-encoded as pages send it), its
 // selected earlier version or its current file; the robot editor's view then
-// eases from far out onto it.
-void EdyLoadRobotDef(KIVGame& game, const std::string& file);
-void EdyLoadRobotDefPrevVersionSelected(KIVGame& game);
-void EdyLoadRobotDefCurrentVersion(KIVGame& game);
+// eases from far out onto it. Unsaved changes of the edit robot are kept
+// unless `force`: the page is asked whether to discard them.
+void EdyLoadRobotDef(KIVGame& game, const std::string& file, bool force = false);
+void EdyLoadRobotDefPrevVersionSelected(KIVGame& game, bool force = false);
+void EdyLoadRobotDefCurrentVersion(KIVGame& game, bool force = false);
 std::string UnEscapeString(KIVGame& game, const std::string& text);
 
 // The editor's files.

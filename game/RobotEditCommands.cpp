@@ -1,8 +1,11 @@
 // What the robot editor's pages ask of the scene: the edit robot loaded,
 // emptied, saved, taken back and forth through its undo history and its
 // previous versions, and the general part pages kept on its parts.
+#include "base/TextFormat.h"
+#include "editor/PageCalls.h"
 #include "game/KIVGame.h"
 #include "physics/toys/Toy.h"
+#include "robots/EditRobotReplaceGuard.h"
 #include "robots/RobotFiles.h"
 
 namespace KIV {
@@ -21,31 +24,48 @@ int32_t FindLastWithId(const PtrArray<T>& list, int32_t id, Id idOf)
 }
 } // namespace
 
-void KIVGame::ClearRobotForEditing()
+bool KIVGame::MayReplaceEditRobot(bool force, const std::string& forcedSnippet)
 {
+    if (KIV::MayReplaceEditRobot(GetEditRobot(), force)) return true;
+    // Outside a page's snippet there is no page to ask, and nothing is queued.
+    mPageBridge.QueueForCurrent(
+        PageCalls::ConfirmForced("The robot being edited has unsaved changes. Discard them?", forcedSnippet));
+    return false;
+}
+
+bool KIVGame::ClearRobotForEditing(bool force)
+{
+    if (!MayReplaceEditRobot(force, "scene:ClearRobotForEditing(true)")) return false;
     mEditRobots.RemoveRobot(GetEditRobot());
     mEditRobots.AddRobot("", VectorF());
+    return true;
 }
 
-void KIVGame::LoadRobotForEditing(const std::string& file)
+bool KIVGame::LoadRobotForEditing(const std::string& file, bool force)
 {
+    // Percent-encoded, the name is a safe Lua literal whatever it holds.
+    const std::string forced = "scene:LoadRobotForEditing(kiv:UnEscapeString('" + PercentEncodeText(file) + "'), true)";
+    if (!MayReplaceEditRobot(force, forced)) return false;
     mEditRobots.RemoveRobot(GetEditRobot());
     mEditRobots.AddRobot(file, VectorF());
+    return true;
 }
 
-void KIVGame::LoadRobotDefCurrentVersion()
+void KIVGame::LoadRobotDefCurrentVersion(bool force)
 {
-    if (Robot* robot = GetEditRobot()) LoadRobotForEditing(robot->GetFileName() + ".robot");
+    Robot* robot = GetEditRobot();
+    if (!robot || !MayReplaceEditRobot(force, "scene:LoadRobotDefCurrentVersion(true)")) return;
+    LoadRobotForEditing(robot->GetFileName() + ".robot", true);
 }
 
-void KIVGame::LoadRobotDefPrevVersionSelected()
+void KIVGame::LoadRobotDefPrevVersionSelected(bool force)
 {
     Robot* robot = GetEditRobot();
     if (!robot) return;
     robot->RefreshPrevVersions();
     const std::string version = robot->GetSelectedPrevVersion();
-    if (version.empty()) return;
-    LoadRobotForEditing("backups\\" + version);
+    if (version.empty() || !MayReplaceEditRobot(force, "scene:LoadRobotDefPrevVersionSelected(true)")) return;
+    LoadRobotForEditing("backups\\" + version, true);
     robot = GetEditRobot();
     // Saving now makes the previous version the current file again.
     robot->RecordChange("previous version load");

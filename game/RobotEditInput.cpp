@@ -71,10 +71,10 @@ void ChooseMode(EditFrame& f, int32_t mode)
 bool HandleModeChoice(EditFrame& f)
 {
     const VectorF m = f.windowMouse;
-    if (f.LeftPressed() && m.mX >= RobotEditState::kButtonFrom && m.mX <= RobotEditState::kButtonTo) {
+    if (f.LeftPressed()) {
         for (int32_t k = 0; k < RobotEditState::kModeCount; ++k) {
-            const float down = RobotEditState::kButtonStep * float(k);
-            if (m.mY >= RobotEditState::kButtonFrom + down && m.mY <= RobotEditState::kButtonTo + down) {
+            const RectF button = GetRobotEditModeButton(k);
+            if (m.mX >= button.x1 && m.mX <= button.x2 && m.mY >= button.y1 && m.mY <= button.y2) {
                 ChooseMode(f, k);
                 return true;
             }
@@ -304,6 +304,13 @@ void HandlePoses(EditFrame& f)
 }
 
 } // namespace
+
+RectF GetRobotEditModeButton(int32_t mode)
+{
+    const float down = RobotEditState::kButtonStep * float(mode);
+    return RectF(RobotEditState::kButtonFrom, RobotEditState::kButtonFrom + down, RobotEditState::kButtonTo,
+                 RobotEditState::kButtonTo + down);
+}
 
 RobotEditView GetGameWindowRobotEditView(KIVGame& game)
 {

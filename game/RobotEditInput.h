@@ -27,6 +27,11 @@ struct RobotEditOverlay {
     Shape mJointMarks;
     Shape mSelectedJointMark;
     Shape mParticleMarks;
+    // The mode buttons, in pixels from the window's top-left corner: their
+    // faces (the current mode's lit), their frames and their names.
+    Shape mModeFaces;
+    Shape mModeFrames;
+    Shape mModeNames;
 };
 
 // What the robot editor keeps between frames.
@@ -49,6 +54,10 @@ struct RobotEditState {
     int32_t mSelectionCompanion = 0;
     RobotEditOverlay mOverlay;
 };
+
+// Mode button k in window pixels, edges included: the area a click chooses
+// the mode in and the square drawn for it.
+RectF GetRobotEditModeButton(int32_t mode);
 
 // The robot editor's view when it shares the game's own window and camera.
 RobotEditView GetGameWindowRobotEditView(KIVGame& game);

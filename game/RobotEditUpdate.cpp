@@ -7,6 +7,7 @@
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "physics/toys/ToyRenderGeometry.h"
+#include "render/BitmapFont.h"
 #include "robots/Robot.h"
 #include "robots/RobotBuild.h"
 
@@ -75,6 +76,41 @@ void RefreshOverlay(RobotEditOverlay& overlay, Robot& robot, bool jointsMode)
     SetLines(overlay.mParticleMarks, emitters, kParticlesColour);
 }
 
+constexpr const char* kModeNames[RobotEditState::kModeCount] = {"OBJ", "JNT", "PS", "POSE"};
+constexpr float kModeNameSize = 8.0f;
+constexpr ColorRGBA kModeFace{58, 64, 73, 210};
+constexpr ColorRGBA kCurrentModeFace{190, 150, 50, 235};
+constexpr ColorRGBA kModeFrame{200, 204, 210, 255};
+constexpr ColorRGBA kModeName{255, 255, 255, 255};
+
+// The four squares a click chooses the mode in, each with its name; the
+// current mode's square is lit.
+void RefreshModeButtons(RobotEditOverlay& overlay, int32_t currentMode)
+{
+    const VectorF noTexture[4] = {};
+    overlay.mModeFaces.ResetToTexture(nullptr);
+    Array<VectorF> frames(8 * RobotEditState::kModeCount);
+    for (int32_t k = 0; k < RobotEditState::kModeCount; ++k) {
+        const RectF r = GetRobotEditModeButton(k);
+        overlay.mModeFaces.AppendQuad(r, (k == currentMode ? kCurrentModeFace : kModeFace).Pack(), noTexture);
+        const VectorF corners[4] = {{r.x1, r.y1}, {r.x2, r.y1}, {r.x2, r.y2}, {r.x1, r.y2}};
+        for (int32_t c = 0; c < 4; ++c) {
+            frames.PushBack(corners[c]);
+            frames.PushBack(corners[(c + 1) % 4]);
+        }
+    }
+    overlay.mModeFaces.RecomputeBounds();
+    overlay.mModeFaces.MarkChanged();
+    SetLines(overlay.mModeFrames, frames, kModeFrame);
+    // Without the font picture the buttons go unnamed, and still work.
+    if (!DrawTextWhite(overlay.mModeNames, "", kModeNameSize, kModeName, VectorF())) return;
+    for (int32_t k = 0; k < RobotEditState::kModeCount; ++k)
+        BitmapFont::DrawTextAligned(overlay.mModeNames, kModeNames[k], kModeNameSize, kModeName, true, true,
+                                    GetRobotEditModeButton(k).GetCenter());
+    overlay.mModeNames.RecomputeBounds();
+    overlay.mModeNames.MarkChanged();
+}
+
 // The robot's parts leave the scene; the robot no longer points at them.
 void RemoveParts(Scene& scene, const Array<Toy*>& toys, const Array<Joint*>& joints,
                  const Array<ParticleSystem*>& systems)
@@ -122,6 +158,7 @@ void RobotEditUpdate(KIVGame& game, int32_t milliseconds)
         BuildRobot(game, robot, update);
     }
     RefreshOverlay(game.mRobotEdit.mOverlay, *robot, game.mRobotEdit.mMode == RobotEditState::kJoints);
+    RefreshModeButtons(game.mRobotEdit.mOverlay, game.mRobotEdit.mMode);
 }
 
 } // namespace KIV

@@ -3,10 +3,9 @@
 #include "base/InputDevices.h"
 #include "editor/EditWindow.h"
 #include "game/GameKeys.h"
-#include "physics/toys/Toy.h"
-#include "physics/toys/ToyRenderGeometry.h"
 #include "render/Renderer.h"
 #include "robots/Robot.h"
+#include "robots/RobotPictures.h"
 #include <algorithm>
 
 namespace KIV {
@@ -21,6 +20,10 @@ RobotEditorPanel::RobotEditorPanel()
     mCamera.mZoom = mCamera.mTargetZoom = kStartZoom;
     mCamera.mAccumulatorMs = 0;
     BuildGrid();
+    if (mWhite.InitBlank(VectorI(4, 4))) {
+        mWhite.mOwnPixels.Fill(0xFFFFFFFFu);
+        mWhite.mOwnPixelsChanged = true;
+    }
 }
 
 void RobotEditorPanel::BuildGrid()
@@ -107,19 +110,26 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
     renderer.SetView(GetWindowWorldRect(p, s, screen), 0.0f);
     renderer.SetScissor(RectI(p.mX, p.mY, p.mX + s.mX, p.mY + s.mY));
     renderer.DrawShapeWireframe(mGrid);
-    if (robot)
-        for (Toy* toy : robot->GetToys()) {
-            Shape& picture = toy->mShapes[kToyShapeTextured];
-            if (picture.mPoints.Count() > 0) {
-                if (picture.mTexture) renderer.UploadTextureIfPending(picture.mTexture);
-                renderer.DrawShape(picture, false, 255, true);
-            }
-        }
     if (robot) {
-        for (Shape* shape : overlay.mToyOutlines) renderer.DrawShape(*shape, false, 255, true);
-        for (Shape* shape : overlay.mToyBoxes) renderer.DrawShape(*shape, false, 255, true);
+        DrawRobotPictures(renderer, *robot);
+        // The overlay's marks are line lists: drawn as lines, they have no triangles to fill.
+        for (Shape* shape : overlay.mToyOutlines) renderer.DrawShapeWireframe(*shape);
+        for (Shape* shape : overlay.mToyBoxes) renderer.DrawShapeWireframe(*shape);
         for (Shape* shape : {&overlay.mJointMarks, &overlay.mSelectedJointMark, &overlay.mParticleMarks})
-            if (shape->mPoints.Count() > 0) renderer.DrawShape(*shape, false, 255, true);
+            renderer.DrawShapeWireframe(*shape);
+        // The mode buttons are laid out in pixels from the page area's corner.
+        renderer.SetView(RectF(-float(p.mX), -float(p.mY), float(screen.mX - p.mX), float(screen.mY - p.mY)), 0.0f);
+        if (overlay.mModeFaces.mTriangles.Count() > 0) {
+            // Faces take their colour from their corners, through a white picture.
+            overlay.mModeFaces.mTexture = &mWhite;
+            renderer.UploadTextureIfPending(&mWhite);
+            renderer.DrawShape(overlay.mModeFaces, false, 255, true);
+        }
+        renderer.DrawShapeWireframe(overlay.mModeFrames);
+        if (overlay.mModeNames.mTexture) {
+            renderer.UploadTextureIfPending(overlay.mModeNames.mTexture);
+            renderer.DrawShape(overlay.mModeNames, false, 255, true);
+        }
     }
     renderer.ClearScissor();
     // The frame and title are drawn in window pixels again.

@@ -5,6 +5,7 @@
 #include "game/RobotEditInput.h"
 #include "game/ViewCamera.h"
 #include "render/Shape.h"
+#include "render/Texture.h"
 
 namespace KIV {
 
@@ -43,6 +44,7 @@ private:
     void BuildGrid();
 
     Shape mGrid;
+    Texture mWhite; // under the mode buttons' faces
     Array<VectorF> mPoints;
     Array<uint32_t> mColours;
 };

@@ -3,6 +3,7 @@
 #include "base/MemoryStream.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
+#include "game/PageMethods.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "render/TextureLib.h"
@@ -61,13 +62,16 @@ void SceneEditor::SampleEditInput(const InputDevices& in, const VectorI& mouse, 
     f.mKeysBlocked = (mode == kEditModeTerrain || mode == kEditModeParticles) && (f.mHeld || f.mReleased);
     if (f.mKeysBlocked) return;
     f.mTool = ChooseTool(in, mode);
+    // Digits typed into a page are the page's own.
+    if (mGame.mEditWindows.GetFocusedIndex() >= 0) return;
     for (int32_t digit = 0; digit <= 9; ++digit) {
         if (!IsCombo(in, ComboWhen::kPressed, kNoMod, '0' + digit)) continue;
         const int32_t chosen = digit == 0 ? kEditModeScenario : digit - 1;
-        if (chosen != mGame.mEditMode) {
-            mGame.mEditMode = chosen;
-            f.mTool = kToolSelect;
-        }
+        if (chosen == mGame.mEditMode) continue;
+        // The mode's own page comes with it, in place of the one shown.
+        PageMethods::SwitchEditMode(mGame, chosen);
+        mGame.mEditWindows.ShowEditModePage(chosen, false, false, false);
+        f.mTool = kToolSelect;
     }
 }
 
@@ -109,6 +113,11 @@ void SceneEditor::RunObjectActions(const InputDevices& in)
         !mGame.mTextureLib->mSelectedName.empty())
         mGame.AddToy(mGame.mTextureLib->mSelectedName, f.mMouseWorld, 0.0f, 1.0f, "toy");
     if (f.mClicked && f.mTool == kToolSelect) mGame.SelectToyAt(f.mMouseWorld);
+    // Ctrl with a press paints damage into the picture of the toy under the mouse.
+    if (f.mPressed && IsCtrlDown(in)) {
+        const int32_t toy = mGame.PickToyAt(f.mMouseWorld);
+        if (toy >= 0) mGame.mToys[toy]->AddDamageDecal(f.mMouseWorld);
+    }
 }
 
 ParticleSystem* SceneEditor::GetSelectedParticleSystem() const
@@ -171,6 +180,12 @@ void SceneEditor::RunScenarioActions(const InputDevices& in)
                                           mGame.mLayers.ConvertVector(0, f.mMouseMove));
     if (f.mTool == kToolRotate) scenario.SetSelectedRobotPosition(f.mMouseWorld);
     if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::kDelete)) scenario.DeleteSelectedRobot();
+    // The robot chosen in the robot library starts at the mouse.
+    const std::string& chosen = mGame.mRobotLibrary.GetSelected();
+    if (IsCombo(in, ComboWhen::kPressed, kNoMod, Key::kInsert) && !chosen.empty()) {
+        scenario.AddRobot(chosen);
+        scenario.SetSelectedRobotPosition(f.mMouseWorld);
+    }
 }
 
 void SceneEditor::InsertEditRobotCopy()

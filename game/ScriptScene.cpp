@@ -68,10 +68,15 @@ ScriptRef<RobotDef> EditRobotDef(Scene& scene)
 }
 // The robot editor's commands: the scene is the leading part of the game, which keeps the edit robot.
 KIVGame& Game(Scene& scene) { return static_cast<KIVGame&>(scene); }
+// Each replacing command also takes a force flag: the form a page's confirmation sends.
 void ClearRobotForEditing(Scene& s) { Game(s).ClearRobotForEditing(); }
+void ClearRobotForEditingForced(Scene& s, bool force) { Game(s).ClearRobotForEditing(force); }
 void LoadRobotForEditing(Scene& s, std::string file) { Game(s).LoadRobotForEditing(file); }
+void LoadRobotForEditingForced(Scene& s, std::string file, bool force) { Game(s).LoadRobotForEditing(file, force); }
 void LoadRobotDefCurrentVersion(Scene& s) { Game(s).LoadRobotDefCurrentVersion(); }
+void LoadRobotDefCurrentVersionForced(Scene& s, bool force) { Game(s).LoadRobotDefCurrentVersion(force); }
 void LoadRobotDefPrevVersionSelected(Scene& s) { Game(s).LoadRobotDefPrevVersionSelected(); }
+void LoadRobotDefPrevVersionSelectedForced(Scene& s, bool force) { Game(s).LoadRobotDefPrevVersionSelected(force); }
 void SaveRobot(Scene& s) { Game(s).SaveRobot(); }
 void RobotUndoNow(Scene& s) { Game(s).RobotUndoNow(); }
 void RobotRedoNow(Scene& s) { Game(s).RobotRedoNow(); }
@@ -142,9 +147,13 @@ luabind::scope ScriptScopeScene()
         .def("SPS_GetLinkedRobotName", &SPS_GetLinkedRobotName)
         .def("MakeNewPhotoForRobot", &MakeNewPhotoForRobot)
         .def("ClearRobotForEditing", &ClearRobotForEditing)
+        .def("ClearRobotForEditing", &ClearRobotForEditingForced)
         .def("LoadRobotForEditing", &LoadRobotForEditing)
+        .def("LoadRobotForEditing", &LoadRobotForEditingForced)
         .def("LoadRobotDefCurrentVersion", &LoadRobotDefCurrentVersion)
+        .def("LoadRobotDefCurrentVersion", &LoadRobotDefCurrentVersionForced)
         .def("LoadRobotDefPrevVersionSelected", &LoadRobotDefPrevVersionSelected)
+        .def("LoadRobotDefPrevVersionSelected", &LoadRobotDefPrevVersionSelectedForced)
         .def("SaveRobot", &SaveRobot)
         .def("RobotUndoNow", &RobotUndoNow)
         .def("RobotRedoNow", &RobotRedoNow)

@@ -26,6 +26,11 @@ bool IsSafeRobotFileName(const std::string& fileName)
     return true;
 }
 
+std::string GetRobotPhotoPath(const Robot& robot)
+{
+    return GetRobotsFolder(robot.GetDataRoot()) + robot.GetFileName() + ".robot.png";
+}
+
 bool SaveRobotFile(Robot& robot)
 {
     if (robot.GetFastName().IsNull()) return false;

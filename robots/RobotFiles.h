@@ -15,6 +15,10 @@ std::string GetRobotBackupsFolder(const std::string& dataRoot);
 // reach outside the robots folder. "backups\" + a safe name is safe.
 bool IsSafeRobotFileName(const std::string& fileName);
 
+// The robot's photo beside its file: "Robots\" + its file name + ".robot.png"
+// under its data root, as the robot library shows and deletes it.
+std::string GetRobotPhotoPath(const Robot& robot);
+
 // Saves the robot as "Robots\" + its file name + ".robot" under its data
 // root, keeping the older file as a dated backup. A failed save keeps the
 // changed flag and tells the player; true when the file was written.

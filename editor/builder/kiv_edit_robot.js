@@ -2,7 +2,7 @@
 add_block("rb_file", "Robot", "", "", "", "", 0);
 add_label("rb_name_l", "Name", "", "", "rb_file", false, 96);
 add_stringbox("rb_name", "", "local o=scene:GetEditRobotDef() if o then o:SetName($v) end", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateStringBox('rb_name', o:GetName()) end", "", "rb_file", true, 140, "", "");
-add_button("rb_save", "Save", "", "", "scene:SaveRobot()", "", "writes Robots\\<name>.robot (the old file is kept as a backup)", "rb_file", false, "", "", "", "");
+add_button("rb_save", "Save", "", "", "scene:SaveRobot() scene:MakeNewPhotoForRobot(scene:GetEditRobot())", "", "writes Robots\\<name>.robot (the old file is kept as a backup) and its photo", "rb_file", false, "", "", "", "");
 add_button("rb_undo", "Undo", "", "", "scene:RobotUndoNow()", "", "", "rb_file", false, "", "", "", "");
 add_button("rb_redo", "Redo", "", "", "scene:RobotRedoNow()", "", "", "rb_file", true, "", "", "", "");
 add_button("rb_new", "New robot", "", "", "scene:ClearRobotForEditing()", "", "empties the robot being edited", "rb_file", true, "", "", "", "");

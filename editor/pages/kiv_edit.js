@@ -617,3 +617,28 @@ function update_listbox(id, items, selected) {
     if (c && c.setList) c.setList(items || [], Number(selected));
 }
 function update_color(id, r, g, b) { var c = kiv_control(id); if (c && c.setColor) c.setColor(r, g, b); }
+
+// The game refused a command that would lose the player's work (a robot's
+// unsaved changes): a bar over the page asks, and only a click on its first
+// button sends the command again in its forced form. Script dialogs are not
+// answered in the game's page views, so the question is asked in the page.
+function kiv_confirm_forced(question, snippet) {
+    var old = document.getElementById("kiv_confirm");
+    if (old) old.parentNode.removeChild(old);
+    var bar = document.createElement("div");
+    bar.id = "kiv_confirm";
+    bar.className = "kiv-confirm";
+    var text = document.createElement("span");
+    text.textContent = question;
+    bar.appendChild(text);
+    var close = function () { if (bar.parentNode) bar.parentNode.removeChild(bar); };
+    [["kiv_confirm_yes", "Discard", function () { close(); kiv_queue_lua(snippet); }],
+     ["kiv_confirm_no", "Keep", close]].forEach(function (b) {
+        var button = document.createElement("button");
+        button.id = b[0];
+        button.textContent = b[1];
+        button.addEventListener("click", b[2]);
+        bar.appendChild(button);
+    });
+    document.body.insertBefore(bar, document.body.firstChild);
+}

@@ -83,8 +83,13 @@ void ParticleSystem::SetRobotLink(Robot* robot, Toy* toy, const VectorF& localPo
 
 VectorF ParticleSystem::FollowLink()
 {
-    if (mLinkedToy && mDoMoveByLinkedToy) mPosition = mLinkedToy->LocalToWorld(mToyLinkLocalPoint);
+    mPosition = GetLinkedPosition();
     return mPosition;
+}
+
+VectorF ParticleSystem::GetLinkedPosition() const
+{
+    return mLinkedToy && mDoMoveByLinkedToy ? mLinkedToy->LocalToWorld(mToyLinkLocalPoint) : mPosition;
 }
 
 VectorF ParticleSystem::UpdateLinkDirection()

@@ -278,6 +278,8 @@ public:
     void SetRobotLink(Robot* robot, Toy* toy, const VectorF& localPoint, float direction, bool moveByToy,
                       bool rotateByToy);
     VectorF FollowLink();
+    // Where FollowLink would put the system, leaving it where it is.
+    VectorF GetLinkedPosition() const;
     VectorF UpdateLinkDirection();
 
     // ---- flight (ParticleFlight.cpp) ----

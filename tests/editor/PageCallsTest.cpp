@@ -31,6 +31,7 @@ TEST(PageCalls, EachCallHasItsExactText)
         {PageCalls::PickColorStart("c", ColorRGB(1, 2, 3), 5, 6, 7), "pick_color_start_rgb('c','1','2','3','5','6','7');"},
         {PageCalls::SelectInLibrary("texlib_", "texture", "a b"), "texlib_select_texture('a%20b');"},
         {PageCalls::WriteLuaResult("it's"), "write_lua_result('it\\'s');"},
+        {PageCalls::ConfirmForced("Go on?", "f('a', true)"), "kiv_confirm_forced('Go on?','f(\\'a\\', true)');"},
         {PageCalls::UpdateLabel("l", true), "update_label('l','Yes');"},
         {PageCalls::UpdateLabel("l", false), "update_label('l','No');"},
         {PageCalls::UpdateLabel("l", 1.5f), "update_label('l','1.5000');"},

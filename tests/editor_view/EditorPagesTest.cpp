@@ -292,6 +292,37 @@ TEST_F(EditorPagesTest, LibraryPagesListFoldersAndAskForTheClickedFile)
     EXPECT_EQ(Probe(robots), "kiv:EdyDeleteSelectedRobotDef() ; kiv:EdyReloadRobotLib()");
 }
 
+// When the game refuses a command that would lose unsaved work, the page that
+// asked shows the question; only "Discard" sends the forced command, once, and
+// either answer takes the question away.
+TEST_F(EditorPagesTest, AQuestionOfTheGameSendsTheForcedCommandOnlyWhenConfirmed)
+{
+    const std::string ask = "kiv_confirm_forced('Robot \\'a\\' has changes. Discard them?','kiv:EdyLoadRobotDef(\\'a%2Erobot\\', true)');";
+    struct Case {
+        const char* page;
+        const char* button;
+        const char* sent;
+    };
+    const Case cases[] = {
+        {"kiv_robot_lib.html", "kiv_confirm_yes", "kiv:EdyLoadRobotDef('a%2Erobot', true)"},
+        {"kiv_robot_lib.html", "kiv_confirm_no", "undefined"},
+        {"kiv_edit_robot.html", "kiv_confirm_yes", "kiv:EdyLoadRobotDef('a%2Erobot', true)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.page) + " " + c.button);
+        WebView* view = Open(c.page);
+        Js(view, ask);
+        Js(view, ask); // asked twice, shown once
+        EXPECT_EQ(Js(view, "String(document.querySelectorAll('#kiv_confirm').length)"), "1");
+        EXPECT_EQ(Js(view, "document.querySelector('#kiv_confirm span').textContent"),
+                  "Robot 'a' has changes. Discard them?");
+        EXPECT_EQ(Probe(view), "undefined") << "nothing is sent before the answer";
+        Js(view, std::string("document.getElementById('") + c.button + "').click();");
+        EXPECT_EQ(Probe(view), c.sent);
+        EXPECT_EQ(Js(view, "String(document.querySelectorAll('#kiv_confirm').length)"), "0");
+    }
+}
+
 TEST_F(EditorPagesTest, ConsoleSendsWhatWasTypedAsOneChunkAndShowsEachResult)
 {
     WebView* view = Open("kiv_lua_console.html");

@@ -7,6 +7,7 @@
 #include "game/KIVGame.h"
 #include "game/PageMethods.h"
 #include "game/ScriptAPI.h"
+#include "robots/Robot.h"
 #include "script/ScriptHost.h"
 #include "support/GameFixture.h"
 
@@ -172,6 +173,59 @@ TEST_F(PageMethodsTest, ARobotPickedInTheLibraryIsLoadedForEditingAndTheEditorEa
     EXPECT_EQ(mGame->GetEditRobot()->GetObjectsCount(), 1);
     EXPECT_FLOAT_EQ(mGame->mRobotPanel.mCamera.mZoom, 0.05f);
     EXPECT_FLOAT_EQ(mGame->mRobotPanel.mCamera.mTargetZoom, 0.25f);
+}
+
+// Every command that replaces the edit robot keeps unsaved changes: it is
+// refused with a notice and the page is asked, and only the forced form that
+// the page sends back discards them. A saved robot is replaced at once.
+TEST_F(PageMethodsTest, ReplacingAChangedEditRobotAsksThePageAndOnlyTheForcedFormDiscards)
+{
+    std::filesystem::create_directories(ToOsPath(mGame->GetDataPath("Robots")));
+    mGame->mEditRobots.AddRobot("", VectorF());
+    // Saved twice, so that one earlier version stands in the backups.
+    RunOnModePage("local d = scene:GetEditRobotDef() d:SetName('walker') d:AddObject() scene:SaveRobot() scene:SaveRobot()");
+    const std::string question = "The robot being edited has unsaved changes. Discard them?";
+    struct Case {
+        const char* command;
+        const char* forced;
+    };
+    const Case cases[] = {
+        {"scene:ClearRobotForEditing()", "scene:ClearRobotForEditing(true)"},
+        {"scene:LoadRobotForEditing('walker.robot')",
+         "scene:LoadRobotForEditing(kiv:UnEscapeString('walker%2Erobot'), true)"},
+        {"scene:LoadRobotDefCurrentVersion()", "scene:LoadRobotDefCurrentVersion(true)"},
+        {"scene:LoadRobotDefPrevVersionSelected()", "scene:LoadRobotDefPrevVersionSelected(true)"},
+        {"kiv:EdyLoadRobotDef('walker%2Erobot')", "kiv:EdyLoadRobotDef('walker%2Erobot', true)"},
+        {"kiv:EdyLoadRobotDefCurrentVersion()", "kiv:EdyLoadRobotDefCurrentVersion(true)"},
+        {"kiv:EdyLoadRobotDefPrevVersionSelected()", "kiv:EdyLoadRobotDefPrevVersionSelected(true)"},
+    };
+    // The edit robot's slot is used again by the next one: its parts tell them apart.
+    auto objects = [&] { return mGame->GetEditRobot()->GetObjectsCount(); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        RunOnModePage("kiv:EdyLoadRobotDef('walker%2Erobot', true)");
+        RunOnModePage("scene:GetEditRobotDef():AddObject()");
+        ASSERT_EQ(objects(), 2);
+        // Once saved, the robot goes without a question.
+        mGame->GetEditRobot()->SetChanged(false);
+        EXPECT_EQ(RunOnModePage(c.command), "");
+        EXPECT_LE(objects(), 1);
+
+        RunOnModePage("kiv:EdyLoadRobotDef('walker%2Erobot', true)");
+        RunOnModePage("scene:GetEditRobotDef():AddObject()");
+        ASSERT_TRUE(mGame->GetEditRobot()->GetChanged());
+        const int32_t notices = Notices().GetReportedCount();
+        EXPECT_EQ(RunOnModePage(c.command), PageCalls::ConfirmForced(question, c.forced));
+        EXPECT_EQ(Notices().GetReportedCount(), notices + 1);
+        EXPECT_EQ(objects(), 2) << "the changes are all kept";
+
+        EXPECT_EQ(RunOnModePage(c.forced), "");
+        EXPECT_LE(objects(), 1) << "the unsaved part is gone";
+    }
+    // Commands run outside a page are refused all the same, with nothing queued anywhere.
+    mGame->GetEditRobot()->AddObject();
+    EXPECT_FALSE(mGame->ClearRobotForEditing());
+    EXPECT_TRUE(mGame->ClearRobotForEditing(true));
 }
 
 TEST_F(PageMethodsTest, ModeSwitchingAndTheBuilderPages)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <initializer_list>
+#include <vector>
 #include <string>
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
@@ -8,9 +10,11 @@
 #include "game/SceneSelection.h"
 #include "physics/joints/Joint.h"
 #include "physics/toys/Toy.h"
+#include "render/Renderer.h"
 #include "robots/Robot.h"
 #include "robots/RobotBuild.h"
 #include "robots/RobotPicking.h"
+#include "support/CommandStream.h"
 #include "support/GameFixture.h"
 
 using namespace KIV;
@@ -445,4 +449,91 @@ TEST_F(RobotEditTest, GoingToEditAPartMakesItTheSelectedOne)
 
     EXPECT_TRUE(mGame->SelectToyAt({300, 300}));
     EXPECT_EQ(SelectedToy(*mGame), sceneToy) << "a pick in the scene takes over";
+}
+
+// The mode buttons take clicks on exactly the squares drawn for them, edges
+// included; the gaps between them and the strips beside them choose nothing.
+// The panel may lie anywhere: buttons are placed from its top-left corner.
+TEST_F(RobotEditTest, ModeButtonsTakeClicksWhereTheyAreDrawn)
+{
+    view.mWindowPosition = {200, 100};
+    view.mWorld = RectF(-300, -400, 700, 600); // the same world points under the same screen pixels
+    Build();
+    const struct {
+        VectorF pixel; // from the panel's top-left corner
+        int32_t mode;  // -1: the mode stays
+    } cases[] = {
+        {{3, 3}, 0},     {{40, 40}, 0},  {{20, 60}, 1},   {{3, 83}, 2},    {{40, 160}, 3},
+        {{2, 20}, -1},   {{41, 20}, -1}, {{20, 41}, -1},  {{20, 42}, -1},  {{20, 161}, -1},
+    };
+    for (const auto& c : cases) {
+        const int32_t before = c.mode == 1 ? 2 : 1;
+        mGame->mRobotEdit.mMode = before;
+        const VectorF at = c.pixel + view.mWindowPosition - VectorF(500, 500);
+        Press(at);
+        Frame();
+        Release(at);
+        Frame();
+        EXPECT_EQ(mGame->mRobotEdit.mMode, c.mode < 0 ? before : c.mode) << c.pixel.mX << ", " << c.pixel.mY;
+    }
+
+    // Drawn: one face and one frame per button on its square, the current mode's face lit.
+    const RobotEditOverlay& o = mGame->mRobotEdit.mOverlay;
+    ASSERT_EQ(o.mModeFaces.mPoints.Count(), 4 * RobotEditState::kModeCount);
+    ASSERT_EQ(o.mModeFrames.mPoints.Count(), 8 * RobotEditState::kModeCount);
+    const uint32_t lit = o.mModeFaces.mColors[4 * mGame->mRobotEdit.mMode];
+    for (int32_t k = 0; k < RobotEditState::kModeCount; ++k) {
+        RectF face(1e9f, 1e9f, -1e9f, -1e9f), frame = face;
+        for (int32_t i = 0; i < 4; ++i) face.IncludePoint(o.mModeFaces.mPoints[4 * k + i]);
+        for (int32_t i = 0; i < 8; ++i) frame.IncludePoint(o.mModeFrames.mPoints[8 * k + i]);
+        EXPECT_EQ(face, GetRobotEditModeButton(k)) << k;
+        EXPECT_EQ(frame, GetRobotEditModeButton(k)) << k;
+        EXPECT_EQ(o.mModeFaces.mColors[4 * k] == lit, k == mGame->mRobotEdit.mMode) << k;
+    }
+}
+
+// The panel draws the overlay's marks and the buttons' frames as lines (line
+// lists hold no triangles to fill) and the buttons' faces filled, the current
+// mode's lit.
+TEST_F(RobotEditTest, ThePanelDrawsTheOverlayAsLinesAndTheButtonFacesFilled)
+{
+    AddKnee();
+    Build();
+    mGame->mRobotEdit.mMode = RobotEditState::kPoses;
+    RobotEditUpdate(*mGame, 16);
+    mGame->CreateEditWindows();
+    const EditWindow* window = mGame->mEditWindows.GetRobotEditorWindow();
+    ASSERT_NE(window, nullptr);
+    Renderer renderer;
+    renderer.SetWindowSize(1024, 576);
+    mGame->mRobotPanel.Draw(renderer, *window, robot, mGame->mRobotEdit.mOverlay);
+
+    std::vector<uint32_t> lines, filled;
+    uint32_t mesh = 0xFFFFFFFFu;
+    for (const RecordedCommand& c : SplitCommands(renderer.GetDrawBuffer())) {
+        if (c.mOpcode == kOpVertexArrays) mesh = c.As<uint32_t>();
+        const bool wire = c.mOpcode == kOpDrawWireframe;
+        const bool fill = c.mOpcode == kOpDrawIndexed && !c.As<DrawIndexedPayload>().mWireframe;
+        if ((!wire && !fill) || mesh >= uint32_t(renderer.GetPools().mMeshes.Count())) continue;
+        // A shape of one colour keeps it in its draw state instead of per point.
+        const RenderMesh& m = *renderer.GetPools().mMeshes[int32_t(mesh)];
+        std::vector<uint32_t>& into = wire ? lines : filled;
+        for (uint32_t colour : m.mColors) into.push_back(colour);
+        if (m.mColors.Count() == 0) into.push_back(m.mDrawState.mFillColor.Pack());
+    }
+    auto holds = [](const std::vector<uint32_t>& list, ColorRGBA c) {
+        return std::find(list.begin(), list.end(), c.Pack()) != list.end();
+    };
+    const struct {
+        const char* what;
+        ColorRGBA colour;
+        bool line;
+    } expected[] = {
+        {"toy outlines", ColorRGBA(255, 255, 255, 160), true},
+        {"joint marks", ColorRGBA(255, 120, 40, 255), true},
+        {"button frames", ColorRGBA(200, 204, 210, 255), true},
+        {"the current mode's face", ColorRGBA(190, 150, 50, 235), false},
+        {"the other faces", ColorRGBA(58, 64, 73, 210), false},
+    };
+    for (const auto& e : expected) EXPECT_TRUE(holds(e.line ? lines : filled, e.colour)) << e.what;
 }

@@ -2,6 +2,7 @@
 // to the terrain objects, the refresh that follows, and the selection commands of the pages.
 #include <gtest/gtest.h>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 #include "base/InputDevices.h"
@@ -12,6 +13,7 @@
 #include "physics/joints/Joint.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
+#include "render/Texture.h"
 #include "support/GameFixture.h"
 
 using namespace KIV;
@@ -361,6 +363,77 @@ TEST_F(SceneEditorTest, ShiftDragMovesTheObjectAndTheReleaseRefreshesItsCollisio
     EXPECT_EQ(Editor().mFrame.mTool, kToolScale);
 }
 
+// In object mode Ctrl with a press paints a damage decal into the picture of
+// the toy under the mouse, at the mouse; a plain press, or one beside every
+// toy, paints nothing.
+TEST_F(SceneEditorTest, CtrlPressPaintsDamageIntoTheToyUnderTheMouse)
+{
+    Write("Toys\\box.png", TestPicture::Filled(48, 48, 128, 128, 128));
+    for (int32_t i = 1; i <= 4; ++i) Write("Toys\\decals\\decal" + std::to_string(i) + ".png", TestPicture::Filled(6, 6, 0, 0, 0));
+    TextureLib* saved = gTextureLib;
+    gTextureLib = mTextures.get();
+    Toy* toy = mGame->AddToy("Toys\\box.png", VectorF(500, 500), 0.0f, 1.0f, "box");
+    ASSERT_NE(toy, nullptr);
+    ASSERT_TRUE(toy->HasDecalPixels());
+    mGame->mEditMode = kEditModeObject;
+    auto red = [&](VectorF at) {
+        const VectorF p = toy->GetDecalPixel(at);
+        const Texture& t = *toy->mMainTexture;
+        return t.mKeptPixels[static_cast<int32_t>(p.mY) * t.mTextureSize.mX + static_cast<int32_t>(p.mX)] & 0xff;
+    };
+    struct Case {
+        bool ctrl;
+        VectorI mouse;
+        bool painted;
+    };
+    const Case cases[] = {{false, {490, 495}, false}, {true, {600, 600}, false}, {true, {490, 495}, true}};
+    const VectorF farCorner(518, 518);
+    for (const Case& c : cases) {
+        const uint32_t before = red(VectorF(490, 495));
+        if (c.ctrl) Frame({Down(Key::kLCtrl)});
+        Frame({MouseTo(c.mouse.mX, c.mouse.mY)});
+        Frame({Button(true)});
+        Frame({Button(false)});
+        if (c.ctrl) Frame({Up(Key::kLCtrl)});
+        EXPECT_EQ(red(VectorF(490, 495)) < before, c.painted) << c.ctrl << " at " << c.mouse.mX;
+        EXPECT_EQ(red(farCorner), 128u) << "the decal stays round the mouse";
+    }
+    EXPECT_TRUE(toy->mMainTexture->TakeStamped()) << "the shown picture is sent again";
+    gTextureLib = saved;
+}
+
+// Insert in scenario mode starts the robot chosen in the robot library at the
+// mouse; with nothing chosen it adds nothing.
+TEST_F(SceneEditorTest, ScenarioInsertPlacesTheRobotChosenInTheLibrary)
+{
+    std::filesystem::create_directories(ToOsPath(mGame->GetDataPath("Robots")));
+    for (const char* name : {"a.robot", "b b.robot"}) mFolder.WriteFile(std::string("Robots\\") + name, "x");
+    mGame->mEditMode = kEditModeScenario;
+    Scenario& scenario = mGame->mScenario;
+    struct Case {
+        const char* chosen; // "" leaves the library as it is
+        VectorI mouse;
+        int32_t entries;
+    };
+    const Case cases[] = {{"", {100, 100}, 0}, {"b b.robot", {300, 200}, 1}, {"a.robot", {420, 80}, 2}};
+    for (const Case& c : cases) {
+        if (*c.chosen) {
+            mGame->mRobotLibrary.SetFolder(mGame->GetDataPath("Robots"));
+            mGame->mRobotLibrary.Reload();
+            ASSERT_TRUE(mGame->mRobotLibrary.SelectByName(c.chosen));
+        }
+        Frame({MouseTo(c.mouse.mX, c.mouse.mY)});
+        Frame({Down(Key::kInsert)});
+        Frame({Up(Key::kInsert)});
+        ASSERT_EQ(scenario.GetRobotsCount(), c.entries) << c.chosen;
+        if (c.entries == 0) continue;
+        const RobotStartEntry* added = scenario.GetEntry(scenario.GetRobotSelectedIndex());
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->mRobotName, c.chosen);
+        EXPECT_EQ(scenario.GetSelectedRobotPosition(), VectorF(float(c.mouse.mX), float(c.mouse.mY)));
+    }
+}
+
 TEST_F(SceneEditorTest, DigitKeysSwitchTheModeAndResetTheTool)
 {
     struct Case {
@@ -373,6 +446,32 @@ TEST_F(SceneEditorTest, DigitKeysSwitchTheModeAndResetTheTool)
         Frame({Up(c.key)});
         EXPECT_EQ(mGame->mEditMode, c.mode) << char(c.key);
         EXPECT_EQ(Editor().mFrame.mTool, kToolSelect);
+    }
+}
+
+// A digit shows the page of its mode in place of the mode page shown before;
+// digits typed while a window has the keys are that window's.
+TEST_F(SceneEditorTest, DigitKeysShowTheNewModesPage)
+{
+    mGame->CreateEditWindows();
+    EditWindowManager& windows = mGame->mEditWindows;
+    mGame->mEditMode = kEditModeTerrain;
+    windows.ShowEditModePage(kEditModeTerrain, false, false, false);
+    struct Case {
+        int32_t key;
+        bool windowHasKeys;
+        int32_t mode;
+    };
+    const Case cases[] = {{'5', false, kEditModeJoint}, {'0', false, kEditModeScenario}, {'3', true, kEditModeScenario}};
+    for (const Case& c : cases) {
+        // Each frame the window under the mouse takes the keys, or none does.
+        if (c.windowHasKeys) windows.FocusWindow(mGame->mEditMode);
+        else windows.FocusWindowUnderMouse({-100, -100});
+        Frame({Down(c.key)});
+        Frame({Up(c.key)});
+        EXPECT_EQ(mGame->mEditMode, c.mode) << char(c.key);
+        for (int32_t page = 0; page < EditWindowManager::kModePageCount; ++page)
+            EXPECT_EQ(windows.GetWindow(page)->IsVisible(), page == c.mode) << char(c.key) << " page " << page;
     }
 }
 
