@@ -20,14 +20,6 @@ namespace KIV {
 
 namespace {
 
-enum FlightOutcome : uint8_t {
-    kFlyFree,     // no hit: moves on
-    kFallAsleep,  // settled after its bounces
-    kShardStops,  // a shard that found itself behind terrain
-    kHitsTerrain,
-    kHitsToy,
-};
-
 // Above this speed along either axis a particle is still on its way.
 constexpr float kSettleSpeed = 3.0f;
 constexpr uint8_t kSettleCountdown = 20;
@@ -36,7 +28,7 @@ constexpr float kHitDentFactor = 0.5f;
 constexpr float kPassageMassShare = 0.3f;
 // How near to its entry a particle that makes no hole still dents its toy.
 constexpr float kNoHoleDentReach = 10.0f;
-// Particles planned per chunk of the work team.
+// Particles planned (or bounced) per chunk of the work team.
 constexpr int32_t kPlanGrain = 256;
 
 bool StillOnItsWay(const VectorF& v) { return std::fabs(v.mX) > kSettleSpeed || std::fabs(v.mY) > kSettleSpeed; }
@@ -138,13 +130,40 @@ void ParticleSystem::PlanMove(FlightStep& step, const SpatialGrid& grid, GridQue
         step.mToy = hit.mToy;
         step.mToyPoint = hit.mToyPoint;
         step.mHitPoint = hit.mPoint;
+    } else if (!(mPenetratingParticles && mPenetrations[slot].mInside)) {
+        // Free flight outside any toy touches nothing but this particle, and
+        // no earlier particle's hit reads it: it need not wait for its turn.
+        MoveFreely(step);
+        step.mOutcome = kFlown;
     }
 }
 
-void ParticleSystem::ApplyMove(const FlightStep& step, const SpatialGrid& grid, Scene* scene)
+void ParticleSystem::MoveFreely(const FlightStep& step) const
+{
+    VectorF& position = const_cast<VectorF&>(mPositions[step.mSlot]);
+    VectorF& velocity = const_cast<VectorF&>(mVelocities[step.mSlot]);
+    position += step.mDisplacement;
+    velocity += step.mVelocityChange;
+}
+
+bool ParticleSystem::BounceDrawsAhead() const { return !mDoBulletDeform && !mDisappearAfterFirstBounce; }
+
+void ParticleSystem::DrawForBounce(FlightStep& step)
+{
+    step.mSeed = mRandom.mSeed;
+    // As many draws as the bounce makes: it gets them from this state later.
+    mRandom.Step();
+    mRandom.Step();
+    if (mParticleRotationStyle == 1) mRandom.Step();
+    step.mOutcome = kBounceWithDraws;
+}
+
+void ParticleSystem::ApplyMove(FlightStep& step, const SpatialGrid& grid, Scene* scene)
 {
     const int32_t slot = step.mSlot;
     switch (step.mOutcome) {
+    case kFlown:
+        return;
     case kFallAsleep:
         MoveToSleeping(slot);
         return;
@@ -152,6 +171,10 @@ void ParticleSystem::ApplyMove(const FlightStep& step, const SpatialGrid& grid, 
         FreeMovingParticle(slot);
         return;
     case kHitsTerrain: {
+        if (BounceDrawsAhead()) {
+            DrawForBounce(step);
+            return;
+        }
         GridSegmentHit hit;
         hit.mStaticSegment = step.mStaticSegment;
         hit.mPoint = step.mHitPoint;
@@ -173,20 +196,33 @@ void ParticleSystem::ApplyMove(const FlightStep& step, const SpatialGrid& grid, 
     mVelocities[slot] += step.mVelocityChange;
 }
 
-void ParticleSystem::BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene)
+void ParticleSystem::BounceWithDraws(const FlightStep& step, const SpatialGrid& grid)
+{
+    Random random = mRandom;
+    random.mSeed = step.mSeed;
+    Bounce(step.mSlot, grid.GetStaticSegment(step.mStaticSegment), step.mHitPoint, random);
+}
+
+void ParticleSystem::Bounce(int32_t slot, const StaticSegment& edge, const VectorF& at, Random& random)
 {
     if (mAllowSleepingParticles && mSleepCountdowns[slot] > kSettleCountdown) mSleepCountdowns[slot] = kSettleCountdown;
-    const StaticSegment& edge = grid.GetStaticSegment(hit.mStaticSegment);
-    VectorF v = mVelocities[slot] * -(0.1f + 0.5f * mRandom.NextFloat());
+    VectorF v = mVelocities[slot] * -(0.1f + 0.5f * random.NextFloat());
     // Mirrored about the edge's normal: the part along the edge goes on, the
     // part into it turns back out.
     const float speed = v.GetLength();
     const float mirrored = 2.0f * edge.mNormalAngle - std::atan2(v.mY, v.mX);
     v = VectorF(std::cos(mirrored) * speed, std::sin(mirrored) * speed);
-    v.Rotate(mRandom.NextFloatInRange(-0.75f, 0.75f));
+    v.Rotate(random.NextFloatInRange(-0.75f, 0.75f));
     mVelocities[slot] = v;
-    mPositions[slot] = hit.mPoint + Scaled(edge.mNormal, 0.001f);
-    if (mParticleRotationStyle == 1) mAngularSpeeds[slot] = mRandom.NextFloat() * 60.0f * SignOf(v.mX);
+    mPositions[slot] = at + Scaled(edge.mNormal, 0.001f);
+    if (mParticleRotationStyle == 1) mAngularSpeeds[slot] = random.NextFloat() * 60.0f * SignOf(v.mX);
+}
+
+void ParticleSystem::BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene)
+{
+    const StaticSegment& edge = grid.GetStaticSegment(hit.mStaticSegment);
+    Bounce(slot, edge, hit.mPoint, mRandom);
+    const VectorF v = mVelocities[slot];
 
     if (!mDoBulletDeform || !scene || !edge.mOwner) return;
     // Only terrain objects own edges; the scene's list tells them from anything else.
@@ -501,7 +537,19 @@ void ParticleSystem::Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, boo
             WorkTeam::Shared().For(mFlightSteps.Count(), kPlanGrain, parallel, [&](int32_t i, int32_t thread) {
                 PlanMove(mFlightSteps[i], grid, grid.GetQueryContext(thread));
             });
-            for (const FlightStep& step : mFlightSteps) ApplyMove(step, grid, scene);
+            // In list order: hits write toys and draw from the generator.
+            {
+                int32_t bounces = 0;
+                for (FlightStep& step : mFlightSteps) {
+                    ApplyMove(step, grid, scene);
+                    bounces += step.mOutcome == kBounceWithDraws;
+                }
+                // Bounces given their draws touch only their own particle.
+                if (bounces > 0)
+                    WorkTeam::Shared().For(mFlightSteps.Count(), kPlanGrain, parallel, [&](int32_t i, int32_t) {
+                        if (mFlightSteps[i].mOutcome == kBounceWithDraws) BounceWithDraws(mFlightSteps[i], grid);
+                    });
+            }
             break;
         case kStepSizing:
             Size(sleepingPass);
