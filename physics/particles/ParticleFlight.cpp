@@ -55,6 +55,38 @@ VectorF ToyEdgeNormal(const Toy& toy, int32_t i)
     return VectorF(d.mY, -d.mX);
 }
 
+// Moves a generator on by a fixed number of draws at once: the state after n
+// steps is the state times a^n modulo m, as long as the state lies in
+// [1, m - 1], where each step's reduction is exact. A generator of other
+// constants or out of that range is stepped draw by draw.
+class DrawSkipper {
+public:
+    DrawSkipper(const Random& random, int32_t draws) : mDraws(draws)
+    {
+        const Random standard;
+        if (random.mA != standard.mA || random.mM != standard.mM || random.mQ != standard.mQ ||
+            random.mR != standard.mR)
+            return;
+        mModulus = static_cast<uint64_t>(standard.mM);
+        mMultiplier = 1;
+        for (int32_t i = 0; i < draws; ++i) mMultiplier = mMultiplier * static_cast<uint64_t>(standard.mA) % mModulus;
+    }
+
+    void Skip(Random& random) const
+    {
+        if (mMultiplier != 0 && random.mSeed > 0 && static_cast<uint64_t>(random.mSeed) < mModulus) {
+            random.mSeed = static_cast<int32_t>(static_cast<uint64_t>(random.mSeed) * mMultiplier % mModulus);
+            return;
+        }
+        for (int32_t i = 0; i < mDraws; ++i) random.Step();
+    }
+
+private:
+    int32_t mDraws;
+    uint64_t mModulus = 0;
+    uint64_t mMultiplier = 0;
+};
+
 VectorF Scaled(const VectorF& v, float length)
 {
     VectorF s = v;
@@ -148,16 +180,6 @@ void ParticleSystem::MoveFreely(const FlightStep& step) const
 
 bool ParticleSystem::BounceDrawsAhead() const { return !mDoBulletDeform && !mDisappearAfterFirstBounce; }
 
-void ParticleSystem::DrawForBounce(FlightStep& step)
-{
-    step.mSeed = mRandom.mSeed;
-    // As many draws as the bounce makes: it gets them from this state later.
-    mRandom.Step();
-    mRandom.Step();
-    if (mParticleRotationStyle == 1) mRandom.Step();
-    step.mOutcome = kBounceWithDraws;
-}
-
 void ParticleSystem::ApplyMove(FlightStep& step, const SpatialGrid& grid, Scene* scene)
 {
     const int32_t slot = step.mSlot;
@@ -171,10 +193,6 @@ void ParticleSystem::ApplyMove(FlightStep& step, const SpatialGrid& grid, Scene*
         FreeMovingParticle(slot);
         return;
     case kHitsTerrain: {
-        if (BounceDrawsAhead()) {
-            DrawForBounce(step);
-            return;
-        }
         GridSegmentHit hit;
         hit.mStaticSegment = step.mStaticSegment;
         hit.mPoint = step.mHitPoint;
@@ -217,6 +235,9 @@ void ParticleSystem::Bounce(int32_t slot, const StaticSegment& edge, const Vecto
     mPositions[slot] = at + Scaled(edge.mNormal, 0.001f);
     if (mParticleRotationStyle == 1) mAngularSpeeds[slot] = random.NextFloat() * 60.0f * SignOf(v.mX);
 }
+
+// As many as Bounce draws.
+int32_t ParticleSystem::BounceDrawCount() const { return mParticleRotationStyle == 1 ? 3 : 2; }
 
 void ParticleSystem::BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene)
 {
@@ -539,10 +560,19 @@ void ParticleSystem::Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, boo
             });
             // In list order: hits write toys and draw from the generator.
             {
+                const bool drawAhead = BounceDrawsAhead();
+                const DrawSkipper skipper(mRandom, BounceDrawCount());
                 int32_t bounces = 0;
                 for (FlightStep& step : mFlightSteps) {
+                    if (step.mOutcome == kFlown) continue;
+                    if (step.mOutcome == kHitsTerrain && drawAhead) {
+                        step.mSeed = mRandom.mSeed;
+                        step.mOutcome = kBounceWithDraws;
+                        skipper.Skip(mRandom);
+                        ++bounces;
+                        continue;
+                    }
                     ApplyMove(step, grid, scene);
-                    bounces += step.mOutcome == kBounceWithDraws;
                 }
                 // Bounces given their draws touch only their own particle.
                 if (bounces > 0)

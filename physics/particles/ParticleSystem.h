@@ -569,7 +569,8 @@ private:
     // generator, so that its draws can be handed out in list order and the
     // bounce itself computed beside the others afterwards.
     bool BounceDrawsAhead() const;
-    void DrawForBounce(FlightStep& step);
+    // Draws from the generator that one bounce makes.
+    int32_t BounceDrawCount() const;
     void BounceWithDraws(const FlightStep& step, const SpatialGrid& grid);
     void Bounce(int32_t slot, const StaticSegment& edge, const VectorF& at, Random& random);
     // True when the particle died of the hit.
