@@ -24,6 +24,8 @@ namespace {
 constexpr float kSettleSpeed = 3.0f;
 constexpr uint8_t kSettleCountdown = 20;
 constexpr float kHitRestitution = 0.1f;
+// How far in front of an edge a particle that bounced off it is put.
+constexpr float kBounceStandOff = 0.001f;
 constexpr float kHitDentFactor = 0.5f;
 constexpr float kPassageMassShare = 0.3f;
 // How near to its entry a particle that makes no hole still dents its toy.
@@ -214,11 +216,24 @@ void ParticleSystem::ApplyMove(FlightStep& step, const SpatialGrid& grid, Scene*
     mVelocities[slot] += step.mVelocityChange;
 }
 
-void ParticleSystem::BounceWithDraws(const FlightStep& step, const SpatialGrid& grid)
+void ParticleSystem::BounceWithDraws(int32_t begin, int32_t end, const SpatialGrid& grid)
 {
-    Random random = mRandom;
-    random.mSeed = step.mSeed;
-    Bounce(step.mSlot, grid.GetStaticSegment(step.mStaticSegment), step.mHitPoint, random);
+    // Neighbours in the list mostly rest on the same edge: its stand-off is
+    // worked out once for them.
+    int32_t lastEdge = -1;
+    VectorF standOff;
+    for (int32_t i = begin; i < end; ++i) {
+        const FlightStep& step = mFlightSteps[i];
+        if (step.mOutcome != kBounceWithDraws) continue;
+        const StaticSegment& edge = grid.GetStaticSegment(step.mStaticSegment);
+        if (step.mStaticSegment != lastEdge) {
+            lastEdge = step.mStaticSegment;
+            standOff = Scaled(edge.mNormal, kBounceStandOff);
+        }
+        Random random = mRandom;
+        random.mSeed = step.mSeed;
+        Bounce(step.mSlot, edge, step.mHitPoint + standOff, random);
+    }
 }
 
 void ParticleSystem::Bounce(int32_t slot, const StaticSegment& edge, const VectorF& at, Random& random)
@@ -232,7 +247,7 @@ void ParticleSystem::Bounce(int32_t slot, const StaticSegment& edge, const Vecto
     v = VectorF(std::cos(mirrored) * speed, std::sin(mirrored) * speed);
     v.Rotate(random.NextFloatInRange(-0.75f, 0.75f));
     mVelocities[slot] = v;
-    mPositions[slot] = at + Scaled(edge.mNormal, 0.001f);
+    mPositions[slot] = at;
     if (mParticleRotationStyle == 1) mAngularSpeeds[slot] = random.NextFloat() * 60.0f * SignOf(v.mX);
 }
 
@@ -242,7 +257,7 @@ int32_t ParticleSystem::BounceDrawCount() const { return mParticleRotationStyle 
 void ParticleSystem::BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene)
 {
     const StaticSegment& edge = grid.GetStaticSegment(hit.mStaticSegment);
-    Bounce(slot, edge, hit.mPoint, mRandom);
+    Bounce(slot, edge, hit.mPoint + Scaled(edge.mNormal, kBounceStandOff), mRandom);
     const VectorF v = mVelocities[slot];
 
     if (!mDoBulletDeform || !scene || !edge.mOwner) return;
@@ -575,10 +590,13 @@ void ParticleSystem::Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, boo
                     ApplyMove(step, grid, scene);
                 }
                 // Bounces given their draws touch only their own particle.
+                const int32_t count = mFlightSteps.Count();
                 if (bounces > 0)
-                    WorkTeam::Shared().For(mFlightSteps.Count(), kPlanGrain, parallel, [&](int32_t i, int32_t) {
-                        if (mFlightSteps[i].mOutcome == kBounceWithDraws) BounceWithDraws(mFlightSteps[i], grid);
-                    });
+                    WorkTeam::Shared().For((count + kPlanGrain - 1) / kPlanGrain, 1, parallel,
+                                           [&](int32_t chunk, int32_t) {
+                                               const int32_t begin = chunk * kPlanGrain;
+                                               BounceWithDraws(begin, std::min(begin + kPlanGrain, count), grid);
+                                           });
             }
             break;
         case kStepSizing:

@@ -571,7 +571,9 @@ private:
     bool BounceDrawsAhead() const;
     // Draws from the generator that one bounce makes.
     int32_t BounceDrawCount() const;
-    void BounceWithDraws(const FlightStep& step, const SpatialGrid& grid);
+    // The bounces among the steps [begin, end) that were given their draws.
+    void BounceWithDraws(int32_t begin, int32_t end, const SpatialGrid& grid);
+    // Off the edge, to the point at (already in front of it).
     void Bounce(int32_t slot, const StaticSegment& edge, const VectorF& at, Random& random);
     // True when the particle died of the hit.
     bool HitToy(int32_t slot, const FlightStep& step, Scene* scene);
