@@ -94,8 +94,10 @@ struct GridDebugLine {
 // Query stamps of one thread. A multi-cell query stamps every segment it has
 // tested so that a segment listed in several cells is tested once. Each
 // thread that queries the grid owns one context, so parallel queries neither
-// race nor disturb each other's results.
-class GridQueryContext {
+// race nor disturb each other's results. Each context has cache lines of its
+// own: a stamp is written at every walk, and a neighbour in the same line
+// would make the threads' queries wait for each other.
+class alignas(64) GridQueryContext {
 public:
     // Starts a new stamp; on wrapping every stamp is reset and counting restarts at 1.
     int32_t Advance();

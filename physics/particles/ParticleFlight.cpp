@@ -20,23 +20,17 @@ namespace KIV {
 
 namespace {
 
-enum FlightOutcome : uint8_t {
-    kFlyFree,     // no hit: moves on
-    kFallAsleep,  // settled after its bounces
-    kShardStops,  // a shard that found itself behind terrain
-    kHitsTerrain,
-    kHitsToy,
-};
-
 // Above this speed along either axis a particle is still on its way.
 constexpr float kSettleSpeed = 3.0f;
 constexpr uint8_t kSettleCountdown = 20;
 constexpr float kHitRestitution = 0.1f;
+// How far in front of an edge a particle that bounced off it is put.
+constexpr float kBounceStandOff = 0.001f;
 constexpr float kHitDentFactor = 0.5f;
 constexpr float kPassageMassShare = 0.3f;
 // How near to its entry a particle that makes no hole still dents its toy.
 constexpr float kNoHoleDentReach = 10.0f;
-// Particles planned per chunk of the work team.
+// Particles planned (or bounced) per chunk of the work team.
 constexpr int32_t kPlanGrain = 256;
 
 bool StillOnItsWay(const VectorF& v) { return std::fabs(v.mX) > kSettleSpeed || std::fabs(v.mY) > kSettleSpeed; }
@@ -62,6 +56,38 @@ VectorF ToyEdgeNormal(const Toy& toy, int32_t i)
     const VectorF d = toy.mOutline[i + 1 < n ? i + 1 : 0] - toy.mOutline[i];
     return VectorF(d.mY, -d.mX);
 }
+
+// Moves a generator on by a fixed number of draws at once: the state after n
+// steps is the state times a^n modulo m, as long as the state lies in
+// [1, m - 1], where each step's reduction is exact. A generator of other
+// constants or out of that range is stepped draw by draw.
+class DrawSkipper {
+public:
+    DrawSkipper(const Random& random, int32_t draws) : mDraws(draws)
+    {
+        const Random standard;
+        if (random.mA != standard.mA || random.mM != standard.mM || random.mQ != standard.mQ ||
+            random.mR != standard.mR)
+            return;
+        mModulus = static_cast<uint64_t>(standard.mM);
+        mMultiplier = 1;
+        for (int32_t i = 0; i < draws; ++i) mMultiplier = mMultiplier * static_cast<uint64_t>(standard.mA) % mModulus;
+    }
+
+    void Skip(Random& random) const
+    {
+        if (mMultiplier != 0 && random.mSeed > 0 && static_cast<uint64_t>(random.mSeed) < mModulus) {
+            random.mSeed = static_cast<int32_t>(static_cast<uint64_t>(random.mSeed) * mMultiplier % mModulus);
+            return;
+        }
+        for (int32_t i = 0; i < mDraws; ++i) random.Step();
+    }
+
+private:
+    int32_t mDraws;
+    uint64_t mModulus = 0;
+    uint64_t mMultiplier = 0;
+};
 
 VectorF Scaled(const VectorF& v, float length)
 {
@@ -138,13 +164,30 @@ void ParticleSystem::PlanMove(FlightStep& step, const SpatialGrid& grid, GridQue
         step.mToy = hit.mToy;
         step.mToyPoint = hit.mToyPoint;
         step.mHitPoint = hit.mPoint;
+    } else if (!(mPenetratingParticles && mPenetrations[slot].mInside)) {
+        // Free flight outside any toy touches nothing but this particle, and
+        // no earlier particle's hit reads it: it need not wait for its turn.
+        MoveFreely(step);
+        step.mOutcome = kFlown;
     }
 }
 
-void ParticleSystem::ApplyMove(const FlightStep& step, const SpatialGrid& grid, Scene* scene)
+void ParticleSystem::MoveFreely(const FlightStep& step) const
+{
+    VectorF& position = const_cast<VectorF&>(mPositions[step.mSlot]);
+    VectorF& velocity = const_cast<VectorF&>(mVelocities[step.mSlot]);
+    position += step.mDisplacement;
+    velocity += step.mVelocityChange;
+}
+
+bool ParticleSystem::BounceDrawsAhead() const { return !mDoBulletDeform && !mDisappearAfterFirstBounce; }
+
+void ParticleSystem::ApplyMove(FlightStep& step, const SpatialGrid& grid, Scene* scene)
 {
     const int32_t slot = step.mSlot;
     switch (step.mOutcome) {
+    case kFlown:
+        return;
     case kFallAsleep:
         MoveToSleeping(slot);
         return;
@@ -173,20 +216,49 @@ void ParticleSystem::ApplyMove(const FlightStep& step, const SpatialGrid& grid, 
     mVelocities[slot] += step.mVelocityChange;
 }
 
-void ParticleSystem::BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene)
+void ParticleSystem::BounceWithDraws(int32_t begin, int32_t end, const SpatialGrid& grid)
+{
+    // Neighbours in the list mostly rest on the same edge: its stand-off is
+    // worked out once for them.
+    int32_t lastEdge = -1;
+    VectorF standOff;
+    for (int32_t i = begin; i < end; ++i) {
+        const FlightStep& step = mFlightSteps[i];
+        if (step.mOutcome != kBounceWithDraws) continue;
+        const StaticSegment& edge = grid.GetStaticSegment(step.mStaticSegment);
+        if (step.mStaticSegment != lastEdge) {
+            lastEdge = step.mStaticSegment;
+            standOff = Scaled(edge.mNormal, kBounceStandOff);
+        }
+        Random random = mRandom;
+        random.mSeed = step.mSeed;
+        Bounce(step.mSlot, edge, step.mHitPoint + standOff, random);
+    }
+}
+
+void ParticleSystem::Bounce(int32_t slot, const StaticSegment& edge, const VectorF& at, Random& random)
 {
     if (mAllowSleepingParticles && mSleepCountdowns[slot] > kSettleCountdown) mSleepCountdowns[slot] = kSettleCountdown;
-    const StaticSegment& edge = grid.GetStaticSegment(hit.mStaticSegment);
-    VectorF v = mVelocities[slot] * -(0.1f + 0.5f * mRandom.NextFloat());
+    VectorF v = mVelocities[slot] * -(0.1f + 0.5f * random.NextFloat());
     // Mirrored about the edge's normal: the part along the edge goes on, the
     // part into it turns back out.
     const float speed = v.GetLength();
     const float mirrored = 2.0f * edge.mNormalAngle - std::atan2(v.mY, v.mX);
     v = VectorF(std::cos(mirrored) * speed, std::sin(mirrored) * speed);
-    v.Rotate(mRandom.NextFloatInRange(-0.75f, 0.75f));
+    v.Rotate(random.NextFloatInRange(-0.75f, 0.75f));
     mVelocities[slot] = v;
-    mPositions[slot] = hit.mPoint + Scaled(edge.mNormal, 0.001f);
-    if (mParticleRotationStyle == 1) mAngularSpeeds[slot] = mRandom.NextFloat() * 60.0f * SignOf(v.mX);
+    mPositions[slot] = at;
+    if (mParticleRotationStyle == 1) mAngularSpeeds[slot] = random.NextFloat() * 60.0f * SignOf(v.mX);
+}
+
+// As many as Bounce draws.
+int32_t ParticleSystem::BounceDrawCount() const { return mParticleRotationStyle == 1 ? 3 : 2; }
+
+void ParticleSystem::BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene)
+{
+    const StaticSegment& edge = grid.GetStaticSegment(hit.mStaticSegment);
+    Bounce(slot, edge, hit.mPoint + Scaled(edge.mNormal, kBounceStandOff), mRandom);
+    const VectorF v = mVelocities[slot];
 
     if (!mDoBulletDeform || !scene || !edge.mOwner) return;
     // Only terrain objects own edges; the scene's list tells them from anything else.
@@ -501,7 +573,31 @@ void ParticleSystem::Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, boo
             WorkTeam::Shared().For(mFlightSteps.Count(), kPlanGrain, parallel, [&](int32_t i, int32_t thread) {
                 PlanMove(mFlightSteps[i], grid, grid.GetQueryContext(thread));
             });
-            for (const FlightStep& step : mFlightSteps) ApplyMove(step, grid, scene);
+            // In list order: hits write toys and draw from the generator.
+            {
+                const bool drawAhead = BounceDrawsAhead();
+                const DrawSkipper skipper(mRandom, BounceDrawCount());
+                int32_t bounces = 0;
+                for (FlightStep& step : mFlightSteps) {
+                    if (step.mOutcome == kFlown) continue;
+                    if (step.mOutcome == kHitsTerrain && drawAhead) {
+                        step.mSeed = mRandom.mSeed;
+                        step.mOutcome = kBounceWithDraws;
+                        skipper.Skip(mRandom);
+                        ++bounces;
+                        continue;
+                    }
+                    ApplyMove(step, grid, scene);
+                }
+                // Bounces given their draws touch only their own particle.
+                const int32_t count = mFlightSteps.Count();
+                if (bounces > 0)
+                    WorkTeam::Shared().For((count + kPlanGrain - 1) / kPlanGrain, 1, parallel,
+                                           [&](int32_t chunk, int32_t) {
+                                               const int32_t begin = chunk * kPlanGrain;
+                                               BounceWithDraws(begin, std::min(begin + kPlanGrain, count), grid);
+                                           });
+            }
             break;
         case kStepSizing:
             Size(sleepingPass);

@@ -21,6 +21,7 @@ class MemoryStream;
 class Robot;
 class SpatialGrid;
 struct GridSegmentHit;
+struct StaticSegment;
 class Scene;
 class Texture;
 class Toy;
@@ -491,6 +492,15 @@ public:
     // refused until they can.
     uint8_t mArraysShort = 0;
 
+    enum FlightOutcome : uint8_t {
+        kFlyFree,     // no hit: moves on
+        kFallAsleep,  // settled after its bounces
+        kShardStops,  // a shard that found itself behind terrain
+        kHitsTerrain,
+        kHitsToy,
+        kFlown,            // moved on already, beside the other plans
+        kBounceWithDraws,  // bounces off terrain with the generator state it was given
+    };
     // What the motion part of a flight found for each moving particle, in
     // list order, for the part that applies it.
     struct FlightStep {
@@ -499,6 +509,8 @@ public:
         VectorF mDisplacement;
         VectorF mVelocityChange;
         int32_t mStaticSegment = -1;
+        // The generator's state that a bounce off terrain draws from.
+        int32_t mSeed = 0;
         Toy* mToy = nullptr;
         int32_t mToyPoint = -1;
         VectorF mHitPoint;
@@ -556,7 +568,19 @@ private:
     VectorF Acceleration(int32_t slot) const;
     void MoveWithoutHits();
     void PlanMove(FlightStep& step, const SpatialGrid& grid, GridQueryContext& context) const;
-    void ApplyMove(const FlightStep& step, const SpatialGrid& grid, Scene* scene);
+    // Writes only the step's own particle, so plans may call it side by side.
+    void MoveFreely(const FlightStep& step) const;
+    void ApplyMove(FlightStep& step, const SpatialGrid& grid, Scene* scene);
+    // Whether a bounce off terrain touches nothing but its particle and the
+    // generator, so that its draws can be handed out in list order and the
+    // bounce itself computed beside the others afterwards.
+    bool BounceDrawsAhead() const;
+    // Draws from the generator that one bounce makes.
+    int32_t BounceDrawCount() const;
+    // The bounces among the steps [begin, end) that were given their draws.
+    void BounceWithDraws(int32_t begin, int32_t end, const SpatialGrid& grid);
+    // Off the edge, to the point at (already in front of it).
+    void Bounce(int32_t slot, const StaticSegment& edge, const VectorF& at, Random& random);
     // True when the particle died of the hit.
     bool HitToy(int32_t slot, const FlightStep& step, Scene* scene);
     bool StartPassage(int32_t slot, const FlightStep& step, Scene* scene);
