@@ -1,6 +1,7 @@
 #include "physics/contacts/SharedIslandSolve.h"
 #include <algorithm>
 #include <chrono>
+#include "base/Statistics.h"
 #include "base/WorkTeam.h"
 #include "physics/contacts/Contact.h"
 #include "physics/contacts/Contacts.h"
@@ -17,6 +18,11 @@ namespace {
 // belong to a thread that is not running at all; the waiter then sleeps until
 // the flag moves, so its core goes to the threads that can work.
 constexpr int32_t kSpinsBeforeSleep = 4096;
+
+// Added to every done flag when the stop is decided: above any iteration
+// count a waiter could wait for, and far from overflowing.
+constexpr int32_t kStopRaise = 1 << 29;
+constexpr int32_t kAllJudged = INT32_MAX;
 
 // What the deal counts a wait for a solve on another thread, in contact records.
 constexpr int64_t kHandOverCost = 4;
@@ -80,6 +86,9 @@ void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
     mCost.assign(count, 1);
     mDepth.assign(count, 1);
     mDeepest = 0;
+    mTouchesOutside = false;
+    std::vector<int32_t>& firstSolve = mLastWriter;  // until the chain is walked
+    firstSolve.assign(count + 1, -1);
     for (int32_t k = 0; k < count; ++k) {
         const Toy& toy = *members[k];
         mTouched.clear();
@@ -103,6 +112,8 @@ void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
         for (const int32_t t : mTouched) {
             const int32_t p = mLastSolve[t];
             mLastSolve[t] = k;
+            if (t == outside) mTouchesOutside = true;
+            if (p < 0) firstSolve[t] = k;
             if (p < 0 || std::find(mPreds.begin() + mPredStart[k], mPreds.end(), p) != mPreds.end()) continue;
             mPreds.push_back(p);
             mDepth[k] = std::max(mDepth[k], mDepth[p] + 1);
@@ -110,6 +121,18 @@ void SharedIslandSolve::LinkPredecessors(Toy* const* members, int32_t count)
         mDeepest = std::max(mDeepest, mDepth[k]);
     }
     mPredStart[count] = static_cast<int32_t>(mPreds.size());
+
+    // Running ahead, the first solve of an iteration that touches a toy waits
+    // for the last one that touched it in the iteration before.
+    mWrapStart.assign(count + 1, 0);
+    for (int32_t t = 0; t < count; ++t)
+        if (firstSolve[t] >= 0 && mLastSolve[t] != firstSolve[t]) ++mWrapStart[firstSolve[t] + 1];
+    for (int32_t k = 0; k < count; ++k) mWrapStart[k + 1] += mWrapStart[k];
+    mWrapPreds.assign(mWrapStart[count], -1);
+    mTouched.assign(mWrapStart.begin(), mWrapStart.end() - 1);
+    for (int32_t t = 0; t < count; ++t)
+        if (firstSolve[t] >= 0 && mLastSolve[t] != firstSolve[t]) mWrapPreds[mTouched[firstSolve[t]]++] = mLastSolve[t];
+    mLastWriter.assign(mLastSolve.begin(), mLastSolve.begin() + count);
 
     for (int32_t k = 0; k < count; ++k) {
         const int32_t slot = members[k]->mSlotIndex;
@@ -246,21 +269,127 @@ int32_t SharedIslandSolve::RunTeam(Toy* const* members, int32_t count, int32_t t
     return together ? mIterationsRun : SolveIslandIterations(members, count, settings);
 }
 
-void SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
+bool SharedIslandSolve::AwaitJudged(int32_t iteration)
 {
-    if (count <= 0 || settings.mVelIterations <= 0) return;
+    for (int32_t judged = mJudged.load(std::memory_order_acquire); judged <= iteration;
+         judged = mJudged.load(std::memory_order_acquire))
+        WorkTeam::WaitWhileEqual(mJudged, judged, mJudgedSleepers);
+    return mStopAt.load(std::memory_order_acquire) < 0;
+}
+
+bool SharedIslandSolve::RunSolvesAhead(Toy* const* members, int32_t thread, int32_t iteration, ThreadResult& result,
+                                       const GameSettings& settings)
+{
+    const int32_t slot = iteration % mSlots;
+    for (int32_t d = mDealStart[thread]; d < mDealStart[thread + 1]; ++d) {
+        const int32_t k = mDealt[d];
+        for (int32_t i = mPredStart[k]; i < mPredStart[k + 1]; ++i) WaitForIteration(mDone[mPreds[i]], iteration + 1);
+        if (iteration > 0)
+            for (int32_t i = mWrapStart[k]; i < mWrapStart[k + 1]; ++i) WaitForIteration(mDone[mWrapPreds[i]], iteration);
+        // A stop raises every flag, so a wait may have ended without its
+        // predecessor: nothing more may be solved then.
+        if (mStopAt.load(std::memory_order_acquire) >= 0) return false;
+        if (SolveToyContacts(*members[k], iteration == 0, result.mLargest, settings)) result.mSolved = true;
+        ++result.mSolves;
+        mSnapshots.Save(k, slot);
+        // An addition, not a store: it never lowers a flag that a stop raised.
+        mDone[k].mIterations.fetch_add(1, std::memory_order_release);
+        if (mSleepers.load() > 0) mDone[k].mIterations.notify_all();
+    }
+    return true;
+}
+
+void SharedIslandSolve::Arrive(int32_t iteration, int32_t team, const GameSettings& settings)
+{
+    const int32_t slot = iteration % mSlots;
+    if (mArrivals[slot].mThreads.fetch_add(1, std::memory_order_acq_rel) + 1 < team) return;
+    // Every thread is done with the iteration: this one judges it. The slot's
+    // next iteration cannot start before the judgement is out.
+    mArrivals[slot].mThreads.store(0, std::memory_order_relaxed);
+    float largest = 0.0f;
+    bool solved = false;
+    for (int32_t t = 0; t < team; ++t) {
+        const ThreadResult& r = mResults[slot * team + t];
+        if (r.mLargest > largest) largest = r.mLargest;
+        if (r.mSolved) solved = true;
+    }
+    if (largest < settings.mMaxvABPSquared || !solved) {
+        mStopAt.store(iteration, std::memory_order_release);
+        // Threads waiting for solves that will now never run are let go.
+        for (DoneFlag& flag : mDone) flag.mIterations.fetch_add(kStopRaise, std::memory_order_release);
+        if (mSleepers.load() > 0)
+            for (DoneFlag& flag : mDone) flag.mIterations.notify_all();
+        mJudged.store(kAllJudged);
+    } else {
+        mJudged.store(iteration + 1);
+    }
+    if (mJudgedSleepers.load() > 0) mJudged.notify_all();
+}
+
+int32_t SharedIslandSolve::RunPipelined(Toy* const* members, int32_t count, int32_t threads,
+                                        const GameSettings& settings)
+{
+    const int32_t iterations = settings.mVelIterations;
+    mSlots = std::min(kLookAhead + 1, iterations);
+    Deal(count, threads);
+    mSnapshots.Plan(members, count, mLastWriter.data());
+    mSnapshots.SetSlots(mSlots);
+    mResults = std::vector<ThreadResult>(static_cast<size_t>(mSlots) * threads);
+    mArrivals = std::vector<Arrivals>(mSlots);
+    mJudged.store(0);
+    mStopAt.store(-1);
+    mSolvesRun.assign(threads, 0);
+    const bool together = WorkTeam::Shared().Together(threads, [&](int32_t thread, int32_t team) {
+        int32_t solves = 0;
+        for (int32_t iteration = 0; iteration < iterations; ++iteration) {
+            if (iteration >= mSlots && !AwaitJudged(iteration - mSlots)) break;
+            if (mStopAt.load(std::memory_order_acquire) >= 0) break;
+            ThreadResult& result = mResults[(iteration % mSlots) * team + thread];
+            result = ThreadResult();
+            const bool going = RunSolvesAhead(members, thread, iteration, result, settings);
+            solves += result.mSolves;
+            if (!going) break;
+            Arrive(iteration, team, settings);
+        }
+        mSolvesRun[thread] = solves;
+    });
+    if (!together) return SolveIslandIterations(members, count, settings);
+    const int32_t stop = mStopAt.load();
+    if (stop < 0 || stop + 1 == iterations) return iterations;
+    mSnapshots.Restore(stop % mSlots);
+    // The undone solves do not count either.
+    int32_t solves = 0;
+    for (const int32_t n : mSolvesRun) solves += n;
+    StatAdd(kStatSolverStepsCount, (stop + 1) * count - solves);
+    return stop + 1;
+}
+
+int32_t SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
+{
+    if (count <= 0 || settings.mVelIterations <= 0) return 0;
     const auto start = std::chrono::steady_clock::now();
     bool team = PickTeam();
+    bool ahead = false;
     int32_t threads = 1;
     if (team) {
         LinkPredecessors(members, count);
-        threads = UsefulThreads(count);
+        // Gathered impulses are applied between iterations, which no
+        // iteration may run ahead of; a toy outside the island would be
+        // missing from the copies.
+        ahead = mPipelined && settings.mImmediateImpulses && !mTouchesOutside && settings.mVelIterations < kStopRaise;
+        const int32_t all = WorkTeam::Shared().GetThreadCount();
+        // Running ahead, the breadth of several iterations is there to share.
+        threads = mTeamThreads > 0 ? std::min(mTeamThreads, all)
+                  : ahead          ? std::min(all, count)
+                                   : UsefulThreads(count);
         team = threads > 1;
     }
-    const int32_t iterations =
-        team ? RunTeam(members, count, threads, settings) : SolveIslandIterations(members, count, settings);
+    const int32_t iterations = !team ? SolveIslandIterations(members, count, settings)
+                               : ahead ? RunPipelined(members, count, threads, settings)
+                                       : RunTeam(members, count, threads, settings);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (iterations > 0) RecordTime(team, seconds.count() / (static_cast<double>(iterations) * count));
+    return iterations;
 }
 
 } // namespace KIV

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <vector>
+#include "physics/contacts/IslandSnapshots.h"
 
 namespace KIV {
 
@@ -26,6 +27,18 @@ struct GameSettings;
 // same thread. So chains of dependent solves tend to stay on one core, and a
 // thread never waits for a solve that is queued after one of its own.
 //
+// The stop test after each iteration would make every thread wait for the
+// slowest at the end of each: with impulses applied at once, the iterations
+// run ahead of it instead. A solve of iteration i+1 waits for its
+// predecessors in that iteration and, for each toy it touches first, for the
+// last solve that touched the toy in iteration i: it then meets exactly the
+// values the chain order gives it. Each thread judges the iterations it has
+// finished; the last of them to finish an iteration decides whether to go
+// on. An iteration starts only once the one kLookAhead + 1 before it was
+// judged, so at most kLookAhead iterations run ahead. Every solve saves what
+// it leaves behind in that iteration's copy (IslandSnapshots); when an
+// iteration is judged the last, the work past it is undone from its copy.
+//
 // Fine-grained waits pay only while every thread has a core of its own.
 // Whether a team or the calling thread alone solves an island faster depends
 // on the machine and on what else runs on it, so each solve is timed, the
@@ -35,11 +48,19 @@ class SharedIslandSolve {
 public:
     // members: the island's toys in chain order. Opens its own parallel
     // region; call it from serial code.
-    void Run(Toy* const* members, int32_t count, const GameSettings& settings);
+    // Returns the iterations run.
+    int32_t Run(Toy* const* members, int32_t count, const GameSettings& settings);
 
     // Tests and measurements that must see the team at work pin it; by
     // default the timings choose.
     void SetAlwaysTeam(bool always) { mAlwaysTeam = always; }
+    // Tests pin how many threads the team uses (0: the island's breadth
+    // chooses) and whether iterations run ahead of the stop test.
+    void SetTeamThreads(int32_t threads) { mTeamThreads = threads; }
+    void SetPipelined(bool pipelined) { mPipelined = pipelined; }
+
+    // Iterations that may run ahead of the last one judged.
+    static constexpr int32_t kLookAhead = 7;
 
 private:
     struct alignas(64) DoneFlag {
@@ -48,6 +69,10 @@ private:
     struct alignas(64) ThreadResult {
         float mLargest = 0.0f;
         bool mSolved = false;
+        int32_t mSolves = 0;  // pair solves run
+    };
+    struct alignas(64) Arrivals {
+        std::atomic<int32_t> mThreads{0};  // threads done with the iteration
     };
 
     void LinkPredecessors(Toy* const* members, int32_t count);
@@ -59,6 +84,16 @@ private:
     void WaitForIteration(DoneFlag& flag, int32_t iterations);
     // The iterations run.
     int32_t RunTeam(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings);
+    int32_t RunPipelined(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings);
+    // One thread's solves of one iteration run ahead; false once the stop
+    // was decided.
+    bool RunSolvesAhead(Toy* const* members, int32_t thread, int32_t iteration, ThreadResult& result,
+                        const GameSettings& settings);
+    // The thread's part of the iteration is done; the last thread to finish
+    // it judges it.
+    void Arrive(int32_t iteration, int32_t team, const GameSettings& settings);
+    // false when the iteration must not start: the stop was decided.
+    bool AwaitJudged(int32_t iteration);
     bool PickTeam();
     void RecordTime(bool team, double secondsPerSolve);
 
@@ -67,6 +102,10 @@ private:
     std::vector<int32_t> mLastSolve;     // scratch: per local toy, the last solve touching it
     std::vector<int32_t> mPredStart;     // per solve, its range of mPreds
     std::vector<int32_t> mPreds;
+    std::vector<int32_t> mWrapStart;     // per solve, its range of mWrapPreds
+    std::vector<int32_t> mWrapPreds;     // predecessors in the iteration before
+    std::vector<int32_t> mLastWriter;    // per local toy, the last solve touching it
+    bool mTouchesOutside = false;        // a solve writes a toy outside the island
     std::vector<int32_t> mCost;          // per solve, its contact records plus one
     std::vector<int32_t> mDepth;         // per solve, its place in the longest chain of waits
     std::vector<int64_t> mFinish;        // scratch of the deal: simulated finish per solve
@@ -76,9 +115,18 @@ private:
     std::vector<int32_t> mDealt;         // solves in the order each thread runs them
     std::vector<DoneFlag> mDone;
     std::vector<ThreadResult> mResults;  // two per thread: this iteration's and the last one's
+    std::vector<Arrivals> mArrivals;     // per snapshot slot
+    std::vector<int32_t> mSolvesRun;     // per thread, past the last iteration too
+    IslandSnapshots mSnapshots;
+    int32_t mSlots = 1;
+    alignas(64) std::atomic<int32_t> mJudged{0};  // iterations judged to go on; kAllJudged once stopped
+    std::atomic<int32_t> mStopAt{-1};             // the last iteration, once judged
+    std::atomic<int32_t> mJudgedSleepers{0};
     std::atomic<int32_t> mSleepers{0};
     int32_t mDeepest = 0;
     bool mAlwaysTeam = false;
+    bool mPipelined = true;
+    int32_t mTeamThreads = 0;
     int32_t mIterationsRun = 0;
     double mSecondsPerSolve[2] = {0.0, 0.0};  // alone, by a team; 0 until measured
     int32_t mRunsUntilRetry = 0;              // of the slower way

@@ -46,6 +46,7 @@ bool GridLayout::Setup(const RectF& world, int32_t cellSize, int64_t maxCells)
     mX1 = farX - shiftX;
     mY1 = farY - shiftY;
     mCellSize = cellSize;
+    mInverseCellSize = (cellSize & (cellSize - 1)) == 0 ? 1.0f / static_cast<float>(cellSize) : 0.0f;
     mColumns = columns;
     mRows = rows;
     mCellCount = columns * rows;

@@ -25,6 +25,11 @@ struct GridLayout {
 
     int32_t mX0 = 0, mY0 = 0, mX1 = 0, mY1 = 0;
     int32_t mCellSize = 0;
+    // 1 / mCellSize when that is exact (a power-of-two size), else 0. The
+    // quotient and the product by an exact reciprocal are the same real
+    // number rounded once, so they give the same bits; any other size keeps
+    // the division.
+    float mInverseCellSize = 0.0f;
     int32_t mColumns = 0, mRows = 0, mCellCount = 0;
     int32_t mColumnShift = 0;
 
@@ -56,7 +61,8 @@ struct GridLayout {
 // without a call to floor, which a step made some hundred thousand times.
 inline bool GridLayout::CellCoordinate(float v, int32_t origin, int32_t count, int32_t& out) const
 {
-    const float c = (v - static_cast<float>(origin)) / static_cast<float>(mCellSize);
+    const float offset = v - static_cast<float>(origin);
+    const float c = mInverseCellSize != 0.0f ? offset * mInverseCellSize : offset / static_cast<float>(mCellSize);
     if (c != c) return false;
     if (c < 0.0f)
         out = -1;

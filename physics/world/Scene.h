@@ -7,6 +7,7 @@
 #include "base/Vector.h"
 #include "physics/grid/RectGrid.h"
 #include "physics/contacts/SharedIslandSolve.h"
+#include "physics/world/ToyGroups.h"
 #include "physics/grid/SpatialGrid.h"
 // terrain objects and lights
 #include <functional>
@@ -131,12 +132,11 @@ public:
     // systems), in groups of toys joined to each other; each group in list
     // order, the groups in the order of their first toys.
     void BuildJointGroups();
-    Array<int32_t> mJointGroupStart;  // per group, its range of mJointGroupMembers; one more entry
-    Array<Toy*> mJointGroupMembers;
-    Array<int32_t> mJointGroupOf;  // scratch of the build
-    Array<int32_t> mJointGroupParent;
-    Array<int32_t> mJointGroupFill;
-    Array<int32_t> mJointGroupIndexOfSlot;
+    ToyGroups mJointGroups;
+    // The toys with penetration contacts, in groups of toys whose
+    // un-penetration reads each other's outlines.
+    void BuildPenetrationGroups();
+    ToyGroups mPenetrationGroups;
     // ---- end of the scene step's block ----
 
     // ---- terrain objects and lights (SceneTerrain.cpp) ----

@@ -18,8 +18,9 @@
 // each other, the pair solves per contact island. The pair solves of a large
 // island write other toys, yet run on a team: each waits for the earlier
 // solves it shares a toy with, so the chain order's results come out.
-// Un-penetration and the grid updates of stage 11 stay serial: a toy's
-// pushes read its partners' outlines, and the grid's cell lists are shared.
+// Un-penetration goes side by side in groups of toys whose pushes read each
+// other's outlines. The grid updates of stage 11 stay serial: the grid's
+// cell lists are shared.
 
 namespace KIV {
 
@@ -115,9 +116,9 @@ void StageToySteps(const StepContext& s)
         if (!toy.SharesStepStart()) toy.BeginStep(scene.mGravity);
     });
     scene.BuildJointGroups();
-    const Array<int32_t>& start = scene.mJointGroupStart;
-    const Array<Toy*>& members = scene.mJointGroupMembers;
-    const int32_t groups = start.Count() - 1;
+    const Array<int32_t>& start = scene.mJointGroups.Start();
+    const Array<Toy*>& members = scene.mJointGroups.Members();
+    const int32_t groups = scene.mJointGroups.Count();
     WorkTeam::Shared().For(groups, 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t) {
         for (int32_t k = start[g]; k < start[g + 1]; ++k) members[k]->BeginStep(scene.mGravity);
     });
@@ -146,13 +147,27 @@ void StageSharedDepth(const StepContext& s)
     s.ForToysByPoints(s.Toys().Count(), kChunkPointsOutlines, [](Toy& toy, int32_t) { toy.ShareDepths(); });
 }
 
-// Stage 5: un-penetration; serial, a toy's pushes read its partners' outlines.
+// Stage 5: un-penetration. A toy's pushes read the outlines of its
+// penetration partners, which their own pushes move: toys that reach each
+// other that way go in list order, per group, the groups side by side.
 void StageUnPenetration(const StepContext& s)
 {
     if (!s.mSettings.mUnPenetrate) return;
-    PtrArray<Toy>& toys = s.Toys();
-    GridQueryContext& context = s.Grid().GetQueryContext(0);
-    for (int32_t i = 0; i < toys.Count(); ++i) UnPenetrate(*toys[i], s.Grid(), context);
+    Scene& scene = s.mScene;
+    SpatialGrid& grid = s.Grid();
+    scene.BuildPenetrationGroups();
+    const ToyGroups& groups = scene.mPenetrationGroups;
+    const Array<int32_t>& start = groups.Start();
+    const Array<Toy*>& members = groups.Members();
+    WorkTeam::Shared().For(groups.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep),
+                           [&](int32_t g, int32_t thread) {
+                               GridQueryContext& context = grid.GetQueryContext(thread);
+                               for (int32_t k = start[g]; k < start[g + 1]; ++k) UnPenetrate(*members[k], grid, context);
+                           });
+    // The rest only close their outlines, which nobody reads meanwhile.
+    s.ForToys(s.Toys().Count(), kGrainBookkeeping, [&](Toy& toy, int32_t thread) {
+        if (toy.mPenetrationContacts.IsEmpty()) UnPenetrate(toy, grid, grid.GetQueryContext(thread));
+    });
 }
 
 // Stage 6: predicted outlines of the toys that were there at entry, then the
