@@ -135,10 +135,16 @@ TEST_F(PageMethodsTest, FixedWindowsGetTheirListingsAndTheColourTable)
     RunOnModePage("kiv:EdyUpdateLuaResWindow(1)");
     EXPECT_EQ(Sent(EditWindow::kLuaErrors), "");
 
-    RunOnModePage("kiv:ColorPickStart('c', ColorRGB(1, 2, 3), 4, 5, 6, 'Sky%20colour')");
+    // As a colour control's click sends it: the snippets percent-encoded.
+    RunOnModePage("kiv:ColorPickStart('c', ColorRGB(1, 2, 3), 'scene%3ASetSky%28%24r%29', 'u0', '', 'Sky%20colour')");
     EditWindow* picker = PageBridge::FirstOfKind(mGame->mEditWindows, EditWindow::kColourPicker);
     EXPECT_TRUE(picker->IsVisible());
     EXPECT_EQ(picker->GetTitle(), "COLOR PICKER - Sky colour");
+    EXPECT_NE(Sent(EditWindow::kColourPicker).find("pick_color_start_rgb('c','1','2','3','scene%3ASetSky%28%24r%29','u0','');"),
+              std::string::npos);
+    RunOnModePage("kiv:ColorPickStart('c', ColorRGBA(1, 2, 3, 4), 'a', 'b', 'c', '')");
+    EXPECT_NE(Sent(EditWindow::kColourPicker).find("pick_color_start_rgba('c','1','2','3','4','a','b','c');"),
+              std::string::npos);
 }
 
 TEST_F(PageMethodsTest, TheRobotLibraryIsListedSelectedAndDeletedFrom)
