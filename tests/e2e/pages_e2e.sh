@@ -61,6 +61,8 @@ ground_patch=300x40+420+528   # the front piece of ground, below the toys
 ground_box=420,528,720,568
 brightness_slider_left=(877 401)
 fill_colour_swatch=(786 484)
+picker_red_end=(533 246)      # the colour picker opens at (200, 200)
+picker_green_end=(533 272)
 robot_name_box=773,243,916,260
 new_robot=(812 296)
 robot_editor_box=255,20,695,200
@@ -70,7 +72,9 @@ pose_angle_box=873,427,940,442
 pose_angle=(905 434)
 console_input=(400 460)
 console_output_box=160,160,840,470
-console_close=(842 142)
+console_close=(843 55)        # kept on screen, the console stands at (150, 64)
+help_box=300,100,700,400      # the help opens in the middle of the window
+help_click=(500 250)
 hud_notice_box=40,548,400,570
 
 # The help page is the test's own: a click turns it yellow and then throws.
@@ -100,11 +104,12 @@ poll terrain-picked "the picked piece on the page" differs terrain-page "$page_b
 click_at "${brightness_slider_left[@]}"
 poll terrain-dark "the piece darkened by the slider" darker terrain-picked "$ground_patch"
 
-# The fill colour's swatch opens the colour picker; a full red from its red
-# slider (its right end) tints the darkened piece.
+# The fill colour's swatch opens the colour picker; full red and green from
+# its sliders (their right ends) tint the darkened piece yellow.
 click_at "${fill_colour_swatch[@]}"
 poll picker-open "the colour picker" differs terrain-dark 200,200,620,360 5000
-click_at 568 263
+click_at "${picker_red_end[@]}"
+click_at "${picker_green_end[@]}"
 poll picker-picked "the piece tinted by the picked colour" lighter terrain-dark "$ground_patch"
 
 # Robot: "New robot" empties the robot being edited (its name goes); the
@@ -151,14 +156,18 @@ poll console-result "the console's result" gained console-open "$console_output_
 
 # A page whose script throws: the game goes on (F1 still closes the page) and
 # the error reaches the results, which the HUD announces.
-alike console-result "$hud_notice_box" 20 console-result || fail "the HUD announced Lua errors before the page threw"
+gained start "$hud_notice_box" 255,0,0 30 console-result && fail "the HUD announced Lua errors before the page threw"
 click_at "${console_close[@]}"
+mouse_to 40 560
+poll console-closed "the console closed" differs console-result "$console_output_box" 20000
 key F1
-poll help-open "the test's help page" differs console-result 100,100,400,400 20000
-click_at 250 250
+poll help-open "the test's help page" gained console-closed "$help_box" 32,64,192 30000
+click_at "${help_click[@]}"
 poll help-thrown "the page's error announced by the HUD" gained help-open "$hud_notice_box" 255,0,0 100
+gained help-open "$help_box" 192,192,0 30000 help-thrown || fail "the page did not take the click before it threw"
+mouse_to 40 560
 key F1
-poll help-closed "the game closing the page after its error" differs help-thrown 100,100,400,400 20000
+poll help-closed "the game closing the page after its error" differs help-thrown "$help_box" 30000
 
 grep -q "did not load" "$out/pages-stderr.txt" && fail "a page did not load: $(grep -m3 'did not load' "$out/pages-stderr.txt")"
 kill -0 "$game" 2>/dev/null || fail "the game ended"
