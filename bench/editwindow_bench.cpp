@@ -80,15 +80,28 @@ double LoadAverage()
     return load;
 }
 
+// The running game, or none (the benchmark skipped) without a display.
+RunningGame* GameOrSkip(benchmark::State& state)
+{
+    RunningGame& g = Game();
+    if (g.mOk) return &g;
+    state.SkipWithError("no game window: run under xvfb-run");
+    return nullptr;
+}
+
+void HideAll(EditWindowManager& windows)
+{
+    for (int32_t i = 0; i < windows.GetWindowCount(); ++i)
+        if (windows.GetWindow(i)->IsVisible()) windows.GetWindow(i)->Hide(false);
+}
+
 constexpr int32_t kAtMost = 1 + EditWindowManager::kWindowCount - EditWindowManager::kModePageCount;
 
 void BM_GameFrameWithWindows(benchmark::State& state)
 {
-    RunningGame& g = Game();
-    if (!g.mOk) {
-        state.SkipWithError("no game window: run under xvfb-run");
-        return;
-    }
+    RunningGame* game = GameOrSkip(state);
+    if (!game) return;
+    RunningGame& g = *game;
     EditWindowManager& windows = g.mGame->mEditWindows;
     const int32_t shown = static_cast<int32_t>(state.range(0));
     for (int32_t i = 0; i < windows.GetWindowCount(); ++i) {
@@ -134,15 +147,12 @@ bool TextureHoldsPage(EditWindow& w)
 // the time until its first frame is in the texture the game draws. Goal: 0.5 s.
 void BM_PageFirstFrame(benchmark::State& state)
 {
-    RunningGame& g = Game();
-    if (!g.mOk) {
-        state.SkipWithError("no game window: run under xvfb-run");
-        return;
-    }
+    RunningGame* game = GameOrSkip(state);
+    if (!game) return;
+    RunningGame& g = *game;
     EditWindowManager& windows = g.mGame->mEditWindows;
     EditWindow& w = *windows.GetWindow(static_cast<int32_t>(state.range(0)));
-    for (int32_t i = 0; i < windows.GetWindowCount(); ++i)
-        if (windows.GetWindow(i)->IsVisible()) windows.GetWindow(i)->Hide(false);
+    HideAll(windows);
     double worst = 0.0;
     for (auto _ : state) {
         w.Hide(false);
@@ -179,14 +189,11 @@ BENCHMARK(BM_PageFirstFrame)
 // to the console's text box under the mouse. Goal: above 60 frames/s.
 void BM_TypingIntoTheLuaConsole(benchmark::State& state)
 {
-    RunningGame& g = Game();
-    if (!g.mOk) {
-        state.SkipWithError("no game window: run under xvfb-run");
-        return;
-    }
+    RunningGame* game = GameOrSkip(state);
+    if (!game) return;
+    RunningGame& g = *game;
     EditWindowManager& windows = g.mGame->mEditWindows;
-    for (int32_t i = 0; i < windows.GetWindowCount(); ++i)
-        if (windows.GetWindow(i)->IsVisible()) windows.GetWindow(i)->Hide(false);
+    HideAll(windows);
     EditWindow& console = *PageBridge::FirstOfKind(windows, EditWindow::kLuaConsole);
     console.Show();
     windows.FocusWindow(&console);
