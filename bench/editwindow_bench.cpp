@@ -3,15 +3,23 @@
 // mode pages share their place, and the eight others) and all nineteen forced
 // on, over the running default scene: each
 // iteration is one pass of the game's main loop, events to rendered frame,
-// with the pages' HTML views running beside it. Needs an X display (run
-// under xvfb-run); reads the runnable tree the build lays out.
+// with the pages' HTML views running beside it. Also the time from opening a
+// page afresh to its first frame in the game window, and the frame rate while
+// a key a frame is typed into the Lua console. Each figure comes with the
+// machine's load average (load1), which the wall times depend on. Needs an X
+// display (run under xvfb-run); reads the runnable tree the build lays out.
 #include <benchmark/benchmark.h>
 #include <SDL/SDL.h>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <memory>
 #include "base/Platform.h"
 #include "base/Statistics.h"
+#include "editor/PageBridge.h"
 #include "game/KIVGame.h"
+#include "game/PageMethods.h"
 #include "game/ScenePass.h"
 #include "render/ImageFile.h"
 #include "render/Renderer.h"
@@ -65,15 +73,35 @@ RunningGame& Game()
     return *game;
 }
 
+double LoadAverage()
+{
+    double load = -1.0;
+    std::ifstream("/proc/loadavg") >> load;
+    return load;
+}
+
+// The running game, or none (the benchmark skipped) without a display.
+RunningGame* GameOrSkip(benchmark::State& state)
+{
+    RunningGame& g = Game();
+    if (g.mOk) return &g;
+    state.SkipWithError("no game window: run under xvfb-run");
+    return nullptr;
+}
+
+void HideAll(EditWindowManager& windows)
+{
+    for (int32_t i = 0; i < windows.GetWindowCount(); ++i)
+        if (windows.GetWindow(i)->IsVisible()) windows.GetWindow(i)->Hide(false);
+}
+
 constexpr int32_t kAtMost = 1 + EditWindowManager::kWindowCount - EditWindowManager::kModePageCount;
 
 void BM_GameFrameWithWindows(benchmark::State& state)
 {
-    RunningGame& g = Game();
-    if (!g.mOk) {
-        state.SkipWithError("no game window: run under xvfb-run");
-        return;
-    }
+    RunningGame* game = GameOrSkip(state);
+    if (!game) return;
+    RunningGame& g = *game;
     EditWindowManager& windows = g.mGame->mEditWindows;
     const int32_t shown = static_cast<int32_t>(state.range(0));
     for (int32_t i = 0; i < windows.GetWindowCount(); ++i) {
@@ -88,6 +116,7 @@ void BM_GameFrameWithWindows(benchmark::State& state)
     g.RunFor(1.0);
     for (auto _ : state) g.mGame->RunMainLoopPass(*g.mScene);
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["load1"] = LoadAverage();
     state.counters["pages_loaded"] = [&] {
         int32_t loaded = 0;
         for (int32_t i = 0; i < windows.GetWindowCount(); ++i) loaded += windows.GetWindow(i)->IsPageLoaded();
@@ -103,6 +132,107 @@ BENCHMARK(BM_GameFrameWithWindows)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(3.0);
+
+// Whether the page's pixels have reached the window's texture: the texture is
+// emptied before the page opens, and any pixel of a page is opaque.
+bool TextureHoldsPage(EditWindow& w)
+{
+    const Array<uint32_t>& pixels = w.GetContentTexture().mOwnPixels;
+    for (int32_t i = 0; i < pixels.Count(); i += 97)
+        if (pixels[i] != 0) return true;
+    return false;
+}
+
+// A page opened afresh (its page loaded again, as Ctrl+F3 does, and shown):
+// the time until its first frame is in the texture the game draws. Goal: 0.5 s.
+void BM_PageFirstFrame(benchmark::State& state)
+{
+    RunningGame* game = GameOrSkip(state);
+    if (!game) return;
+    RunningGame& g = *game;
+    EditWindowManager& windows = g.mGame->mEditWindows;
+    EditWindow& w = *windows.GetWindow(static_cast<int32_t>(state.range(0)));
+    HideAll(windows);
+    double worst = 0.0;
+    for (auto _ : state) {
+        w.Hide(false);
+        g.RunFor(0.2);
+        Array<uint32_t>& pixels = w.GetContentTexture().mOwnPixels;
+        for (int32_t i = 0; i < pixels.Count(); ++i) pixels[i] = 0;
+        const auto start = std::chrono::steady_clock::now();
+        w.Reload();
+        // A mode page gets its controls from the editor builder once loaded.
+        if (state.range(0) < EditWindowManager::kModePageCount) PageMethods::ReloadEdyPages(*g.mGame);
+        w.Show();
+        const auto end = start + std::chrono::seconds(20);
+        while (!TextureHoldsPage(w) && std::chrono::steady_clock::now() < end) g.mGame->RunMainLoopPass(*g.mScene);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        worst = std::max(worst, seconds);
+        state.SetIterationTime(seconds);
+    }
+    w.Hide(false);
+    state.counters["worst_s"] = worst;
+    state.counters["load1"] = LoadAverage();
+}
+BENCHMARK(BM_PageFirstFrame)
+    ->ArgName("window")
+    ->Arg(0)                              // the scene's mode page, built from the editor builder
+    ->Arg(EditWindowManager::kHelpIndex)  // the help
+    ->Arg(13)                             // the Lua console
+    ->Arg(17)                             // the robot library
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Typing into the Lua console: one key goes down and up in every pass of the
+// main loop, through SDL's queue as the window system hands keys to the game,
+// to the console's text box under the mouse. Goal: above 60 frames/s.
+void BM_TypingIntoTheLuaConsole(benchmark::State& state)
+{
+    RunningGame* game = GameOrSkip(state);
+    if (!game) return;
+    RunningGame& g = *game;
+    EditWindowManager& windows = g.mGame->mEditWindows;
+    HideAll(windows);
+    EditWindow& console = *PageBridge::FirstOfKind(windows, EditWindow::kLuaConsole);
+    console.Show();
+    windows.FocusWindow(&console);
+    g.RunFor(1.0);
+    // The mouse over the text box, and a click in it gives it the keys.
+    const VectorI box = console.GetPosition() + VectorI(200, 400);
+    SDL_WarpMouse(static_cast<Uint16>(box.mX), static_cast<Uint16>(box.mY));
+    for (Uint8 type : {Uint8(SDL_MOUSEBUTTONDOWN), Uint8(SDL_MOUSEBUTTONUP)}) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.button.x = static_cast<Uint16>(box.mX);
+        e.button.y = static_cast<Uint16>(box.mY);
+        SDL_PushEvent(&e);
+        g.RunFor(0.1);
+    }
+    int32_t typed = 0;
+    for (auto _ : state) {
+        const SDLKey key = static_cast<SDLKey>(SDLK_a + typed++ % 26);
+        for (Uint8 type : {Uint8(SDL_KEYDOWN), Uint8(SDL_KEYUP)}) {
+            SDL_Event e{};
+            e.type = type;
+            e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            e.key.keysym.sym = key;
+            e.key.keysym.unicode = type == SDL_KEYDOWN ? static_cast<Uint16>('a' + (key - SDLK_a)) : 0;
+            SDL_PushEvent(&e);
+        }
+        g.mGame->RunMainLoopPass(*g.mScene);
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["load1"] = LoadAverage();
+    // What reached the page: the text box's length, to see that the keys were typed.
+    std::string length;
+    console.EvaluateJavascript("document.getElementById('console_in').value.length", length);
+    state.counters["typed_chars"] = std::atof(length.c_str());
+    console.Hide(false);
+}
+BENCHMARK(BM_TypingIntoTheLuaConsole)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
 } // namespace
 

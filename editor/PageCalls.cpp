@@ -92,16 +92,19 @@ std::string RefreshColor(const ColorRGBA& c)
     return "refresh_color(" + Quoted(Int(c.mRed)) + "," + Quoted(Int(c.mGreen)) + "," + Quoted(Int(c.mBlue)) + "," +
            Quoted(Int(c.mAlpha)) + ");";
 }
-std::string PickColorStart(const std::string& id, const ColorRGBA& c, int32_t a, int32_t b, int32_t d)
+std::string PickColorStart(const std::string& id, const ColorRGBA& c, const std::string& a, const std::string& b,
+                           const std::string& d)
 {
     return "pick_color_start_rgba('" + id + "'," + Quoted(Int(c.mRed)) + "," + Quoted(Int(c.mGreen)) + "," +
-           Quoted(Int(c.mBlue)) + "," + Quoted(Int(c.mAlpha)) + "," + Quoted(Int(a)) + "," + Quoted(Int(b)) + "," +
-           Quoted(Int(d)) + ");";
+           Quoted(Int(c.mBlue)) + "," + Quoted(Int(c.mAlpha)) + "," + Quoted(EscapeJsString(a)) + "," +
+           Quoted(EscapeJsString(b)) + "," + Quoted(EscapeJsString(d)) + ");";
 }
-std::string PickColorStart(const std::string& id, const ColorRGB& c, int32_t a, int32_t b, int32_t d)
+std::string PickColorStart(const std::string& id, const ColorRGB& c, const std::string& a, const std::string& b,
+                           const std::string& d)
 {
     return "pick_color_start_rgb('" + id + "'," + Quoted(Int(c.mRed)) + "," + Quoted(Int(c.mGreen)) + "," +
-           Quoted(Int(c.mBlue)) + "," + Quoted(Int(a)) + "," + Quoted(Int(b)) + "," + Quoted(Int(d)) + ");";
+           Quoted(Int(c.mBlue)) + "," + Quoted(EscapeJsString(a)) + "," + Quoted(EscapeJsString(b)) + "," +
+           Quoted(EscapeJsString(d)) + ");";
 }
 std::string SelectInLibrary(const std::string& prefix, const std::string& what, const std::string& name)
 {

@@ -36,8 +36,12 @@ std::string UpdateLuaBox(const std::string& id, const std::string& text);
 std::string UpdateListBox(const std::string& id, const std::string& items, int32_t selected);
 std::string UpdateColor(const std::string& id, const ColorRGB& colour);
 std::string RefreshColor(const ColorRGBA& colour);
-std::string PickColorStart(const std::string& id, const ColorRGBA& colour, int32_t a, int32_t b, int32_t c);
-std::string PickColorStart(const std::string& id, const ColorRGB& colour, int32_t a, int32_t b, int32_t c);
+// a, b and c are the page's snippets for the change and the undo series around
+// it, percent-encoded by the page: they reach the picker as they came.
+std::string PickColorStart(const std::string& id, const ColorRGBA& colour, const std::string& a, const std::string& b,
+                           const std::string& c);
+std::string PickColorStart(const std::string& id, const ColorRGB& colour, const std::string& a, const std::string& b,
+                           const std::string& c);
 std::string SelectInLibrary(const std::string& prefix, const std::string& what, const std::string& name);
 std::string WriteLuaResult(const std::string& value);
 std::string ReloadEdyPage(const std::string& pageScript);

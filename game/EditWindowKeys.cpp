@@ -38,6 +38,26 @@ void KIVGame::EnterEditMode()
     mEditWindows.ShowEditModePage(mEditMode, false, false, false);
 }
 
+void KIVGame::FollowEditModePage()
+{
+    // A mode switch (a page's button, a digit key) only changes the edit mode:
+    // while the editor shows a mode page, the page of the new mode takes its
+    // place. The robot editor stays open when the switch goes on to edit the
+    // robot's own parts.
+    if (mGameMode || mEditWindows.IsAllHidden()) return;
+    if (mEditMode < 0 || mEditMode >= EditWindowManager::kModePageCount) return;
+    const EditWindow* page = mEditWindows.GetWindow(mEditMode);
+    if (!page || page->IsVisible()) return;
+    bool otherShown = false;
+    for (int32_t i = 0; i < EditWindowManager::kModePageCount; ++i)
+        if (const EditWindow* w = mEditWindows.GetWindow(i); w && w->IsVisible()) otherShown = true;
+    if (!otherShown) return;
+    const EditWindow* robotEditor = mEditWindows.GetRobotEditorWindow();
+    const bool robotEditorOpen = robotEditor && robotEditor->IsVisible();
+    mEditWindows.ShowEditModePage(mEditMode, robotEditorOpen && mRobotEditTarget == 0,
+                                  robotEditorOpen && mRobotEditTarget == 1, robotEditorOpen && mRobotEditTarget == 2);
+}
+
 void KIVGame::HandleEditWindowKey(int32_t functionKey)
 {
     const VectorI screen{mWindowWidth, mWindowHeight};
@@ -113,6 +133,7 @@ void KIVGame::HandleEditWindowFrame()
         RobotEditUpdate(*this, static_cast<int32_t>(elapsed));
     }
     mRobotPanel.Update(static_cast<int32_t>(elapsed));
+    FollowEditModePage();
     mCursors.SetKind(ChooseCursorKind(mEditWindows.GetFocusedWindow(), mGameMode));
     if (WebCore* core = WebCore::instance()) core->Update();
     mEditWindows.KeepWindowsOnScreen({mWindowWidth, mWindowHeight});

@@ -31,7 +31,8 @@ void EditWindowPass::Draw(Renderer& renderer, KIVGame& game)
             renderer.DrawShape(shapes.mFrame, false, 255, true);
         }
         if (window->IsNative() && window->GetKind() == EditWindow::kRobotEditor) {
-            game.mRobotPanel.Draw(renderer, *window, game.GetEditRobot(), game.mRobotEdit.mOverlay);
+            game.mRobotPanel.Draw(renderer, *window, game.GetEditRobot(), game.mRobotEdit.mOverlay,
+                                 game.mTextureLib, game.mRobotEdit.mMode);
         } else if (!window->IsNative() && window->GetView()) {
             Texture& content = window->GetContentTexture();
             window->CopySurfaceToTexture();

@@ -91,6 +91,8 @@ public:
     void HandleEditWindowKey(int32_t functionKey);
     // Out of game mode, with the marked windows and the current mode's page.
     void EnterEditMode();
+    // While a mode page shows, the page of the current edit mode is the one shown.
+    void FollowEditModePage();
     // Frame interaction and the keys a desktop page window handed over.
     void HandleEditWindowFrame();
     void UpdateCamera();

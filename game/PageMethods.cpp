@@ -76,14 +76,15 @@ void OpenColourPicker(KIVGame& game, const std::string& call, const std::string&
 }
 } // namespace
 
-void ColorPickStart(KIVGame& game, const std::string& id, const ColorRGBA& colour, int32_t a, int32_t b, int32_t c,
+void ColorPickStart(KIVGame& game, const std::string& id, const ColorRGBA& colour, const std::string& a,
+                    const std::string& b, const std::string& c,
                     const std::string& caption)
 {
     OpenColourPicker(game, PageCalls::PickColorStart(id, colour, a, b, c), caption);
 }
 
-void ColorPickStartRGB(KIVGame& game, const std::string& id, const ColorRGB& colour, int32_t a, int32_t b,
-                       int32_t c, const std::string& caption)
+void ColorPickStartRGB(KIVGame& game, const std::string& id, const ColorRGB& colour, const std::string& a,
+                       const std::string& b, const std::string& c, const std::string& caption)
 {
     OpenColourPicker(game, PageCalls::PickColorStart(id, colour, a, b, c), caption);
 }

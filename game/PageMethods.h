@@ -30,10 +30,11 @@ void EdyUpdateColor(KIVGame& game, const std::string& id, const ColorRGBA& colou
 void EdyUpdateColorRGB(KIVGame& game, const std::string& id, const ColorRGB& colour);
 void EdyRefreshColorPickerColor(KIVGame& game, const ColorRGBA& colour);
 void EdyRefreshColorPickerColorRGB(KIVGame& game, const ColorRGB& colour);
-void ColorPickStart(KIVGame& game, const std::string& id, const ColorRGBA& colour, int32_t a, int32_t b, int32_t c,
+void ColorPickStart(KIVGame& game, const std::string& id, const ColorRGBA& colour, const std::string& a,
+                    const std::string& b, const std::string& c,
                     const std::string& caption);
-void ColorPickStartRGB(KIVGame& game, const std::string& id, const ColorRGB& colour, int32_t a, int32_t b,
-                       int32_t c, const std::string& caption);
+void ColorPickStartRGB(KIVGame& game, const std::string& id, const ColorRGB& colour, const std::string& a,
+                       const std::string& b, const std::string& c, const std::string& caption);
 void SaveColorPickerTableColor(KIVGame& game, int32_t x, int32_t y, int32_t red, int32_t green, int32_t blue,
                                int32_t alpha);
 void GetColorPickerTableColors(KIVGame& game);

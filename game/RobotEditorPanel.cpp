@@ -101,12 +101,14 @@ RobotEditView RobotEditorPanel::GetRobotEditView(const EditWindow& window)
 }
 
 void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const Robot* robot,
-                            RobotEditOverlay& overlay)
+                            RobotEditOverlay& overlay, TextureLib* textures, int32_t mode)
 {
     const VectorI p = window.GetPosition();
     const VectorI s = window.GetSize();
     const VectorI screen{renderer.GetWindowWidth(), renderer.GetWindowHeight()};
     if (s.mX <= 0 || s.mY <= 0 || screen.mX <= 0 || screen.mY <= 0) return;
+    const RectF windowPixels(0.0f, 0.0f, float(screen.mX), float(screen.mY));
+    if (textures) mChrome.DrawBackground(renderer, *textures, p, s);
     renderer.SetView(GetWindowWorldRect(p, s, screen), 0.0f);
     renderer.SetScissor(RectI(p.mX, p.mY, p.mX + s.mX, p.mY + s.mY));
     renderer.DrawShapeWireframe(mGrid);
@@ -132,8 +134,9 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
         }
     }
     renderer.ClearScissor();
-    // The frame and title are drawn in window pixels again.
-    renderer.SetView(RectF(0.0f, 0.0f, float(screen.mX), float(screen.mY)), 0.0f);
+    // The controls, the frame and the title are drawn in window pixels again.
+    renderer.SetView(windowPixels, 0.0f);
+    if (textures) mChrome.DrawControls(renderer, *textures, p, s, mode, robot);
 }
 
 } // namespace KIV

@@ -3,6 +3,7 @@
 #include "base/Rect.h"
 #include "base/Vector.h"
 #include "game/RobotEditInput.h"
+#include "game/RobotEditorChrome.h"
 #include "game/ViewCamera.h"
 #include "render/Shape.h"
 #include "render/Texture.h"
@@ -13,6 +14,7 @@ class EditWindow;
 class InputDevices;
 class Renderer;
 class Robot;
+class TextureLib;
 
 // The robot editor's own panel: the robot being edited on a faint grid, seen
 // through a camera of its own that the player zooms and pans while the mouse
@@ -35,14 +37,17 @@ public:
     RectF GetWindowWorldRect(VectorI position, VectorI size, VectorI window);
     // The robot editor's input and overlay work in this panel's page area and world.
     RobotEditView GetRobotEditView(const EditWindow& window);
-    // The grid, the robot's pictures and the editor's overlay over them.
-    void Draw(Renderer& renderer, const EditWindow& window, const Robot* robot, RobotEditOverlay& overlay);
+    // The background, the grid, the robot's pictures and the editor's overlay
+    // over them, then the mode buttons (mode lit) and the pose time line.
+    void Draw(Renderer& renderer, const EditWindow& window, const Robot* robot, RobotEditOverlay& overlay,
+              TextureLib* textures, int32_t mode);
 
     ViewCamera mCamera;
 
 private:
     void BuildGrid();
 
+    RobotEditorChrome mChrome;
     Shape mGrid;
     Texture mWhite; // under the mode buttons' faces
     Array<VectorF> mPoints;

@@ -66,7 +66,10 @@ public:
     // ---- the frame's input (SceneEditor.cpp) ----
     // Fills the frame record: the tool from the modifier keys, the digit keys'
     // mode, the button and the mouse.
-    void SampleEditInput(const InputDevices& input, const VectorI& mouse, const VectorI& windowSize);
+    // With keysToPage, the keys are being typed into the page under the mouse
+    // (a "2" in the Lua console): they choose no edit mode.
+    void SampleEditInput(const InputDevices& input, const VectorI& mouse, const VectorI& windowSize,
+                         bool keysToPage = false);
     // The actions of the current edit mode for the sampled frame.
     void RunEditActions(const InputDevices& input);
     SceneEditFrame mFrame;

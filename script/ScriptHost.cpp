@@ -1,5 +1,6 @@
 #include "script/ScriptHost.h"
 #include <lua.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -47,10 +48,30 @@ void ScriptHost::InitScriptVM(ApiRegistration registerApi)
     if (registerApi) registerApi(*this);
 }
 
+int32_t ScriptHost::Floor() const
+{
+    if (!mState || !mLimits.IsRunning()) return 0;
+    return std::min(mNestedFloor, lua_gettop(mState));
+}
+
+int32_t ScriptHost::BeginNestedRun()
+{
+    return mState && mLimits.IsRunning() ? lua_gettop(mState) : 0;
+}
+
+void ScriptHost::EndOfRun(int32_t floor)
+{
+    mLimits.EndRun(mState);
+    // The caller of a nested run takes its results from above where it started.
+    mNestedFloor = mLimits.IsRunning() ? floor : 0;
+}
+
 bool ScriptHost::RunScriptText(const std::string& text, bool clearFirst)
 {
-    if (clearFirst) ClearScriptStack();
+    // Nested, there is nothing of this run's to clear: the frame below is the bound call's.
+    if (clearFirst && !mLimits.IsRunning()) ClearScriptStack();
     if (!mState || text.empty()) return false;
+    const int32_t floor = BeginNestedRun();
     mLimits.BeginRun();
     bool ok = false;
     try {
@@ -59,13 +80,14 @@ bool ScriptHost::RunScriptText(const std::string& text, bool clearFirst)
     } catch (const std::exception&) {
         ok = false;
     }
-    mLimits.EndRun(mState);
+    EndOfRun(floor);
     return ok;
 }
 
 bool ScriptHost::RunRepeatedScriptText(const std::string& text)
 {
     if (!mState || text.empty()) return false;
+    const int32_t floor = BeginNestedRun();
     mLimits.BeginRun();
     bool ok = false;
     try {
@@ -85,7 +107,7 @@ bool ScriptHost::RunRepeatedScriptText(const std::string& text)
     } catch (const std::exception&) {
         ok = false;
     }
-    mLimits.EndRun(mState);
+    EndOfRun(floor);
     return ok;
 }
 
@@ -99,7 +121,7 @@ bool ScriptHost::Run(int loadStatus)
 
 bool ScriptHost::PopScriptString(std::string& out)
 {
-    if (!mState || lua_gettop(mState) <= 0) return false;
+    if (!mState || lua_gettop(mState) <= Floor()) return false;
     try {
         size_t length = 0;
         const char* text = lua_tolstring(mState, -1, &length);
@@ -113,12 +135,12 @@ bool ScriptHost::PopScriptString(std::string& out)
 
 void ScriptHost::ClearScriptStack()
 {
-    if (mState && lua_gettop(mState) > 0) lua_settop(mState, 0);
+    if (mState && lua_gettop(mState) > Floor()) lua_settop(mState, Floor());
 }
 
 int32_t ScriptHost::GetStackSize() const
 {
-    return mState ? lua_gettop(mState) : 0;
+    return mState ? lua_gettop(mState) - Floor() : 0;
 }
 
 std::string ScriptHost::MakePreScriptName()

@@ -53,6 +53,18 @@ public:
     int32_t GetStackSize() const;
 
 private:
+    // Where the values a caller may take or drop begin. A run nested in a
+    // bound call (a page's snippet that loads a robot, whose scripts run)
+    // shares the Lua stack with that call's own arguments: clearing or
+    // popping below them would hand the binding a broken frame, which Lua
+    // then reports as a yield outside a coroutine. The nested run's results
+    // lie above the top it started at, and only those are its caller's.
+    int32_t Floor() const;
+    // The top a nested run starts at (0 for an outermost run).
+    int32_t BeginNestedRun();
+    void EndOfRun(int32_t floor);
+    int32_t mNestedFloor = 0;
+
     // The allocator's user data: it must not move while the state lives.
     ScriptLimits mLimits;
     lua_State* mState = nullptr;

@@ -32,6 +32,8 @@ public:
     // Frees what a stopped run left for the collector, so the next run starts below the cap.
     void EndRun(lua_State* state);
 
+    // True while a run is on its way: a further run is nested in a bound call.
+    bool IsRunning() const { return mDepth > 0; }
     size_t GetMemoryUsed() const { return mUsed; }
     Stop GetLastStop() const { return mLastStop; }
     // Tests lower the limits so that they are reached quickly.

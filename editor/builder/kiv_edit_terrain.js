@@ -2,6 +2,8 @@
 add_block("sto_help", "How", "", "", "", "", 1);
 add_label("sto_h1", "Click selects. Shift+drag moves, Ctrl+drag rotates, Ctrl+Shift+drag scales, Tab+drag pulls frame handles. Insert adds the library's texture, Ctrl+Insert duplicates, Delete removes, Page Up/Down change texture, Home/End order, Ctrl+Home/End change layer, [ ] collisions.", "", "", "sto_help", true, "");
 add_block("sto", "Selected object", "", "", "", "", 0);
+add_label("sto_bright_l", "Brightness", "", "", "sto", false, 96);
+add_slider("sto_bright", 255, 0, 255, 1, "local c=scene:STO_GetFillColor() scene:STO_SetFillColor(ColorRGBA($v,$v,$v,c.mAlpha))", "kiv:EdyUpdateSlider('sto_bright', scene:STO_GetFillColor().mRed)", "the fill colour's grey level", "sto", true, 120);
 add_label("sto_layer_l", "Layer", "", "", "sto", false, 96);
 add_label("sto_layer", "", "kiv:EdyUpdateLabel('sto_layer', scene:STO_GetLayer())", "", "sto", true, "");
 add_label("sto_tex_l", "Texture", "", "", "sto", false, 96);

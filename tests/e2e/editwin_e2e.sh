@@ -31,24 +31,6 @@ html, body { margin: 0; height: 100%; background: #00c000; }
 <body onclick="document.body.style.background = '#ff00ff'"></body></html>
 HTML
 
-# Takes screenshots until the patch shows the colour (each channel within 8);
-# the last one stays as $out/<name>.png.
-wait_for_patch() { # name, patch, r, g, b
-  local name=$1 patch=$2 r g b
-  for _ in $(seq 60); do
-    if step import -window "$(window_id)" "$out/$name.png" 2>/dev/null; then
-      read -r r g b <<<"$(patch_rgb "$out/$name.png" "$patch")"
-      if awk -v r="$r" -v g="$g" -v b="$b" -v R="$3" -v G="$4" -v B="$5" \
-          'function d(x) { return x < 0 ? -x : x } BEGIN { exit !(d(r - R) <= 8 && d(g - G) <= 8 && d(b - B) <= 8) }'; then
-        echo "$name: patch $patch is $r $g $b"
-        return 0
-      fi
-    fi
-    sleep 0.25
-  done
-  fail "$name: patch $patch is $r $g $b, not $3 $4 $5"
-}
-
 start_game "$work/tree/Bin" "$out/editwin-stderr.txt"
 # The mouse rests where no window opens, so the focus follows no window yet.
 step xdotool mousemove --window "$(window_id)" 40 560

@@ -30,6 +30,25 @@ patch_rgb() {
   step convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
 }
 
+# Takes screenshots until the patch shows the colour (each channel within 8);
+# the last one stays as $out/<name>.png
+# (the sourcing script sets $out).
+wait_for_patch() { # name, patch, r, g, b
+  local name=$1 patch=$2 r g b
+  for _ in $(seq 60); do
+    if step import -window "$(window_id)" "$out/$name.png" 2>/dev/null; then
+      read -r r g b <<<"$(patch_rgb "$out/$name.png" "$patch")"
+      if awk -v r="$r" -v g="$g" -v b="$b" -v R="$3" -v G="$4" -v B="$5" \
+          'function d(x) { return x < 0 ? -x : x } BEGIN { exit !(d(r - R) <= 8 && d(g - G) <= 8 && d(b - B) <= 8) }'; then
+        echo "$name: patch $patch is $r $g $b"
+        return 0
+      fi
+    fi
+    sleep 0.25
+  done
+  fail "$name: patch $patch is $r $g $b, not $3 $4 $5"
+}
+
 # Holding Escape ends the game; it must end by itself within a few seconds.
 stop_game() {
   step xdotool keydown --window "$(window_id)" Escape

@@ -10,7 +10,10 @@
 # display" when that server went away with its own test.
 start_xvfb() {
   XVFB_NUMBER_FILE=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XVFB_NUMBER_FILE" >/dev/null 2>&1 &
+  # Without -noreset the server starts afresh whenever its last client goes
+  # (xdpyinfo's check, a game that ended), and a game connecting meanwhile
+  # meets "Couldn't open X11 display".
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$XVFB_NUMBER_FILE" >/dev/null 2>&1 &
   XVFB_PID=$!
   local n=""
   for _ in $(seq 200); do

@@ -136,10 +136,16 @@ TEST_F(PageMethodsTest, FixedWindowsGetTheirListingsAndTheColourTable)
     RunOnModePage("kiv:EdyUpdateLuaResWindow(1)");
     EXPECT_EQ(Sent(EditWindow::kLuaErrors), "");
 
-    RunOnModePage("kiv:ColorPickStart('c', ColorRGB(1, 2, 3), 4, 5, 6, 'Sky%20colour')");
+    // As a colour control's click sends it: the snippets percent-encoded.
+    RunOnModePage("kiv:ColorPickStart('c', ColorRGB(1, 2, 3), 'scene%3ASetSky%28%24r%29', 'u0', '', 'Sky%20colour')");
     EditWindow* picker = PageBridge::FirstOfKind(mGame->mEditWindows, EditWindow::kColourPicker);
     EXPECT_TRUE(picker->IsVisible());
     EXPECT_EQ(picker->GetTitle(), "COLOR PICKER - Sky colour");
+    EXPECT_NE(Sent(EditWindow::kColourPicker).find("pick_color_start_rgb('c','1','2','3','scene%3ASetSky%28%24r%29','u0','');"),
+              std::string::npos);
+    RunOnModePage("kiv:ColorPickStart('c', ColorRGBA(1, 2, 3, 4), 'a', 'b', 'c', '')");
+    EXPECT_NE(Sent(EditWindow::kColourPicker).find("pick_color_start_rgba('c','1','2','3','4','a','b','c');"),
+              std::string::npos);
 }
 
 TEST_F(PageMethodsTest, TheRobotLibraryIsListedSelectedAndDeletedFrom)
@@ -255,6 +261,46 @@ TEST_F(PageMethodsTest, ModeSwitchingAndTheBuilderPages)
     PageMethods::ReloadEdyPages(g);
     EXPECT_EQ(g.mEditWindows.GetWindow(4)->TakePendingJavascript(),
               "reload_edy_page(['add%5Fnew%5Fline%28%22x%22%2C%22%22%29%3B']);");
+}
+
+// A switch made on a page changes the edit mode; the frame after it shows the
+// new mode's page in place of the old one, and only while the editor is open.
+TEST_F(PageMethodsTest, TheFrameAfterAModeSwitchShowsTheNewModesPage)
+{
+    struct Case {
+        const char* mName;
+        bool mGameMode;
+        int32_t mFromPage;
+        bool mRobotEditorOpen;
+        const char* mSnippet;
+        int32_t mShownPage;
+        bool mRobotEditorAfter;
+    };
+    const Case cases[] = {
+        {"a page's mode button", false, 0, false, "kiv:EdyRequestEditWhat(1)", 1, false},
+        {"on to the robot's joints", false, 2, true, "kiv:GoEditRobotJoint()", 4, true},
+        {"away from the robot", false, 2, true, "kiv:EdyRequestEditWhat(6)", 6, false},
+        {"in game mode nothing follows", true, 0, false, "kiv:EdyRequestEditWhat(1)", 0, false},
+    };
+    KIVGame& g = *mGame;
+    EditWindowManager& windows = g.mEditWindows;
+    EditWindow* robotEditor = windows.GetWindow(EditWindowManager::kRobotEditorIndex);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mName);
+        for (int32_t i = 0; i < windows.GetWindowCount(); ++i)
+            if (windows.GetWindow(i)->IsVisible()) windows.GetWindow(i)->Hide(false);
+        g.mGameMode = false;
+        g.mEditMode = c.mFromPage;
+        mMode = windows.GetWindow(c.mFromPage);
+        mMode->Show();
+        if (c.mRobotEditorOpen) robotEditor->Show();
+        RunOnModePage(c.mSnippet);
+        g.mGameMode = c.mGameMode;
+        g.FollowEditModePage();
+        for (int32_t i = 0; i < EditWindowManager::kModePageCount; ++i)
+            EXPECT_EQ(windows.GetWindow(i)->IsVisible(), i == c.mShownPage) << "mode page " << i;
+        EXPECT_EQ(robotEditor->IsVisible(), c.mRobotEditorAfter);
+    }
 }
 
 TEST_F(PageMethodsTest, AWindowsLayoutComesBackAsSaved)

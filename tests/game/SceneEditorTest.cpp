@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "base/InputDevices.h"
+#include "editor/PageBridge.h"
 #include "game/GameKeys.h"
 #include "game/KIVGame.h"
 #include "game/SceneEditor.h"
@@ -473,6 +474,26 @@ TEST_F(SceneEditorTest, DigitKeysShowTheNewModesPage)
         for (int32_t page = 0; page < EditWindowManager::kModePageCount; ++page)
             EXPECT_EQ(windows.GetWindow(page)->IsVisible(), page == c.mode) << char(c.key) << " page " << page;
     }
+}
+
+// Digits typed into a page (a line in the Lua console) are the page's: only
+// beside the windows do they choose what the scene editor edits.
+TEST_F(SceneEditorTest, DigitKeysTypedIntoAPageChooseNoMode)
+{
+    mGame->CreateEditWindows();
+    EditWindow* console = PageBridge::FirstOfKind(mGame->mEditWindows, EditWindow::kLuaConsole);
+    ASSERT_NE(console, nullptr);
+    console->Show();
+    const VectorI inside = console->GetPosition() + VectorI(20, 20);
+    mGame->mEditMode = kEditModeScene;
+    Frame({MouseTo(inside.mX, inside.mY)});
+    Frame({Down('2')});
+    Frame({Up('2')});
+    EXPECT_EQ(mGame->mEditMode, kEditModeScene) << "typed into the console";
+    Frame({MouseTo(5, 995)});
+    Frame({Down('2')});
+    Frame({Up('2')});
+    EXPECT_EQ(mGame->mEditMode, kEditModeTerrain) << "beside the windows";
 }
 
 TEST_F(SceneEditorTest, TerrainKeysInsertDeleteAndSwitchCollisions)

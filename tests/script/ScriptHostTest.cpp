@@ -201,3 +201,39 @@ TEST_F(HostTest, AGenerousBudgetLetsOrdinaryWorkFinish)
     EXPECT_TRUE(RunAndCollect("local s = 0; for i = 1, 1000000 do s = s + i end; return s"));
     EXPECT_EQ(mHost.GetResults().GetNewest(0)->mResult, "500000500000");
 }
+
+// A bound call that runs scripts of its own (a page's snippet loading a robot,
+// whose scripts are built) must find its arguments where it left them: the
+// nested runs take and drop only what they left themselves.
+TEST_F(HostTest, RunsNestedInABoundCallLeaveThatCallsFrameAlone)
+{
+    // Works as the bindings do: its results are whatever lies above its arguments.
+    auto bound = [](lua_State* state) -> int {
+        auto& host = *static_cast<ScriptHost*>(lua_touserdata(state, lua_upvalueindex(1)));
+        const int arguments = lua_gettop(state);
+        host.RunScriptText("return 7, 8", true);
+        const int32_t left = host.GetStackSize();
+        host.CollectLuaResults("return 7, 8", "nested");
+        host.RunScriptText("nested_ran = true; return 'dropped'", false);
+        host.ClearScriptStack();
+        lua_pushinteger(state, left);
+        lua_pushvalue(state, 1);
+        return lua_gettop(state) - arguments;
+    };
+    lua_State* state = mHost.GetState();
+    lua_pushlightuserdata(state, &mHost);
+    lua_pushcclosure(state, bound, 1);
+    lua_setglobal(state, "bound");
+
+    ASSERT_TRUE(mHost.RunScriptText("local n, first = bound('a', 'b') return first, n", true));
+    EXPECT_EQ(mHost.GetStackSize(), 2);
+    mHost.CollectLuaResults("outer", "test");
+    EXPECT_EQ(NewestResults(4), (std::vector<std::string>{"a", "2", "7", "8"}));
+    EXPECT_TRUE(RunAndCollect("return nested_ran and 'yes'"));
+    EXPECT_EQ(NewestResults(1), (std::vector<std::string>{"yes"}));
+    // Outside any run the whole stack is the caller's again.
+    lua_pushinteger(state, 1);
+    EXPECT_EQ(mHost.GetStackSize(), 1);
+    mHost.ClearScriptStack();
+    EXPECT_EQ(lua_gettop(state), 0);
+}

@@ -144,6 +144,17 @@ void PrintTo(const ExpectedPicture& e, std::ostream* out)
 const ExpectedPicture kExpected[] = {
     {"Textures/Fonts/FontWhite.png", 512, 190, Outline::kFontGrid},
     {"Textures/Editor/EditWindowFrameStuff.png", 256, 64, Outline::kFramePieces},
+    {"Textures/Editor/button1a.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button1b.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button2a.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button2b.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button3a.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button3b.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button4a.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/button4b.png", 40, 40, Outline::kSoftShape},
+    {"Textures/Editor/white.png", 8, 8, Outline::kTile},
+    {"Textures/Editor/timeline_bar1.png", 128, 32, Outline::kSoftShape},
+    {"Textures/Editor/timeline_bar2.png", 8, 32, Outline::kSoftShape},
     {"Textures/Toys/new/NewToys_01.png", 112, 112, Outline::kSoftShape},
     {"Textures/Toys/new/NewToys_02.png", 120, 96, Outline::kSoftShape},
     {"Textures/Toys/new/NewToys_03.png", 128, 124, Outline::kSoftShape},
@@ -279,6 +290,32 @@ INSTANTIATE_TEST_SUITE_P(Everything, ContentPictureTest, ::testing::ValuesIn(kEx
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                              return name;
                          });
+
+// The robot editor's mode buttons: each mode shows its own icon, and a chosen
+// button stands out from the resting ones at a glance.
+TEST_F(ContentGenTest, RobotEditorButtonsDifferByModeAndByChoice)
+{
+    ASSERT_EQ(sExitCode, 0);
+    auto load = [](int mode, char state) {
+        return LoadWithDevIL(OsPathOf("Textures/Editor/button" + std::to_string(mode) + state + ".png"));
+    };
+    auto meanDifference = [](const LoadedPicture& a, const LoadedPicture& b) {
+        float sum = 0.0f;
+        for (size_t i = 0; i < a.mPixels.size(); ++i) sum += std::fabs(float(a.mPixels[i]) - float(b.mPixels[i]));
+        return sum / float(a.mPixels.size());
+    };
+    for (int mode = 1; mode <= 4; ++mode) {
+        SCOPED_TRACE(::testing::Message() << "button " << mode);
+        const LoadedPicture resting = load(mode, 'a'), chosen = load(mode, 'b');
+        ASSERT_TRUE(resting.mLoaded && chosen.mLoaded);
+        EXPECT_GT(meanDifference(resting, chosen), 30.0f);
+        for (int other = mode + 1; other <= 4; ++other) {
+            const LoadedPicture next = load(other, 'a');
+            ASSERT_TRUE(next.mLoaded);
+            EXPECT_GT(meanDifference(resting, next), 3.0f) << "same icon as button " << other;
+        }
+    }
+}
 
 // Besides the pictures, the shipped default materials (read back by the game's tests).
 const char* const kOtherFiles[] = {"Scenes/kiv_default_materials.kim"};

@@ -8,6 +8,7 @@
 #include "tools/contentgen/GlowPictures.h"
 #include "tools/contentgen/GroundPicture.h"
 #include "tools/contentgen/PngWriter.h"
+#include "tools/contentgen/RobotEditorPictures.h"
 #include "tools/contentgen/RobotPictures.h"
 #include "tools/contentgen/ShippedMaterials.h"
 #include "tools/contentgen/ToyPictures.h"
@@ -20,6 +21,13 @@ std::vector<ContentItem> GetContentList()
     std::vector<ContentItem> items;
     items.push_back({"Textures/Fonts/FontWhite.png", MakeFontPicture, 0});
     items.push_back({"Textures/Editor/EditWindowFrameStuff.png", MakeWindowFramePicture, 0});
+    for (int i = 1; i <= 8; ++i) {
+        const std::string name = "Textures/Editor/button" + std::to_string((i + 1) / 2) + (i % 2 ? "a" : "b") + ".png";
+        items.push_back({name, MakeRobotEditorButtonPicture, i});
+    }
+    items.push_back({"Textures/Editor/white.png", MakeWhitePicture, 0});
+    items.push_back({"Textures/Editor/timeline_bar1.png", MakeTimelinePicture, 1});
+    items.push_back({"Textures/Editor/timeline_bar2.png", MakeTimelinePicture, 2});
     for (int i = 1; i <= kToyPictureCount; ++i) {
         char name[64];
         std::snprintf(name, sizeof(name), "Textures/Toys/new/NewToys_%02d.png", i);
