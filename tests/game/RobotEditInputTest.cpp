@@ -506,7 +506,7 @@ TEST_F(RobotEditTest, ThePanelDrawsTheOverlayAsLinesAndTheButtonFacesFilled)
     ASSERT_NE(window, nullptr);
     Renderer renderer;
     renderer.SetWindowSize(1024, 576);
-    mGame->mRobotPanel.Draw(renderer, *window, robot, mGame->mRobotEdit.mOverlay);
+    mGame->mRobotPanel.Draw(renderer, *window, robot, mGame->mRobotEdit.mOverlay, nullptr, mGame->mRobotEdit.mMode);
 
     std::vector<uint32_t> lines, filled;
     uint32_t mesh = 0xFFFFFFFFu;
