@@ -118,8 +118,8 @@ TEST_F(ReplayFixture, AReplayInTheSameProcessMatchesEverySample)
         mShotsInFlight = 0;
         RunSteps(kRecordedSteps);
         EXPECT_GT(Robot()->GetToy(0)->GetPosition().mX, standing + 50.0f) << "the robot walked while D was held";
-        // Once the robot carries its gun, the run fires it too.
-        if (Robot()->GetParticlesByName("gunfire")) EXPECT_GT(mShotsInFlight, 0) << "the robot fired";
+        ASSERT_NE(Robot()->GetParticlesByName("gunfire"), nullptr) << "the shipped robot carries its gun";
+        EXPECT_GT(mShotsInFlight, 0) << "the robot fired";
         ASSERT_EQ(mGame->mRecordedFrames.Count(), kRecordedSteps);
         ASSERT_EQ(mGame->mLiveChecks.size(), size_t(kRecordedSteps / 100 + 1));
         const SyncCheckList recorded = mGame->mLiveChecks;
