@@ -92,7 +92,8 @@ mouse_to 40 560
 wait_for_patch start 200x200+800+100 107 161 219
 key p
 key F2
-wait_for_patch editor 200x200+800+100 35 38 43
+# The page may be caught half drawn or whole: any large change over the page area will do.
+poll editor "the editor's page" differs start "$page_box" 3000
 
 # Terrain: the page of the terrain mode, then a click on the ground picks the
 # front piece; the slider's left end takes its brightness to nothing.
