@@ -38,8 +38,7 @@ int32_t ChooseTool(const InputDevices& in, int32_t mode)
 
 } // namespace
 
-void SceneEditor::SampleEditInput(const InputDevices& in, const VectorI& mouse, const VectorI& windowSize,
-                                  bool keysToPage)
+void SceneEditor::SampleEditInput(const InputDevices& in, const VectorI& mouse, const VectorI& windowSize)
 {
     SceneEditFrame& f = mFrame;
     f.mPressed = in.IsMouseButtonPressed(0, 1);
@@ -63,8 +62,8 @@ void SceneEditor::SampleEditInput(const InputDevices& in, const VectorI& mouse, 
     f.mKeysBlocked = (mode == kEditModeTerrain || mode == kEditModeParticles) && (f.mHeld || f.mReleased);
     if (f.mKeysBlocked) return;
     f.mTool = ChooseTool(in, mode);
-    // Digits typed into a page, or while a window holds the keys, are the page's own.
-    if (keysToPage || mGame.mEditWindows.GetFocusedIndex() >= 0) return;
+    // Digits typed while a window holds the keys are its page's own.
+    if (mGame.mEditWindows.GetFocusedIndex() >= 0) return;
     for (int32_t digit = 0; digit <= 9; ++digit) {
         if (!IsCombo(in, ComboWhen::kPressed, kNoMod, '0' + digit)) continue;
         const int32_t chosen = digit == 0 ? kEditModeScenario : digit - 1;
@@ -210,9 +209,8 @@ void SceneEditor::InsertEditRobotCopy()
 void KIVGame::SceneEditInput()
 {
     // A window under the mouse takes the clicks and the keys; the scene gets them only beside the windows.
-    const bool underWindow = IsEditWindowUnderMouse();
-    mSceneEditor.SampleEditInput(mInput, mMousePosition, VectorI(mWindowWidth, mWindowHeight), underWindow);
-    if (mEditMode == kEditModeTests || underWindow) return;
+    mSceneEditor.SampleEditInput(mInput, mMousePosition, VectorI(mWindowWidth, mWindowHeight));
+    if (mEditMode == kEditModeTests || IsEditWindowUnderMouse()) return;
     mSceneEditor.RunEditActions(mInput);
 }
 

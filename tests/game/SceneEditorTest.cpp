@@ -72,12 +72,15 @@ protected:
     }
 
     // One frame of input: the events, the sampling and the actions, then the devices' frame ends.
-    void Frame(const std::vector<InputEvent>& events)
+    // With withWindows, the edit windows' pass runs first, as in the game: the
+    // window under the mouse takes the focus, and with it the keys.
+    void Frame(const std::vector<InputEvent>& events, bool withWindows = false)
     {
         for (const InputEvent& e : events) mGame->mInput.HandleEvent(e);
         mGame->mMousePosition = mMouse;
         mGame->mWindowWidth = 1000;
         mGame->mWindowHeight = 1000;
+        if (withWindows) mGame->HandleEditWindowFrame();
         mGame->SceneEditInput();
         mGame->mInput.EndFrame();
     }
@@ -486,13 +489,13 @@ TEST_F(SceneEditorTest, DigitKeysTypedIntoAPageChooseNoMode)
     console->Show();
     const VectorI inside = console->GetPosition() + VectorI(20, 20);
     mGame->mEditMode = kEditModeScene;
-    Frame({MouseTo(inside.mX, inside.mY)});
-    Frame({Down('2')});
-    Frame({Up('2')});
+    Frame({MouseTo(inside.mX, inside.mY)}, true);
+    Frame({Down('2')}, true);
+    Frame({Up('2')}, true);
     EXPECT_EQ(mGame->mEditMode, kEditModeScene) << "typed into the console";
-    Frame({MouseTo(5, 995)});
-    Frame({Down('2')});
-    Frame({Up('2')});
+    Frame({MouseTo(5, 995)}, true);
+    Frame({Down('2')}, true);
+    Frame({Up('2')}, true);
     EXPECT_EQ(mGame->mEditMode, kEditModeTerrain) << "beside the windows";
 }
 
