@@ -3,6 +3,7 @@
 #include <utility>
 #include "game/KIVGame.h"
 #include "game/RobotEditInput.h"
+#include "game/RobotEditorChrome.h"
 #include "physics/joints/Joint.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
@@ -158,7 +159,15 @@ void RobotEditUpdate(KIVGame& game, int32_t milliseconds)
         BuildRobot(game, robot, update);
     }
     RefreshOverlay(game.mRobotEdit.mOverlay, *robot, game.mRobotEdit.mMode == RobotEditState::kJoints);
-    RefreshModeButtons(game.mRobotEdit.mOverlay, game.mRobotEdit.mMode);
+    // The plain buttons stand in only for missing pictures: with the pictures
+    // there they would be built every frame and never drawn.
+    RobotEditOverlay& overlay = game.mRobotEdit.mOverlay;
+    if (RobotEditorChrome::HasModeButtonPictures(game.mTextureLib)) {
+        for (Shape* shape : {&overlay.mModeFaces, &overlay.mModeFrames, &overlay.mModeNames})
+            if (shape->mPoints.Count() > 0) shape->FreeArrays();
+    } else {
+        RefreshModeButtons(overlay, game.mRobotEdit.mMode);
+    }
 }
 
 } // namespace KIV

@@ -24,6 +24,15 @@ const char* const kTimelineMarker = "Editor\\timeline_bar2.png";
 const ColorRGBA kOpaqueWhite(255, 255, 255, 255);
 } // namespace
 
+bool RobotEditorChrome::HasModeButtonPictures(TextureLib* textures)
+{
+    if (!textures) return false;
+    for (const auto& pictures : kButtonPictures)
+        for (const char* name : pictures)
+            if (!textures->GetTexture(name)) return false;
+    return true;
+}
+
 Shape& RobotEditorChrome::Next(std::vector<Shape>& pool, size_t& used)
 {
     // Shapes are kept from frame to frame: their vertex arrays are reused.

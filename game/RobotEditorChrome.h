@@ -15,6 +15,9 @@ class TextureLib;
 // names of the poses the animation runs through. Drawn in window pixels.
 class RobotEditorChrome {
 public:
+    // Whether the library holds every mode button's pictures; where it does
+    // not, the robot editor's plain faces and names stand in for them.
+    static bool HasModeButtonPictures(TextureLib* textures);
     void DrawBackground(Renderer& renderer, TextureLib& textures, VectorI position, VectorI size);
     void DrawControls(Renderer& renderer, TextureLib& textures, VectorI position, VectorI size, int32_t mode,
                       const Robot* robot);

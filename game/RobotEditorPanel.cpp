@@ -120,9 +120,9 @@ void RobotEditorPanel::Draw(Renderer& renderer, const EditWindow& window, const 
         for (Shape* shape : {&overlay.mJointMarks, &overlay.mSelectedJointMark, &overlay.mParticleMarks})
             renderer.DrawShapeWireframe(*shape);
     }
-    // The mode buttons are the chrome's pictures; without a texture library the
+    // The mode buttons are the chrome's pictures; where they are not loaded the
     // overlay's plain faces and names stand in for them on the same squares.
-    if (robot && !textures) {
+    if (robot && !RobotEditorChrome::HasModeButtonPictures(textures)) {
         // The mode buttons are laid out in pixels from the page area's corner.
         renderer.SetView(RectF(-float(p.mX), -float(p.mY), float(screen.mX - p.mX), float(screen.mY - p.mY)), 0.0f);
         if (overlay.mModeFaces.mTriangles.Count() > 0) {

@@ -537,3 +537,30 @@ TEST_F(RobotEditTest, ThePanelDrawsTheOverlayAsLinesAndTheButtonFacesFilled)
     };
     for (const auto& e : expected) EXPECT_TRUE(holds(e.line ? lines : filled, e.colour)) << e.what;
 }
+
+// The plain buttons stand in for the chrome's pictures only: with every
+// button picture in the library they are not built (and ones built before
+// are dropped); one picture missing is enough to build them.
+TEST_F(RobotEditTest, PlainModeButtonsAreBuiltOnlyWhereButtonPicturesAreMissing)
+{
+    AddKnee();
+    Build();
+    const char* const pictures[] = {"button1a", "button1b", "button2a", "button2b",
+                                    "button3a", "button3b", "button4a", "button4b"};
+    const struct {
+        int32_t written; // pictures present, from the list's start
+        bool plain;
+    } cases[] = {{0, true}, {7, true}, {8, false}};
+    for (const auto& c : cases) {
+        for (int32_t i = 0; i < c.written; ++i)
+            Write(std::string("Editor\\") + pictures[i] + ".png", TestPicture::Filled(16, 16, 90, 90, 90));
+        // A library that sees the folder as it is now.
+        TextureLib textures(Root());
+        mGame->mTextureLib = &textures;
+        RobotEditUpdate(*mGame, 16);
+        mGame->mTextureLib = mTextures.get();
+        const RobotEditOverlay& o = mGame->mRobotEdit.mOverlay;
+        EXPECT_EQ(o.mModeFaces.mPoints.Count(), c.plain ? 4 * RobotEditState::kModeCount : 0) << c.written;
+        EXPECT_EQ(o.mModeFrames.mPoints.Count(), c.plain ? 8 * RobotEditState::kModeCount : 0) << c.written;
+    }
+}
