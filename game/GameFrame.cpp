@@ -115,7 +115,8 @@ void KIVGame::HandleKeyCommands()
     for (int32_t n = 1; n <= 5; ++n)
         if (in.IsComboPressed(0, Key::kBackquote, Key::Letter(char('0' + n)), 0)) PageMethods::LoadWindowsLayout(*this, n);
 
-    if (!mGameMode) {
+    // Letters typed into a page (a line in the Lua console) switch no drawings.
+    if (!mGameMode && !pageHasKeys) {
         // Debug-drawing switches, edit mode only.
         struct {
             int32_t key;

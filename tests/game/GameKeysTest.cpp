@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <vector>
+#include "editor/PageBridge.h"
 #include "game/GameKeys.h"
 #include "game/PageMethods.h"
 #include "support/GameFixture.h"
@@ -116,5 +117,39 @@ TEST_F(GameKeysFixture, LeftCtrlBackspaceSwitchesTheTexturePointsInEditMode)
         mGame->mGameMode = c.gameMode;
         Type(c.keys);
         EXPECT_EQ(mGame->mDrawOptions.mToyTexturePoints, c.after) << c.what;
+    }
+}
+
+// The debug drawings' letters are the scene's only beside the windows: typed
+// into a page (a Lua line holds t, x, c and commas), they switch nothing.
+TEST_F(GameKeysFixture, DrawingLettersTypedIntoAPageSwitchNothing)
+{
+    EditWindow* console = PageBridge::FirstOfKind(mGame->mEditWindows, EditWindow::kLuaConsole);
+    ASSERT_NE(console, nullptr);
+    mGame->mGameMode = false;
+    struct Case {
+        const char* what;
+        bool pageHasKeys;
+        int32_t key;
+        uint8_t DrawOptions::*option;
+        uint8_t after;
+    };
+    const Case cases[] = {
+        {"t into the console", true, 't', &DrawOptions::mGrid, 0},
+        {"l into the console", true, 'l', &DrawOptions::mAllTerrainObjsTriangles, 0},
+        {"x into the console", true, 'x', &DrawOptions::mToyPoints, 0},
+        {"t beside the windows", false, 't', &DrawOptions::mGrid, 1},
+        {"l beside the windows", false, 'l', &DrawOptions::mAllTerrainObjsTriangles, 1},
+    };
+    for (const Case& c : cases) {
+        mGame->mDrawOptions.*c.option = 0;
+        if (c.pageHasKeys) {
+            console->Show();
+            mGame->mEditWindows.FocusWindow(console);
+        } else {
+            mGame->mEditWindows.FocusWindowUnderMouse({-100, -100});
+        }
+        Type({c.key});
+        EXPECT_EQ(mGame->mDrawOptions.*c.option, c.after) << c.what;
     }
 }
