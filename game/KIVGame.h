@@ -268,6 +268,7 @@ public:
     // The builder's toy (joint) selection follows the definition's selected object (joint entry).
     bool SelectEditRobotToy();
     bool SelectEditRobotJoint();
+    bool SelectEditRobotParticles();
     void SelectEditRobotParts();
 
     // The current robot takes the step's input; every robot's Update script follows the physics.

@@ -4,6 +4,7 @@
 #include "base/TextFormat.h"
 #include "editor/PageCalls.h"
 #include "game/KIVGame.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "robots/EditRobotReplaceGuard.h"
 #include "robots/RobotFiles.h"
@@ -160,10 +161,27 @@ bool KIVGame::SelectEditRobotJoint()
     return true;
 }
 
+bool KIVGame::SelectEditRobotParticles()
+{
+    const Robot* robot = GetEditRobot();
+    const ParticlesDef* link = robot ? robot->ParticleLinks().GetSelected() : nullptr;
+    if (!link) return false;
+    const int32_t i = FindLastWithId(mEditParticleSystems.mSystems, link->mBuiltSystemId,
+                                     [](const ParticleSystem& s) { return s.mPoolIndex; });
+    if (i < 0) return false;
+    mEditParticleSystems.mSystems.Select(i);
+    // The particle page shows the robot builder's system, not a material's template.
+    mSceneEditor.mParticlesInRobotBuilder = true;
+    mSceneEditor.mParticleMaterialMode = 0;
+    mMaterialParticleEditNumber = 0;
+    return true;
+}
+
 void KIVGame::SelectEditRobotParts()
 {
     SelectEditRobotToy();
     SelectEditRobotJoint();
+    SelectEditRobotParticles();
 }
 
 } // namespace KIV

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "base/Array.h"
+#include "base/MemoryStream.h"
 #include "base/Vector.h"
 #include "game/RobotPhotoRequest.h"
 
@@ -65,11 +66,9 @@ public:
 
     // ---- the frame's input (SceneEditor.cpp) ----
     // Fills the frame record: the tool from the modifier keys, the digit keys'
-    // mode, the button and the mouse.
-    // With keysToPage, the keys are being typed into the page under the mouse
-    // (a "2" in the Lua console): they choose no edit mode.
-    void SampleEditInput(const InputDevices& input, const VectorI& mouse, const VectorI& windowSize,
-                         bool keysToPage = false);
+    // mode, the button and the mouse. While an edit window has the keys (a
+    // "2" typed into the Lua console), the digits choose no edit mode.
+    void SampleEditInput(const InputDevices& input, const VectorI& mouse, const VectorI& windowSize);
     // The actions of the current edit mode for the sampled frame.
     void RunEditActions(const InputDevices& input);
     SceneEditFrame mFrame;
@@ -92,6 +91,8 @@ public:
     // material's (modes 3 to 5: dent, entry hole, exit hole); 0 the scene's.
     bool mParticlesInRobotBuilder = false;
     int32_t mParticleMaterialMode = 0;
+    // The particle page's copied settings; kept until the next copy.
+    MemoryStream mParticleClipboard;
 
     // ---- terrain objects (SceneEditorTerrain.cpp) ----
     // The refresh every geometry or lighting edit ends with.

@@ -85,6 +85,12 @@ void RobotUndoAutoSaveStartSerie(Scene& s, std::string caption) { Game(s).RobotU
 void RobotUndoAutoSaveEndSerie(Scene& s) { Game(s).RobotUndoAutoSaveEndSerie(); }
 void EditRobotSetObjectPosByTexture(Scene& s) { Game(s).EditRobotSetObjectPosByTexture(); }
 bool SelectEditRobotToy(Scene& s) { return Game(s).SelectEditRobotToy(); }
+bool SelectEditRobotParticles(Scene& s) { return Game(s).SelectEditRobotParticles(); }
+// The robot editor's mode: objects, joints, particle systems or poses.
+void SetRobotEditingWhat(Scene& s, int32_t what)
+{
+    Game(s).mRobotEdit.mMode = what >= 0 && what < RobotEditState::kModeCount ? what : 0;
+}
 void GunShot_Test2(Scene& s, Toy* gun, Robot* robot) { Game(s).GunShot_Test2(gun, robot); }
 } // namespace
 
@@ -93,6 +99,10 @@ luabind::scope ScriptScopeScene()
     using namespace luabind;
     return class_<Scene>("Scene")
         .def("GetDrawOptions", &GetDrawOptions)
+        .def("SetRobotEditingWhat", &SetRobotEditingWhat)
+        .def("SelectEditRobotParticles", &SelectEditRobotParticles)
+        .def("CopySelectedParticleSystemProps", &CopySelectedParticleSystemProps)
+        .def("PasteParticleSystemPropsToSelected", &PasteParticleSystemPropsToSelected)
         .def("ST", &ST)
         .def("SJ", &SJ)
         .def("SPS", &SPS)

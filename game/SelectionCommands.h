@@ -49,5 +49,9 @@ std::string SPS_GetWhere(Scene& scene);
 std::string SPS_GetLinkedToyName(Scene& scene);
 std::string SPS_GetLinkedRobotName(Scene& scene);
 void MakeNewPhotoForRobot(Scene& scene, Robot* robot);
+// The selected system's settings through the scene editor's clipboard; a
+// paste keeps the target's layer, place and link, and before any copy does nothing.
+void CopySelectedParticleSystemProps(Scene& scene);
+void PasteParticleSystemPropsToSelected(Scene& scene);
 
 } // namespace KIV

@@ -1,6 +1,6 @@
 // Joint: the robot's joints and the selected joint
 add_block("jd", "Robot joints", "", "", "", "", 0);
-add_listbox("jd_list", 6, 236, "", "local o=scene:GetEditRobotDef() if o then o:SelectJoint($v) end", "", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateListBox('jd_list', o:GetJointsListArray(), o:GetJointSelectedIndex()) end", "", "", "jd", true, "", "");
+add_listbox("jd_list", 6, 236, "", "local o=scene:GetEditRobotDef() if o then o:SelectJoint($v) kiv:GoEditRobotJoint() end", "", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateListBox('jd_list', o:GetJointsListArray(), o:GetJointSelectedIndex()) end", "", "", "jd", true, "", "");
 add_button("jd_add", "Add", "", "", "local d=scene:GetEditRobotDef() if d then d:AddJoint() end", "", "", "jd", false, "", "", "", "");
 add_button("jd_del", "Delete", "", "", "local d=scene:GetEditRobotDef() if d then d:DeleteSelectedJoint() end", "", "", "jd", false, "", "", "", "");
 add_button("jd_copy", "Copy", "", "", "local d=scene:GetEditRobotDef() if d then d:CopySelectedJoint() end", "", "", "jd", false, "", "", "", "");
@@ -31,7 +31,7 @@ add_checkbox("jd_gear", "gear", false, "local o=scene:GetEditRobotDef() if o the
 add_block("sj", "Selected joint", "", "", "", "", 0);
 add_label("sj_h", "Click near a joint to select it.", "", "", "sj", true, "");
 add_label("sj_name_l", "Name", "", "", "sj", false, 96);
-add_stringbox("sj_name", "", "local o=scene:SJ() if o then o:SetName($v) end", "local o=scene:SJ() if o then kiv:EdyUpdateStringBox('sj_name', o:GetName()) end", "", "sj", true, 140, "", "");
+add_stringbox("sj_name", "", "local o=scene:SJ() if o then o:SetName($v) end", "local o=scene:SJ() if o then kiv:EdyUpdateStringBox('sj_name', o:GetName():GetInString()) end", "", "sj", true, 140, "", "");
 add_label("sj_spring_a_l", "Spring angle", "", "", "sj", false, 96);
 add_number("sj_spring_a", 0, "", "", 0.05, true, "local o=scene:SJ() if o then o:SetAngularSpringAngle($v) end", "local o=scene:SJ() if o then kiv:EdyUpdateNumber('sj_spring_a', o:GetAngularSpringAngle()) end", "", "sj", true, 80, "", "", "");
 add_label("sj_spring_p_l", "Spring power", "", "", "sj", false, 96);

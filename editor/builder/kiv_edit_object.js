@@ -1,6 +1,6 @@
 // Object: the robot's parts and the selected toy
 add_block("ob_parts", "Robot parts", "", "", "", "", 0);
-add_listbox("ob_list", 6, 236, "", "local o=scene:GetEditRobotDef() if o then o:SelectObject($v) end", "", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateListBox('ob_list', o:GetObjectsListArray(), o:GetObjectSelectedIndex()) end", "", "", "ob_parts", true, "", "");
+add_listbox("ob_list", 6, 236, "", "local o=scene:GetEditRobotDef() if o then o:SelectObject($v) scene:SelectEditRobotToy() end", "", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateListBox('ob_list', o:GetObjectsListArray(), o:GetObjectSelectedIndex()) end", "", "", "ob_parts", true, "", "");
 add_button("ob_add", "Add", "", "", "local d=scene:GetEditRobotDef() if d then d:AddObject() end", "", "", "ob_parts", false, "", "", "", "");
 add_button("ob_del", "Delete", "", "", "local d=scene:GetEditRobotDef() if d then d:DeleteSelectedObject() end", "", "", "ob_parts", false, "", "", "", "");
 add_button("ob_copy", "Copy", "", "", "local d=scene:GetEditRobotDef() if d then d:CopySelectedObject() end", "", "", "ob_parts", false, "", "", "", "");
@@ -25,7 +25,7 @@ add_checkbox("ob_circle", "circle shape", false, "local o=scene:GetEditRobotDef(
 add_block("toy", "Selected toy", "", "", "", "", 0);
 add_label("toy_h", "Click a toy to select it; drag pulls it, Shift+drag pulls hard, i places it at the mouse, Insert adds the library's texture as a new toy.", "", "", "toy", true, "");
 add_label("toy_name_l", "Name", "", "", "toy", false, 96);
-add_stringbox("toy_name", "", "local o=scene:ST() if o then o:SetName($v) end", "local o=scene:ST() if o then kiv:EdyUpdateStringBox('toy_name', o:GetName()) end", "", "toy", true, 140, "", "");
+add_stringbox("toy_name", "", "local o=scene:ST() if o then o:SetName($v) end", "local o=scene:ST() if o then kiv:EdyUpdateStringBox('toy_name', o:GetName():GetInString()) end", "", "toy", true, 140, "", "");
 add_label("toy_weight_l", "Weight", "", "", "toy", false, 96);
 add_label("toy_weight", "", "local o=scene:ST() if o then kiv:EdyUpdateLabel('toy_weight', o:GetWeight()) end", "", "toy", true, "");
 add_label("toy_pos_l", "Position", "", "", "toy", false, 96);
@@ -59,7 +59,8 @@ add_number("toy_breakhull", 0, 0, "", 10, true, "local o=scene:ST() if o then o:
 add_label("toy_breakcore_l", "Break core from", "", "", "toy_dent", false, 96);
 add_number("toy_breakcore", 0, 0, "", 10, true, "local o=scene:ST() if o then o:SetMinimalImpulseToBreakCore($v) end", "local o=scene:ST() if o then kiv:EdyUpdateNumber('toy_breakcore', o:GetMinimalImpulseToBreakCore()) end", "", "toy_dent", true, 80, "", "", "");
 add_checkbox("toy_breakcore2", "core breaks too", false, "local o=scene:ST() if o then o:SetBreakToyCoreToo(true) end", "local o=scene:ST() if o then o:SetBreakToyCoreToo(false) end", "local o=scene:ST() if o then kiv:EdyUpdateCheckbox('toy_breakcore2', o:GetBreakToyCoreToo()) end", "", "toy_dent", true);
-add_checkbox("toy_moreparts", "breaks into more parts", false, "local o=scene:ST() if o then o:SetBreakToyToMoreParts(true) end", "local o=scene:ST() if o then o:SetBreakToyToMoreParts(false) end", "local o=scene:ST() if o then kiv:EdyUpdateCheckbox('toy_moreparts', o:GetBreakToyToMoreParts()) end", "", "toy_dent", true);
+add_label("toy_moreparts_l", "Breaks into", "", "", "toy_dent", false, 96);
+add_number("toy_moreparts", 0, 0, "", 1, false, "local o=scene:ST() if o then o:SetBreakToyToMoreParts($v) end", "local o=scene:ST() if o then kiv:EdyUpdateNumber('toy_moreparts', o:GetBreakToyToMoreParts()) end", "parts a break makes at most (0: as the picture breaks)", "toy_dent", true, 80, "", "", "");
 add_block("toy_elastic", "Elastic body", "", "", "", "", 0);
 add_checkbox("toy_elastic_on", "elastic", false, "local o=scene:ST() if o then o:SetAllowElasticDeform(true) end", "local o=scene:ST() if o then o:SetAllowElasticDeform(false) end", "local o=scene:ST() if o then kiv:EdyUpdateCheckbox('toy_elastic_on', o:GetAllowElasticDeform()) end", "", "toy_elastic", true);
 add_label("toy_edfreq_l", "Frequency", "", "", "toy_elastic", false, 96);
@@ -68,8 +69,7 @@ add_label("toy_edpow_l", "Spring power", "", "", "toy_elastic", false, 96);
 add_number("toy_edpow", 0, 0, "", 0.1, true, "local o=scene:ST() if o then o:SetEDSpringsPowerMultiplier($v) end", "local o=scene:ST() if o then kiv:EdyUpdateNumber('toy_edpow', o:GetEDSpringsPowerMultiplier()) end", "", "toy_elastic", true, 80, "", "", "");
 add_label("toy_eddump_l", "Damping", "", "", "toy_elastic", false, 96);
 add_number("toy_eddump", 0, 0, "", 0.01, true, "local o=scene:ST() if o then o:SetEDSpringsDumping($v) end", "local o=scene:ST() if o then kiv:EdyUpdateNumber('toy_eddump', o:GetEDSpringsDumping()) end", "", "toy_elastic", true, 80, "", "", "");
-add_label("toy_edarea_l", "Keep area", "", "", "toy_elastic", false, 96);
-add_number("toy_edarea", 0, 0, "", 0.1, true, "local o=scene:ST() if o then o:SetEDAreaPreservationDeform($v) end", "local o=scene:ST() if o then kiv:EdyUpdateNumber('toy_edarea', o:GetEDAreaPreservationDeform()) end", "", "toy_elastic", true, 80, "", "", "");
+add_checkbox("toy_edarea", "keeps its area when dented", false, "local o=scene:ST() if o then o:SetEDAreaPreservationDeform(true) end", "local o=scene:ST() if o then o:SetEDAreaPreservationDeform(false) end", "local o=scene:ST() if o then kiv:EdyUpdateCheckbox('toy_edarea', o:GetEDAreaPreservationDeform()) end", "", "toy_elastic", true);
 add_button("toy_edreset", "Undent", "", "", "local o=scene:ST() if o then o:EDResetDeform() end", "", "", "toy_elastic", true, "", "", "", "");
 add_block("toy_mat", "Material", "", "", "", "", 0);
 add_checkbox("toy_usedef", "uses a default material", false, "local o=scene:ST() if o then o:SetUseDefaultMaterial(true) end", "local o=scene:ST() if o then o:SetUseDefaultMaterial(false) end", "local o=scene:ST() if o then kiv:EdyUpdateCheckbox('toy_usedef', o:GetUseDefaultMaterial()) end", "", "toy_mat", true);

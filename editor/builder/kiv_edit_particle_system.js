@@ -1,6 +1,6 @@
 // Particle system: the robot's particle links and the selected system
 add_block("pl", "Robot particle links", "", "", "", "", 0);
-add_listbox("pl_list", 5, 236, "", "local o=scene:GetEditRobotDef() if o then o:SelectParticles($v) end", "", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateListBox('pl_list', o:GetParticlesListArray(), o:GetParticlesSelectedIndex()) end", "", "", "pl", true, "", "");
+add_listbox("pl_list", 5, 236, "", "local o=scene:GetEditRobotDef() if o then o:SelectParticles($v) scene:SelectEditRobotParticles() end", "", "local o=scene:GetEditRobotDef() if o then kiv:EdyUpdateListBox('pl_list', o:GetParticlesListArray(), o:GetParticlesSelectedIndex()) end", "", "", "pl", true, "", "");
 add_button("pl_add", "Add", "", "", "local d=scene:GetEditRobotDef() if d then d:AddParticles() end", "", "", "pl", false, "", "", "", "");
 add_button("pl_del", "Delete", "", "", "local d=scene:GetEditRobotDef() if d then d:DeleteSelectedParticles() end", "", "", "pl", true, "", "", "", "");
 add_label("pl_name_l", "Name", "", "", "pl", false, 96);
@@ -37,8 +37,9 @@ add_listbox("ps_blend", 5, 236, "", "local o=scene:SPS() if o then o:SetBlender(
 add_color("ps_c1", "Colour at start", 24, 16, "local o=scene:SPS() if o then o:SetColor1(ColorRGBA($r,$g,$b,$a)) end", "local o=scene:SPS() if o then kiv:EdyUpdateColor('ps_c1', o:GetColor1()) end", "", "ps", true, "", "", "Colour at start");
 add_color("ps_c2", "Colour at end", 24, 16, "local o=scene:SPS() if o then o:SetColor2(ColorRGBA($r,$g,$b,$a)) end", "local o=scene:SPS() if o then kiv:EdyUpdateColor('ps_c2', o:GetColor2()) end", "", "ps", true, "", "", "Colour at end");
 add_block("ps_emit_b", "Emission", "", "", "", "", 0);
-add_label("ps_interval_l", "Interval", "", "", "ps_emit_b", false, 96);
-add_number("ps_interval", 0, 0, "", 0.01, true, "local o=scene:SPS() if o then o:SetEmittingInterval($v) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_interval', o:GetEmittingInterval()) end", "", "ps_emit_b", true, 80, "", "", "");
+add_label("ps_interval_l", "Interval (least, most)", "", "", "ps_emit_b", false, 96);
+add_number("ps_interval", 0, 0, "", 0.01, true, "local o=scene:SPS() if o then local r=o:GetEmittingInterval() r.mMinValue=$v o:SetEmittingInterval(r) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_interval', o:GetEmittingInterval().mMinValue) end", "", "ps_emit_b", false, 64, "", "", "");
+add_number("ps_interval_max", 0, 0, "", 0.01, true, "local o=scene:SPS() if o then local r=o:GetEmittingInterval() r.mMaxValue=$v o:SetEmittingInterval(r) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_interval_max', o:GetEmittingInterval().mMaxValue) end", "the most", "ps_emit_b", true, 64, "", "", "");
 add_label("ps_count_e_l", "Per emission", "", "", "ps_emit_b", false, 96);
 add_number("ps_count_e", 0, 0, "", 1, false, "local o=scene:SPS() if o then o:SetEmittingCount($v) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_count_e', o:GetEmittingCount()) end", "", "ps_emit_b", true, 80, "", "", "");
 add_label("ps_speed_l", "Start speed", "", "", "ps_emit_b", false, 96);
@@ -65,9 +66,11 @@ add_checkbox("ps_sleep", "may come to rest", false, "local o=scene:SPS() if o th
 add_block("ps_motion", "Motion", "", "", "", "", 0);
 add_checkbox("ps_scene_g", "scene gravity", false, "local o=scene:SPS() if o then o:SetUseSceneGravity(true) end", "local o=scene:SPS() if o then o:SetUseSceneGravity(false) end", "local o=scene:SPS() if o then kiv:EdyUpdateCheckbox('ps_scene_g', o:GetUseSceneGravity()) end", "", "ps_motion", true);
 add_checkbox("ps_air", "air friction", false, "local o=scene:SPS() if o then o:SetDoAirFriction(true) end", "local o=scene:SPS() if o then o:SetDoAirFriction(false) end", "local o=scene:SPS() if o then kiv:EdyUpdateCheckbox('ps_air', o:GetDoAirFriction()) end", "", "ps_motion", true);
-add_label("ps_airc_l", "Air friction", "", "", "ps_motion", false, 96);
-add_number("ps_airc", 0, 0, "", 0.01, true, "local o=scene:SPS() if o then o:SetAirFrictionCoef($v) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_airc', o:GetAirFrictionCoef()) end", "", "ps_motion", true, 80, "", "", "");
+add_label("ps_airc_l", "Air friction (least, most)", "", "", "ps_motion", false, 96);
+add_number("ps_airc", 0, 0, "", 0.01, true, "local o=scene:SPS() if o then local r=o:GetAirFrictionCoef() r.mMinValue=$v o:SetAirFrictionCoef(r) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_airc', o:GetAirFrictionCoef().mMinValue) end", "", "ps_motion", false, 64, "", "", "");
+add_number("ps_airc_max", 0, 0, "", 0.01, true, "local o=scene:SPS() if o then local r=o:GetAirFrictionCoef() r.mMaxValue=$v o:SetAirFrictionCoef(r) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_airc_max', o:GetAirFrictionCoef().mMaxValue) end", "the most", "ps_motion", true, 64, "", "", "");
 add_checkbox("ps_fade", "fade out", false, "local o=scene:SPS() if o then o:SetDoFadeAlpha(true) end", "local o=scene:SPS() if o then o:SetDoFadeAlpha(false) end", "local o=scene:SPS() if o then kiv:EdyUpdateCheckbox('ps_fade', o:GetDoFadeAlpha()) end", "", "ps_motion", true);
 add_checkbox("ps_sizing", "grow or shrink", false, "local o=scene:SPS() if o then o:SetDoSizing(true) end", "local o=scene:SPS() if o then o:SetDoSizing(false) end", "local o=scene:SPS() if o then kiv:EdyUpdateCheckbox('ps_sizing', o:GetDoSizing()) end", "", "ps_motion", true);
-add_label("ps_sizing_by_l", "Size change", "", "", "ps_motion", false, 96);
-add_number("ps_sizing_by", 0, "", "", 0.01, true, "local o=scene:SPS() if o then o:SetSizingBy($v) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_sizing_by', o:GetSizingBy()) end", "", "ps_motion", true, 80, "", "", "");
+add_label("ps_sizing_by_l", "Size change (least, most)", "", "", "ps_motion", false, 96);
+add_number("ps_sizing_by", 0, "", "", 0.01, true, "local o=scene:SPS() if o then local r=o:GetSizingBy() r.mMinValue=$v o:SetSizingBy(r) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_sizing_by', o:GetSizingBy().mMinValue) end", "", "ps_motion", false, 64, "", "", "");
+add_number("ps_sizing_by_max", 0, "", "", 0.01, true, "local o=scene:SPS() if o then local r=o:GetSizingBy() r.mMaxValue=$v o:SetSizingBy(r) end", "local o=scene:SPS() if o then kiv:EdyUpdateNumber('ps_sizing_by_max', o:GetSizingBy().mMaxValue) end", "the most", "ps_motion", true, 64, "", "", "");

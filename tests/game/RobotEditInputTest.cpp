@@ -8,6 +8,8 @@
 #include "game/PageMethods.h"
 #include "game/RobotEditInput.h"
 #include "game/SceneSelection.h"
+#include "game/SelectionCommands.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/joints/Joint.h"
 #include "physics/toys/Toy.h"
 #include "render/Renderer.h"
@@ -449,6 +451,55 @@ TEST_F(RobotEditTest, GoingToEditAPartMakesItTheSelectedOne)
 
     EXPECT_TRUE(mGame->SelectToyAt({300, 300}));
     EXPECT_EQ(SelectedToy(*mGame), sceneToy) << "a pick in the scene takes over";
+}
+
+// The robot's particle links point the particle page at their own systems:
+// going there from the robot and choosing another link leave the page on the
+// system of the selected link, not the scene's nor a material's.
+TEST_F(RobotEditTest, TheParticlePageFollowsTheSelectedParticleLink)
+{
+    AddKnee();
+    for (const char* name : {"smoke", "sparks"}) {
+        robot->AddParticles();
+        robot->ParticlesSetName(name);
+        robot->ParticlesSetLinkObjName("knee");
+    }
+    RobotBuildOptions editor;
+    editor.mEditor = true;
+    ASSERT_TRUE(BuildRobot(*mGame, robot, editor));
+    ParticleSystem* sceneSystem = mGame->AddDefaultRockParticles();
+    ASSERT_NE(sceneSystem, nullptr);
+    mGame->mParticleSystems.mSystems.SetSelectedIndex(mGame->mParticleSystems.mSystems.IndexOf(sceneSystem));
+    // The page was last on a material's dent particles.
+    mGame->mSceneEditor.mParticleMaterialMode = 3;
+    auto systemOf = [&](int32_t link) -> ParticleSystem* {
+        const int32_t id = robot->ParticleLinks()[link]->mBuiltSystemId;
+        for (ParticleSystem* s : mGame->mEditParticleSystems.mSystems)
+            if (s->mPoolIndex == id) return s;
+        return nullptr;
+    };
+    ASSERT_NE(systemOf(0), nullptr);
+    ASSERT_NE(systemOf(1), nullptr);
+
+    robot->SelectParticles(0);
+    PageMethods::GoEditRobotParticles(*mGame);
+    EXPECT_EQ(mGame->mEditMode, 5);
+    EXPECT_EQ(SelectedParticleSystem(*mGame), systemOf(0));
+    EXPECT_EQ(SPS_GetWhere(*mGame), "particles in robot builder");
+
+    robot->SelectParticles(1);
+    EXPECT_TRUE(mGame->SelectEditRobotParticles());
+    EXPECT_EQ(SelectedParticleSystem(*mGame), systemOf(1));
+
+    // A link whose system was not built keeps the page where it was.
+    robot->AddParticles();
+    robot->SelectParticles(2);
+    EXPECT_FALSE(mGame->SelectEditRobotParticles());
+    EXPECT_EQ(SelectedParticleSystem(*mGame), systemOf(1));
+
+    // A click in the scene takes the page back to the scene's systems.
+    EXPECT_TRUE(mGame->mSceneEditor.SelectParticleSystemAt(sceneSystem->GetPosition()));
+    EXPECT_EQ(SelectedParticleSystem(*mGame), sceneSystem);
 }
 
 // The mode buttons take clicks on exactly the squares drawn for them, edges

@@ -9,7 +9,10 @@
 #include <luabind/class_info.hpp>
 #include <luabind/function_introspection.hpp>
 #include <luabind/luabind.hpp>
+#include "base/MemoryStream.h"
+#include "editor/EdyBuilder.h"
 #include "game/KIVGame.h"
+#include "physics/particles/ParticleSystem.h"
 #include "game/ScriptAPI.h"
 #include "physics/toys/Toy.h"
 #include "physics/world/GameSettings.h"
@@ -265,6 +268,34 @@ TEST_F(ScriptAPITest, ValueClassesConstructCompareAndCalculate)
     EXPECT_NE(message.find("No matching overload"), std::string::npos) << message;
 }
 
+// The particle page's Copy and Paste: a paste before any copy changes
+// nothing; after one copy every paste gives the target the copied settings,
+// while it keeps its own place.
+TEST_F(ScriptAPITest, ParticleSettingsAreCopiedAndPastedOntoTheSelectedSystem)
+{
+    ParticleSystem* source = mGame.AddDefaultRockParticles();
+    ParticleSystem* first = mGame.AddDefaultRockParticles();
+    ParticleSystem* second = mGame.AddDefaultRockParticles();
+    ASSERT_TRUE(source && first && second);
+    PtrArray<ParticleSystem>& systems = mGame.mParticleSystems.mSystems;
+    first->SetPositionX(-300.0f);
+    auto select = [&](ParticleSystem* s) { systems.SetSelectedIndex(systems.IndexOf(s)); };
+    select(first);
+    bool ok = false;
+    Eval("scene:SPS():SetEmittingCount(7) scene:PasteParticleSystemPropsToSelected()", &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(first->GetEmittingCount(), 7) << "nothing to paste yet";
+    select(source);
+    Eval("scene:SPS():SetEmittingCount(23) scene:SPS():SetStartSpeed(55) scene:CopySelectedParticleSystemProps()");
+    for (ParticleSystem* target : {first, second}) {
+        select(target);
+        Eval("scene:PasteParticleSystemPropsToSelected()");
+        EXPECT_EQ(target->GetEmittingCount(), 23);
+        EXPECT_EQ(target->GetStartSpeed(), 55.0f);
+    }
+    EXPECT_EQ(first->GetPosition().mX, -300.0f) << "the place is the target's own";
+}
+
 TEST_F(ScriptAPITest, KivAndSceneAreOneGameObject)
 {
     EXPECT_EQ(Eval("kiv:SetGravity(123); return kiv:GetGravity()"), "123");
@@ -336,3 +367,92 @@ TEST_F(ScriptAPITest, CallsThatMatchNoSignatureFailAsScriptErrors)
     }
     EXPECT_EQ(Eval("return 'still running'"), "still running");
 }
+
+#ifdef KIV_RUNTREE_DIR
+namespace {
+// A control parameter as the page sees it: the JavaScript string literal the
+// builder file keeps, decoded.
+std::string DecodeJsText(const std::string& literal)
+{
+    if (literal.size() < 2 || literal.front() != '"' || literal.back() != '"') return literal;
+    std::string out;
+    for (size_t i = 1; i + 1 < literal.size(); ++i) {
+        char c = literal[i];
+        if (c != '\\' || i + 2 >= literal.size()) {
+            out += c;
+            continue;
+        }
+        c = literal[++i];
+        if (c == 'n') out += '\n';
+        else if (c == 't') out += '\t';
+        else if (c == 'u' && i + 4 < literal.size()) {
+            const unsigned code = std::stoul(literal.substr(i + 1, 4), nullptr, 16);
+            i += 4;
+            if (code < 0x80) out += char(code);
+            else if (code < 0x800) out += {char(0xC0 | (code >> 6)), char(0x80 | (code & 0x3F))};
+            else out += {char(0xE0 | (code >> 12)), char(0x80 | ((code >> 6) & 0x3F)), char(0x80 | (code & 0x3F))};
+        } else out += c;
+    }
+    return out;
+}
+
+// What a control hands its snippet as $v: what a player's change gives.
+std::string SampleValue(const std::string& type)
+{
+    if (type == "checkbox") return "true";
+    if (type == "stringbox" || type == "textbox" || type == "luabox") return "'x'";
+    if (type == "listbox") return "0";
+    return "1";
+}
+
+std::string Fill(std::string snippet, const std::string& id, const std::string& value)
+{
+    auto replace = [&](const std::string& marker, const std::string& with) {
+        for (size_t at = snippet.find(marker); at != std::string::npos; at = snippet.find(marker, at + with.size()))
+            snippet.replace(at, marker.size(), with);
+    };
+    replace("$id", "'" + id + "'");
+    replace("$e", "'x'");
+    replace("$v", value);
+    for (const char* channel : {"$r", "$g", "$b", "$a"}) replace(channel, "1");
+    return snippet;
+}
+} // namespace
+
+// Every Lua snippet of the shipped mode pages reaches methods the game binds,
+// with arguments of the kinds they take: a control that calls a missing
+// method does nothing for the player, its error only in the results.
+TEST_F(ScriptAPITest, EveryShippedPageSnippetReachesBoundMethods)
+{
+    // Every page's selection exists, so the snippets' guarded calls are made.
+    ParticleSystem* system = mGame.AddDefaultRockParticles();
+    ASSERT_NE(system, nullptr);
+    mGame.mParticleSystems.mSystems.SetSelectedIndex(mGame.mParticleSystems.mSystems.IndexOf(system));
+    mGame.mTerrainObjects.SetSelectedIndex(0);
+    MemoryStream file;
+    ASSERT_TRUE(file.LoadFromFile(std::string(KIV_RUNTREE_DIR) + "/Editor/kiv_editor_builder.kiv"));
+    EdyBuilder builder;
+    builder.Read(file);
+    ASSERT_EQ(builder.GetPageCount(), EdyBuilder::kPageCount);
+    int32_t snippets = 0;
+    for (int32_t p = 0; p < builder.GetPageCount(); ++p) {
+        for (const auto& control : builder.GetPage(p)->mControls) {
+            const std::string id = DecodeJsText(control->mValues.empty() ? "" : control->mValues[0]);
+            for (size_t k = 0; k < control->mNames.size() && k < control->mValues.size(); ++k) {
+                if (control->mNames[k].find("lua") == std::string::npos) continue;
+                const std::string snippet = DecodeJsText(control->mValues[k]);
+                if (snippet.empty()) continue;
+                const std::string chunk = Fill(snippet, id, SampleValue(control->mType));
+                bool ok = false;
+                const std::string message = Eval(chunk, &ok);
+                ++snippets;
+                // Reset and Replay wait for the frame's end: dropped, the world stays for the next snippet.
+                mGame.mRequestedRun = KIVGame::PendingRun::kNone;
+                EXPECT_TRUE(ok) << builder.GetPage(p)->mName << " " << id << " (" << control->mNames[k]
+                                << "): " << chunk << "\n" << message;
+            }
+        }
+    }
+    EXPECT_GT(snippets, 300);
+}
+#endif
