@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include "base/MemoryStream.h"
 #include "editor/FakePageChannel.h"
 #include "editor/PageBridge.h"
+#include "game/GameKeys.h"
 #include "game/KIVGame.h"
 #include "game/PageMethods.h"
 #include "game/ScriptAPI.h"
@@ -313,4 +315,58 @@ TEST_F(PageMethodsTest, AWindowsLayoutComesBackAsSaved)
     EXPECT_TRUE(PageMethods::LoadWindowsLayout(g, 3));
     EXPECT_EQ(console->GetPosition(), at);
     EXPECT_FALSE(PageMethods::LoadWindowsLayout(g, 4));
+}
+
+// Loading keeps the editor where the player is: the shown mode page stays
+// the page of the mode being edited, whatever is loaded from where.
+TEST_F(PageMethodsTest, LoadsLeaveTheShownModePageInPlace)
+{
+    KIVGame& g = *mGame;
+    std::filesystem::create_directories(ToOsPath(g.GetDataPath("Robots")));
+    std::filesystem::create_directories(ToOsPath(g.GetDataPath("Scenes")));
+    g.mEditRobots.AddRobot("", VectorF());
+    RunOnModePage("local d = scene:GetEditRobotDef() d:SetName('walker') d:AddObject() scene:SaveRobot()");
+    g.mInput.EnsureKeyboard(0);
+    g.mInput.EnsureMouse(0);
+    auto keys = [&](InputEvent::Type type, std::initializer_list<int32_t> codes) {
+        for (int32_t code : codes) {
+            InputEvent e;
+            e.mType = type;
+            e.mCode = code;
+            g.mInput.HandleEvent(e);
+        }
+        g.HandleKeyCommands();
+        g.mInput.EndFrame();
+    };
+    struct Case {
+        const char* mName;
+        int32_t mMode;
+        const char* mSnippet; // empty: the scene saved and loaded again with Ctrl+S
+    };
+    const Case cases[] = {
+        {"a robot from the library", 1, "kiv:EdyLoadRobotDef('walker%2Erobot')"},
+        {"the robot's saved version", 3, "kiv:EdyLoadRobotDefCurrentVersion()"},
+        {"a new robot", 6, "scene:ClearRobotForEditing()"},
+        {"the scene", 8, ""},
+        {"a level start", 9, "kiv:Reset()"},
+    };
+    EditWindowManager& windows = g.mEditWindows;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mName);
+        g.mGameMode = false;
+        g.mEditMode = c.mMode;
+        windows.ShowEditModePage(c.mMode, false, false, false);
+        mMode = windows.GetWindow(c.mMode);
+        if (*c.mSnippet) {
+            RunOnModePage(c.mSnippet);
+        } else {
+            keys(InputEvent::kKeyDown, {Key::kLCtrl, Key::Letter('s')});
+            keys(InputEvent::kKeyUp, {Key::Letter('s'), Key::kLCtrl});
+        }
+        g.CarryOutRequestedRun();
+        g.HandleEditWindowFrame();
+        EXPECT_EQ(g.mEditMode, c.mMode);
+        for (int32_t i = 0; i < EditWindowManager::kModePageCount; ++i)
+            EXPECT_EQ(windows.GetWindow(i)->IsVisible(), i == c.mMode) << "mode page " << i;
+    }
 }

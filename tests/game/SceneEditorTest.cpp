@@ -438,17 +438,22 @@ TEST_F(SceneEditorTest, ScenarioInsertPlacesTheRobotChosenInTheLibrary)
     }
 }
 
+// A digit with "`" held loads a windows layout and leaves the mode alone.
 TEST_F(SceneEditorTest, DigitKeysSwitchTheModeAndResetTheTool)
 {
     struct Case {
         int32_t key;
+        bool backquoteHeld;
         int32_t mode;
     };
-    const Case cases[] = {{'2', kEditModeTerrain}, {'1', kEditModeScene}, {'9', kEditModeWater}, {'0', kEditModeScenario}};
+    const Case cases[] = {{'2', false, kEditModeTerrain}, {'1', false, kEditModeScene}, {'9', false, kEditModeWater},
+                          {'0', false, kEditModeScenario}, {'1', true, kEditModeScenario}, {'2', true, kEditModeScenario}};
     for (const Case& c : cases) {
+        if (c.backquoteHeld) Frame({Down(Key::kBackquote)});
         Frame({Down(c.key)});
         Frame({Up(c.key)});
-        EXPECT_EQ(mGame->mEditMode, c.mode) << char(c.key);
+        if (c.backquoteHeld) Frame({Up(Key::kBackquote)});
+        EXPECT_EQ(mGame->mEditMode, c.mode) << char(c.key) << (c.backquoteHeld ? " with ` held" : "");
         EXPECT_EQ(Editor().mFrame.mTool, kToolSelect);
     }
 }
