@@ -2,10 +2,13 @@
 // browser engine: what the game sends them builds and updates controls, and
 // what a player does on them comes back as Lua the game can run.
 #include "ViewFixture.h"
+#include "editor/webview/BitmapSurface.h"
+#include "editor/webview/WebView.h"
 
 
 #include <lua.hpp>
 
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -252,6 +255,42 @@ TEST_F(EditorPagesTest, UpdateCallsSetWhatControlsShow)
         Js(view, c.mCall);
         EXPECT_EQ(Js(view, c.mRead), c.mExpected) << c.mCall;
     }
+}
+
+// The chosen entry of a list reads on the dark page: its row holds light
+// text, where the engine's own mark would draw it dark on grey.
+TEST_F(EditorPagesTest, AListsChosenEntryIsDrawnLightOnItsMark)
+{
+    WebView* view = Open("kiv_edit_scene.html");
+    Js(view, PageCall({R"js(add_listbox("list", 4, 200, "", "", "", "", "", "", "", true))js"}));
+    Js(view, "update_listbox('list',['first','WWWWWWWW','third'],1);");
+    // The rows stand evenly in the box, the chosen one second.
+    const std::string rect = Js(view, "var r=document.getElementById('list').getBoundingClientRect();"
+                                      "[Math.round(r.left),Math.round(r.top),Math.round(r.width),"
+                                      "Math.round(r.height)].join(',')");
+    int left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(rect.c_str(), "%d,%d,%d,%d", &left, &top, &width, &height), 4) << rect;
+    const int rowHeight = height / 4;
+    ASSERT_GT(rowHeight, 4);
+    constexpr int kViewWidth = 700, kViewHeight = 512;
+    std::vector<uint8_t> rows(kViewWidth * kViewHeight * 4);
+    auto lightInRow = [&](int row) {
+        int light = 0;
+        for (int y = top + row * rowHeight + 1; y < top + (row + 1) * rowHeight - 1; ++y)
+            for (int x = left + 2; x < left + width - 2 && x < kViewWidth; ++x) {
+                const uint8_t* p = rows.data() + (static_cast<size_t>(y) * kViewWidth + x) * 4;
+                if (p[0] + p[1] + p[2] > 3 * 200) ++light;
+            }
+        return light;
+    };
+    // Drawn once the surface shows the unchosen rows' light text.
+    EXPECT_TRUE(PumpUntil([&] {
+        BitmapSurface* surface = view->GetSurface();
+        if (surface == nullptr) return false;
+        surface->CopyTo(rows.data(), kViewWidth * 4, 4, true, false);
+        return lightInRow(0) > 10 && lightInRow(2) > 10;
+    })) << "the list was never drawn";
+    EXPECT_GT(lightInRow(1), 10) << "the chosen entry's text";
 }
 
 TEST_F(EditorPagesTest, ShowingAPageAsksForEveryControlsValue)
