@@ -296,6 +296,22 @@ TEST_F(ScriptAPITest, ParticleSettingsAreCopiedAndPastedOntoTheSelectedSystem)
     EXPECT_EQ(first->GetPosition().mX, -300.0f) << "the place is the target's own";
 }
 
+// A page chooses the robot editor's mode; a number outside its four modes
+// gives the first.
+TEST_F(ScriptAPITest, RobotEditingWhatKeepsToTheEditorsModes)
+{
+    const struct {
+        int32_t asked;
+        int32_t mode;
+    } cases[] = {{3, 3}, {1, 1}, {4, 0}, {-1, 0}, {2, 2}};
+    for (const auto& c : cases) {
+        bool ok = false;
+        Eval("scene:SetRobotEditingWhat(" + std::to_string(c.asked) + ")", &ok);
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(mGame.mRobotEdit.mMode, c.mode) << c.asked;
+    }
+}
+
 TEST_F(ScriptAPITest, KivAndSceneAreOneGameObject)
 {
     EXPECT_EQ(Eval("kiv:SetGravity(123); return kiv:GetGravity()"), "123");
