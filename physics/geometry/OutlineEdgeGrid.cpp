@@ -77,13 +77,24 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     for (int32_t c = 0; c < cells; ++c) fill[c] = mPointStart[c];
     for (int32_t i = 0; i < count; ++i) mPointItems[fill[RowOf(points[i].mY) * mColumns + ColumnOf(points[i].mX)]++] = i;
 
-    if (!mNextFilledRow.Resize(cells)) return false;
+    if (!mNextFilledRow.Resize(cells) || !mNextFilledColumn.Resize(cells)) return false;
+    const auto filled = [this](int32_t cell) {
+        return mEdgeStart[cell + 1] > mEdgeStart[cell] || mPointStart[cell + 1] > mPointStart[cell];
+    };
     for (int32_t c = 0; c < mColumns; ++c) {
         int32_t next = mRows;
         for (int32_t r = mRows - 1; r >= 0; --r) {
             const int32_t cell = r * mColumns + c;
-            if (mEdgeStart[cell + 1] > mEdgeStart[cell] || mPointStart[cell + 1] > mPointStart[cell]) next = r;
+            if (filled(cell)) next = r;
             mNextFilledRow[cell] = next;
+        }
+    }
+    for (int32_t r = 0; r < mRows; ++r) {
+        int32_t next = mColumns;
+        for (int32_t c = mColumns - 1; c >= 0; --c) {
+            const int32_t cell = r * mColumns + c;
+            if (filled(cell)) next = c;
+            mNextFilledColumn[cell] = next;
         }
     }
     return true;

@@ -268,11 +268,13 @@ void OutlineMesher::FlipEdges()
     // An edge is in the queue at most once (its flag tells), so a queue with
     // room for every edge never grows here: the loop keeps it as a plain stack
     // in registers, as it does the mesh's lists, which flips never resize.
-    if (!g.mFlipQueue.Reserve(int32_t(edges))) {
+    // The circle tests follow the triangles, growing as the triangles' list does.
+    if (!g.mFlipQueue.Reserve(int32_t(edges)) || !mCircles.Reserve(mTriangles.Capacity()) ||
+        !mCircles.SetCount(mTriangles.Count())) {
         mFailed = true;
         return;
     }
-    FlipWork work{g.mInnerEdges.Data(), mTriangles.Data(), g.mPoints.Data(), g.mFlipQueued.Data(),
+    FlipWork work{g.mInnerEdges.Data(), mTriangles.Data(), mCircles.Data(), g.mPoints.Data(), g.mFlipQueued.Data(),
                   g.mFlipQueue.Data(), g.mFlipQueue.Count()};
     // A mesh of a few thousand edges stays in the caches as a whole; a larger
     // one does not, and the queue jumps about it.
@@ -310,19 +312,8 @@ void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
     if (t1 < 0 || t2 < 0) return;
     WorkTriangle& tri1 = work.mTriangles[t1];
     WorkTriangle& tri2 = work.mTriangles[t2];
-    const int32_t k1 = FindEdgeSlot(tri1, edge);
     const int32_t k2 = FindEdgeSlot(tri2, edge);
-    if (k1 < 0 || k2 < 0) return;
-
-    // T1 walks u -> v -> w with the edge first, a1 = v-w, a2 = w-u; T2 walks
-    // v -> u -> z, b1 = u-z, b2 = z-v. So v is the end that a1 touches.
-    const int32_t k1Next = kNextSlot[k1], k1After = kSlotAfterNext[k1];
-    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[k1Next], w = tri1.mCorners[k1After];
-    const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
-    const VectorF pu = work.mPoints[u];
-    const VectorF pv = work.mPoints[v];
-    const VectorF pw = work.mPoints[w];
-    const VectorF pz = work.mPoints[z];
+    if (k2 < 0) return;
 
     // Only a far corner strictly inside the circle through the triangle flips;
     // cocircular quads stay as they are. The test is exact: a float circle
@@ -332,11 +323,28 @@ void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
     // out the edges from a new split point to the quad's far corners, whose
     // flips would make a flat triangle. Both tests only read, so their order
     // changes no decision; the circle goes first, as it turns down about two
-    // edges in three and the thickness test hardly any.
-    // The circle test of IsInsideCircle, with the triangle's turn kept
-    // between the tests of its three edges.
-    if (tri1.mTurn == kTurnUnknown) tri1.mTurn = OrientationSign(pu, pv, pw);
-    if (!(InCircleSign(pu, pv, pw, pz) * tri1.mTurn > 0)) return;
+    // edges in three and the thickness test hardly any, and the rest of the
+    // quad is read only for the edges it lets through.
+    // The circle test of IsInsideCircle, with the triangle's turn and the
+    // half of the circle test that is the triangle's own kept between the
+    // tests of its three edges. Corner 0 starts the circle whichever edge is
+    // tested: a rotation of the corners changes neither sign.
+    const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
+    const VectorF pz = work.mPoints[z];
+    InCircleTest& circle = work.mCircles[t1];
+    const auto corner = [&work, &tri1](int32_t k) { return work.mPoints[tri1.mCorners[k]]; };
+    if (tri1.mTurn == kTurnUnknown) tri1.mTurn = circle.Prepare(corner(0), corner(1), corner(2));
+    if (!(circle.Sign(pz, corner) * tri1.mTurn > 0)) return;
+
+    // T1 walks u -> v -> w with the edge first, a1 = v-w, a2 = w-u; T2 walks
+    // v -> u -> z, b1 = u-z, b2 = z-v. So v is the end that a1 touches.
+    const int32_t k1 = FindEdgeSlot(tri1, edge);
+    if (k1 < 0) return;
+    const int32_t k1Next = kNextSlot[k1], k1After = kSlotAfterNext[k1];
+    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[k1Next], w = tri1.mCorners[k1After];
+    const VectorF pu = work.mPoints[u];
+    const VectorF pv = work.mPoints[v];
+    const VectorF pw = work.mPoints[w];
     if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
 
     const int32_t a1 = tri1.mEdges[k1Next], a2 = tri1.mEdges[k1After];
