@@ -61,7 +61,7 @@ inline int InCircleSign(const VectorF& a, const VectorF& b, const VectorF& c, co
 struct InCircleTest {
     double mX, mY;                  // the first corner
     double mP, mQ, mC;              // the coefficients
-    double mSizeP, mSizeQ, mSizeC;  // their permanents, for the bound
+    double mBoundP, mBoundQ, mBoundC;  // their permanents times the error bound
 
     // Sets the test up for the circle through a, b and c; answers
     // OrientationSign(a, b, c), which comes out of the same products.
@@ -73,14 +73,15 @@ struct InCircleTest {
         const double cx = double(c.mX) - a.mX, cy = double(c.mY) - a.mY;
         const double left = bx * cy, right = by * cx;
         mC = left - right;
-        mSizeC = std::fabs(left) + std::fabs(right);
+        const double sizeC = std::fabs(left) + std::fabs(right);
         const double bLift = bx * bx + by * by, cLift = cx * cx + cy * cy;
         const double p1 = bLift * cy, p2 = cLift * by, q1 = bLift * cx, q2 = cLift * bx;
         mP = p1 - p2;
         mQ = q1 - q2;
-        mSizeP = std::fabs(p1) + std::fabs(p2);
-        mSizeQ = std::fabs(q1) + std::fabs(q2);
-        if (std::fabs(mC) > kOrientationErrorBound * mSizeC) return mC > 0.0 ? 1 : -1;
+        mBoundP = kInCircleErrorBound * (std::fabs(p1) + std::fabs(p2));
+        mBoundQ = kInCircleErrorBound * (std::fabs(q1) + std::fabs(q2));
+        mBoundC = kInCircleErrorBound * sizeC;
+        if (std::fabs(mC) > kOrientationErrorBound * sizeC) return mC > 0.0 ? 1 : -1;
         return ExactOrientationSign(a, b, c);
     }
 
@@ -92,8 +93,8 @@ struct InCircleTest {
         const double dx = d.mX - mX, dy = d.mY - mY;
         const double lift = dx * dx + dy * dy;
         const double det = dx * mP - dy * mQ - lift * mC;
-        const double permanent = std::fabs(dx) * mSizeP + std::fabs(dy) * mSizeQ + lift * mSizeC;
-        if (std::fabs(det) > kInCircleErrorBound * permanent) return det > 0.0 ? 1 : -1;
+        if (std::fabs(det) > std::fabs(dx) * mBoundP + std::fabs(dy) * mBoundQ + lift * mBoundC)
+            return det > 0.0 ? 1 : -1;
         return ExactInCircleSign(corner(0), corner(1), corner(2), d);
     }
 };

@@ -55,22 +55,25 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     mEdgeStamp.FillZero();
     mStamp = 0;
 
-    // Two passes over the same cell walk: count, then file.
+    // One walk per edge notes its cells and counts them; the edges are then
+    // filed from the notes, in edge order within every cell.
+    Array<int32_t> edgeCells, edgeOf;
+    edgeCells.SetGrowBy(4 * count + 64);
+    edgeOf.SetGrowBy(4 * count + 64);
+    bool noted = true;
     for (int32_t i = 0; i < count; ++i)
         ForCellsNear<false>(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
             ++mEdgeStart[c + 1];
+            noted = noted && edgeCells.PushBack(c) && edgeOf.PushBack(i);
             return false;
         });
+    if (!noted) return false;
     for (int32_t c = 0; c < cells; ++c) mEdgeStart[c + 1] += mEdgeStart[c];
     if (!mEdgeItems.Resize(mEdgeStart[cells])) return false;
     Array<int32_t> fill;
     if (!fill.Resize(cells)) return false;
     for (int32_t c = 0; c < cells; ++c) fill[c] = mEdgeStart[c];
-    for (int32_t i = 0; i < count; ++i)
-        ForCellsNear<false>(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
-            mEdgeItems[fill[c]++] = i;
-            return false;
-        });
+    for (int32_t k = 0; k < edgeCells.Count(); ++k) mEdgeItems[fill[edgeCells[k]]++] = edgeOf[k];
 
     for (int32_t i = 0; i < count; ++i) ++mPointStart[RowOf(points[i].mY) * mColumns + ColumnOf(points[i].mX) + 1];
     for (int32_t c = 0; c < cells; ++c) mPointStart[c + 1] += mPointStart[c];

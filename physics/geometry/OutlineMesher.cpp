@@ -188,41 +188,71 @@ bool OutlineMesher::IsDiagonalWithinCorners(int32_t a, int32_t c) const
     return IsDirectionBetween(d, outA, backA) && IsDirectionBetween(-d, outC, backC);
 }
 
+// A candidate diagonal a-c with what every test against it reads, worked out
+// once: the search tries some ten edges and points per diagonal.
+struct OutlineMesher::DiagonalProbe {
+    DiagonalProbe(const OutlineMesher& mesher, int32_t a, int32_t c)
+        : mPoints(mesher.mGeometry.mPoints.Data()), mInts(mesher.mGeometry.mIntOutline.Data()), mN(mesher.mN),
+          mA(a), mC(c), mBeforeA(a > 0 ? a - 1 : mN - 1), mBeforeC(c > 0 ? c - 1 : mN - 1), mPa(mPoints[a]),
+          mPc(mPoints[c])
+    {
+        const VectorI& ia = mInts[a];
+        const VectorI& ic = mInts[c];
+        mMinX = ia.mX < ic.mX ? ia.mX : ic.mX;
+        mMaxX = ia.mX < ic.mX ? ic.mX : ia.mX;
+        mMinY = ia.mY < ic.mY ? ia.mY : ic.mY;
+        mMaxY = ia.mY < ic.mY ? ic.mY : ia.mY;
+    }
+
+    bool IsEdgeAt(int32_t edge) const { return edge == mA || edge == mC || edge == mBeforeA || edge == mBeforeC; }
+
+    // Integer boxes first (the outline truncated toward zero keeps their
+    // order), then the exact test.
+    bool CrossesEdge(int32_t edge) const
+    {
+        const int32_t next = edge + 1 < mN ? edge + 1 : 0;
+        const VectorI& i0 = mInts[edge];
+        const VectorI& i1 = mInts[next];
+        const int32_t eMinX = i0.mX < i1.mX ? i0.mX : i1.mX, eMaxX = i0.mX < i1.mX ? i1.mX : i0.mX;
+        const int32_t eMinY = i0.mY < i1.mY ? i0.mY : i1.mY, eMaxY = i0.mY < i1.mY ? i1.mY : i0.mY;
+        if (mMaxX < eMinX || eMaxX < mMinX || mMaxY < eMinY || eMaxY < mMinY) return false;
+        return SegmentsIntersect(mPa, mPc, mPoints[edge], mPoints[next]);
+    }
+
+    bool HasPointOn(int32_t q) const
+    {
+        if (q == mA || q == mC) return false;
+        const VectorF& pa = mPa;
+        const VectorF& pc = mPc;
+        const VectorF& p = mPoints[q];
+        const float minX = pa.mX < pc.mX ? pa.mX : pc.mX, maxX = pa.mX < pc.mX ? pc.mX : pa.mX;
+        const float minY = pa.mY < pc.mY ? pa.mY : pc.mY, maxY = pa.mY < pc.mY ? pc.mY : pa.mY;
+        if (p.mX < minX || p.mX > maxX || p.mY < minY || p.mY > maxY) return false;
+        if (p.mX == pa.mX && p.mX == pc.mX) return true;
+        if (p.mY == pa.mY && p.mY == pc.mY) return true;
+        return AbsF((p.mY - pc.mY) * (pa.mX - p.mX) - (pa.mY - p.mY) * (p.mX - pc.mX)) == 0.0f;
+    }
+
+    const VectorF* mPoints;
+    const VectorI* mInts;
+    int32_t mN, mA, mC, mBeforeA, mBeforeC;
+    VectorF mPa, mPc;
+    int32_t mMinX, mMaxX, mMinY, mMaxY;
+};
+
 bool OutlineMesher::IsEdgeAtDiagonal(int32_t edge, int32_t a, int32_t c) const
 {
-    const int32_t beforeA = a > 0 ? a - 1 : mN - 1;
-    const int32_t beforeC = c > 0 ? c - 1 : mN - 1;
-    return edge == a || edge == c || edge == beforeA || edge == beforeC;
+    return DiagonalProbe(*this, a, c).IsEdgeAt(edge);
 }
 
 bool OutlineMesher::DiagonalCrossesEdge(int32_t a, int32_t c, int32_t edge) const
 {
-    const TracedGeometry& g = mGeometry;
-    const int32_t next = edge + 1 < mN ? edge + 1 : 0;
-    const VectorI& ia = g.mIntOutline[a];
-    const VectorI& ic = g.mIntOutline[c];
-    const VectorI& i0 = g.mIntOutline[edge];
-    const VectorI& i1 = g.mIntOutline[next];
-    const int32_t dMinX = ia.mX < ic.mX ? ia.mX : ic.mX, dMaxX = ia.mX < ic.mX ? ic.mX : ia.mX;
-    const int32_t dMinY = ia.mY < ic.mY ? ia.mY : ic.mY, dMaxY = ia.mY < ic.mY ? ic.mY : ia.mY;
-    const int32_t eMinX = i0.mX < i1.mX ? i0.mX : i1.mX, eMaxX = i0.mX < i1.mX ? i1.mX : i0.mX;
-    const int32_t eMinY = i0.mY < i1.mY ? i0.mY : i1.mY, eMaxY = i0.mY < i1.mY ? i1.mY : i0.mY;
-    if (dMaxX < eMinX || eMaxX < dMinX || dMaxY < eMinY || eMaxY < dMinY) return false;
-    return SegmentsIntersect(g.mPoints[a], g.mPoints[c], g.mPoints[edge], g.mPoints[next]);
+    return DiagonalProbe(*this, a, c).CrossesEdge(edge);
 }
 
 bool OutlineMesher::IsPointOnDiagonal(int32_t a, int32_t c, int32_t q) const
 {
-    if (q == a || q == c) return false;
-    const VectorF& pa = mGeometry.mPoints[a];
-    const VectorF& pc = mGeometry.mPoints[c];
-    const VectorF& p = mGeometry.mPoints[q];
-    const float minX = pa.mX < pc.mX ? pa.mX : pc.mX, maxX = pa.mX < pc.mX ? pc.mX : pa.mX;
-    const float minY = pa.mY < pc.mY ? pa.mY : pc.mY, maxY = pa.mY < pc.mY ? pc.mY : pa.mY;
-    if (p.mX < minX || p.mX > maxX || p.mY < minY || p.mY > maxY) return false;
-    if (p.mX == pa.mX && p.mX == pc.mX) return true;
-    if (p.mY == pa.mY && p.mY == pc.mY) return true;
-    return AbsF((p.mY - pc.mY) * (pa.mX - p.mX) - (pa.mY - p.mY) * (p.mX - pc.mX)) == 0.0f;
+    return DiagonalProbe(*this, a, c).HasPointOn(q);
 }
 
 bool OutlineMesher::IsValidDiagonal(int32_t a, int32_t c)
@@ -231,10 +261,10 @@ bool OutlineMesher::IsValidDiagonal(int32_t a, int32_t c)
     if (!IsDiagonalWithinCorners(a, c)) return false;
     const int32_t known = mBlockCache.Find(a, c);
     if (known >= 0) return known == 0;
+    const DiagonalProbe probe(*this, a, c);
     const bool blocked = mGrid.AnyNear(
-        mGeometry.mPoints[a], mGeometry.mPoints[c],
-        [&](int32_t edge) { return !IsEdgeAtDiagonal(edge, a, c) && DiagonalCrossesEdge(a, c, edge); },
-        [&](int32_t q) { return IsPointOnDiagonal(a, c, q); });
+        probe.mPa, probe.mPc, [&probe](int32_t edge) { return !probe.IsEdgeAt(edge) && probe.CrossesEdge(edge); },
+        [&probe](int32_t q) { return probe.HasPointOn(q); });
     if (!mBlockCache.Store(a, c, blocked)) mFailed = true;
     return !blocked;
 }

@@ -68,8 +68,11 @@ private:
         // it (the same from whichever corner it is read), else kTurnUnknown;
         // with it, the triangle's circle test is set up in mCircles.
         int32_t mTurn = kTurnUnknown;
+        // Makes the record 32 bytes: the flip loop finds one by a shift.
+        int32_t mPadding = 0;
     };
     static constexpr int32_t kTurnUnknown = 2;
+    struct DiagonalProbe;
 
     void ComputeEffectiveSpacing(float spacing);
     bool IsReflex(const VectorF& incoming, const VectorF& outgoing) const;

@@ -40,6 +40,8 @@ struct TraceObject {
         for (int32_t node = store.GetObject(slot).mFirstNode; node >= 0; node = store.GetNode(node).mNext) {
             const StaticSegment& s = grid.GetStaticSegment(node);
             if (!first) first = &s;
+            // Grown by half again each time: a basin's floor has thousands of vertices.
+            mVertices.SetGrowBy(mVertices.Count() / 2 + 64);
             if (!mVertices.PushBack(s.mStart)) return false;
         }
         const int32_t n = mVertices.Count();
