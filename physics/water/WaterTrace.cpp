@@ -37,11 +37,11 @@ struct TraceObject {
         mVertices.Clear();
         if (!store.IsObjectInUse(slot)) return false;
         const StaticSegment* first = nullptr;
+        // A basin's floor has thousands of vertices: room for them at once.
+        if (!mVertices.Reserve(store.GetObject(slot).mNodeCount)) return false;
         for (int32_t node = store.GetObject(slot).mFirstNode; node >= 0; node = store.GetNode(node).mNext) {
             const StaticSegment& s = grid.GetStaticSegment(node);
             if (!first) first = &s;
-            // Grown by half again each time: a basin's floor has thousands of vertices.
-            mVertices.SetGrowBy(mVertices.Count() / 2 + 64);
             if (!mVertices.PushBack(s.mStart)) return false;
         }
         const int32_t n = mVertices.Count();
@@ -66,6 +66,13 @@ struct Tracer {
 
     bool Cast(const VectorF& from, const VectorF& to, int32_t excludedSlot)
     {
+        // Along the edges of the grid's only terrain object there is nothing
+        // else to meet: the walk over the cells would find no segment to test.
+        const SlotList& store = mGrid.GetStaticStore();
+        if (excludedSlot >= 0 && store.GetUsedObjectCount() == 1 && store.IsObjectInUse(excludedSlot)) {
+            mHit = GridSegmentHit();
+            return false;
+        }
         GridSegmentQuery q;
         q.mFrom = from;
         q.mTo = to;
