@@ -191,7 +191,18 @@ bool Water::Trace(SpatialGrid& grid, const VectorF& seed)
             if (!underWater(v)) {
                 if (!surface(v)) return false;
             } else if (current >= 0) {
-                if (HasPoint(v)) {
+                if (v == c) {
+                    // A zero-length edge (a vertex given twice): the point
+                    // is on the outline already and closes nothing.
+                    vertex = object.Next(vertex);
+                    v = object.mVertices[vertex];
+                } else if (v.mY == level && c.mY > level) {
+                    // Rising to a vertex exactly on the level, the terrain
+                    // meets the surface there, as at an edge that crosses it:
+                    // followed on, the trace would run over a rim at the level
+                    // and round the outside of the terrain.
+                    if (!surface(v)) return false;
+                } else if (HasPoint(v)) {
                     closed = true;
                 } else {
                     if (!AppendPoint(v)) return false;
