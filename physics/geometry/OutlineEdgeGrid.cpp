@@ -84,22 +84,20 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     const auto filled = [this](int32_t cell) {
         return mEdgeStart[cell + 1] > mEdgeStart[cell] || mPointStart[cell + 1] > mPointStart[cell];
     };
-    for (int32_t c = 0; c < mColumns; ++c) {
-        int32_t next = mRows;
-        for (int32_t r = mRows - 1; r >= 0; --r) {
-            const int32_t cell = r * mColumns + c;
-            if (filled(cell)) next = r;
-            mNextFilledRow[cell] = next;
+    // Along every line of cells (the columns for the rows, the rows for the
+    // columns), from its far end back: the first filled cell at or after each.
+    const auto link = [&filled](Array<int32_t>& next, int32_t lines, int32_t length, int32_t lineStep, int32_t cellStep) {
+        for (int32_t line = 0; line < lines; ++line) {
+            int32_t first = length;
+            for (int32_t k = length - 1; k >= 0; --k) {
+                const int32_t cell = line * lineStep + k * cellStep;
+                if (filled(cell)) first = k;
+                next[cell] = first;
+            }
         }
-    }
-    for (int32_t r = 0; r < mRows; ++r) {
-        int32_t next = mColumns;
-        for (int32_t c = mColumns - 1; c >= 0; --c) {
-            const int32_t cell = r * mColumns + c;
-            if (filled(cell)) next = c;
-            mNextFilledColumn[cell] = next;
-        }
-    }
+    };
+    link(mNextFilledRow, mColumns, mRows, 1, mColumns);
+    link(mNextFilledColumn, mRows, mColumns, mColumns, 1);
     return true;
 }
 

@@ -140,6 +140,9 @@ Polygon BasinWith(int32_t at, VectorF extra, int32_t copies)
     return p;
 }
 
+// The pool of Basin(10, 90, 90) seeded at (50, 50).
+const std::vector<VectorF> kBasinPool = {{10.01f, 50}, {90, 50}, {90, 90}, {10, 90}};
+
 // Seeds and levels that meet the terrain exactly, terrain that touches itself
 // and edges of no length: each ends in the pool the water would fill, or in
 // none, and never in one that runs round the outside of the rock.
@@ -157,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"LevelThroughAWallVertex",
                   {BasinWith(4, {90, 50}, 1)},
                   {50, 50},
-                  {{10.01f, 50}, {90, 50}, {90, 90}, {10, 90}},
+                  kBasinPool,
                   9},
         // A peak that just reaches the level parts two pools: right of it the
         // pool ends at the peak; left of it the water would run over the peak
@@ -180,12 +183,12 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"ZeroLengthEdgeInTheFloor",
                   {BasinWith(3, {10, 90}, 1)},
                   {50, 50},
-                  {{10.01f, 50}, {90, 50}, {90, 90}, {10, 90}},
+                  kBasinPool,
                   9},
         TraceCase{"ZeroLengthEdgeAtTheLevel",
                   {BasinWith(4, {90, 50}, 2)},
                   {50, 50},
-                  {{10.01f, 50}, {90, 50}, {90, 90}, {10, 90}},
+                  kBasinPool,
                   9}),
     CaseName);
 
