@@ -86,7 +86,8 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     };
     // Along every line of cells (the columns for the rows, the rows for the
     // columns), from its far end back: the first filled cell at or after each.
-    const auto link = [&filled](Array<int32_t>& next, int32_t lines, int32_t length, int32_t lineStep, int32_t cellStep) {
+    const auto link = [&filled](Array<int32_t>& next, int32_t lines, int32_t length, int32_t lineStep,
+                                int32_t cellStep) {
         for (int32_t line = 0; line < lines; ++line) {
             int32_t first = length;
             for (int32_t k = length - 1; k >= 0; --k) {
