@@ -84,8 +84,11 @@ void Shape::RecomputeBounds()
 {
     mBounds = RectF{};
     if (mPoints.Count() == 0) return;
-    mBounds = RectF(mPoints[0].mX, mPoints[0].mY, mPoints[0].mX, mPoints[0].mY);
-    for (const VectorF& p : mPoints) mBounds.IncludePoint(p);
+    // Gathered in a local: written through the member, every point's four
+    // comparisons would wait on a store and a load.
+    RectF bounds(mPoints[0].mX, mPoints[0].mY, mPoints[0].mX, mPoints[0].mY);
+    for (const VectorF& p : mPoints) bounds.IncludePoint(p);
+    mBounds = bounds;
 }
 
 bool Shape::InitPoints(int32_t kind, const Array<VectorF>& points, const ColorRGBA& colour)

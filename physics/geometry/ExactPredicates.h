@@ -51,6 +51,54 @@ inline int InCircleSign(const VectorF& a, const VectorF& b, const VectorF& c, co
     return ExactInCircleSign(a, b, c, d);
 }
 
+// The in-circle test of one triangle against one point after another: what
+// depends on the triangle alone is worked out once, about half the work of a
+// test. Taken relative to the triangle's first corner a, the determinant is
+// dx P - dy Q - (dx^2 + dy^2) C for d - a = (dx, dy), C being the orientation
+// determinant; the same bound on the same kind of sum decides its sign, and
+// too close calls go to the exact recomputation, so the answers are exactly
+// InCircleSign's.
+struct InCircleTest {
+    double mX, mY;                  // the first corner
+    double mP, mQ, mC;              // the coefficients
+    double mBoundP, mBoundQ, mBoundC;  // their permanents times the error bound
+
+    // Sets the test up for the circle through a, b and c; answers
+    // OrientationSign(a, b, c), which comes out of the same products.
+    int Prepare(const VectorF& a, const VectorF& b, const VectorF& c)
+    {
+        mX = a.mX;
+        mY = a.mY;
+        const double bx = double(b.mX) - a.mX, by = double(b.mY) - a.mY;
+        const double cx = double(c.mX) - a.mX, cy = double(c.mY) - a.mY;
+        const double left = bx * cy, right = by * cx;
+        mC = left - right;
+        const double sizeC = std::fabs(left) + std::fabs(right);
+        const double bLift = bx * bx + by * by, cLift = cx * cx + cy * cy;
+        const double p1 = bLift * cy, p2 = cLift * by, q1 = bLift * cx, q2 = cLift * bx;
+        mP = p1 - p2;
+        mQ = q1 - q2;
+        mBoundP = kInCircleErrorBound * (std::fabs(p1) + std::fabs(p2));
+        mBoundQ = kInCircleErrorBound * (std::fabs(q1) + std::fabs(q2));
+        mBoundC = kInCircleErrorBound * sizeC;
+        if (std::fabs(mC) > kOrientationErrorBound * sizeC) return mC > 0.0 ? 1 : -1;
+        return ExactOrientationSign(a, b, c);
+    }
+
+    // InCircleSign(a, b, c, d) for the a, b and c the test was set up with;
+    // corner(k) gives corner k of them for the rare exact recomputation.
+    template <typename Corner>
+    int Sign(const VectorF& d, Corner&& corner) const
+    {
+        const double dx = d.mX - mX, dy = d.mY - mY;
+        const double lift = dx * dx + dy * dy;
+        const double det = dx * mP - dy * mQ - lift * mC;
+        if (std::fabs(det) > std::fabs(dx) * mBoundP + std::fabs(dy) * mBoundQ + lift * mBoundC)
+            return det > 0.0 ? 1 : -1;
+        return ExactInCircleSign(corner(0), corner(1), corner(2), d);
+    }
+};
+
 // Whether d lies strictly inside the circle through a, b and c, whatever their
 // orientation; false when they are collinear. Inlined into the mesher's flip
 // test, which runs it some tens of thousands of times per large outline.

@@ -55,37 +55,50 @@ bool OutlineEdgeGrid::Build(const VectorF* points, int32_t count)
     mEdgeStamp.FillZero();
     mStamp = 0;
 
-    // Two passes over the same cell walk: count, then file.
+    // One walk per edge notes its cells and counts them; the edges are then
+    // filed from the notes, in edge order within every cell.
+    Array<int32_t> edgeCells, edgeOf;
+    edgeCells.SetGrowBy(4 * count + 64);
+    edgeOf.SetGrowBy(4 * count + 64);
+    bool noted = true;
     for (int32_t i = 0; i < count; ++i)
         ForCellsNear<false>(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
             ++mEdgeStart[c + 1];
+            noted = noted && edgeCells.PushBack(c) && edgeOf.PushBack(i);
             return false;
         });
+    if (!noted) return false;
     for (int32_t c = 0; c < cells; ++c) mEdgeStart[c + 1] += mEdgeStart[c];
     if (!mEdgeItems.Resize(mEdgeStart[cells])) return false;
     Array<int32_t> fill;
     if (!fill.Resize(cells)) return false;
     for (int32_t c = 0; c < cells; ++c) fill[c] = mEdgeStart[c];
-    for (int32_t i = 0; i < count; ++i)
-        ForCellsNear<false>(points[i], points[i + 1 < count ? i + 1 : 0], [&](int32_t c) {
-            mEdgeItems[fill[c]++] = i;
-            return false;
-        });
+    for (int32_t k = 0; k < edgeCells.Count(); ++k) mEdgeItems[fill[edgeCells[k]]++] = edgeOf[k];
 
     for (int32_t i = 0; i < count; ++i) ++mPointStart[RowOf(points[i].mY) * mColumns + ColumnOf(points[i].mX) + 1];
     for (int32_t c = 0; c < cells; ++c) mPointStart[c + 1] += mPointStart[c];
     for (int32_t c = 0; c < cells; ++c) fill[c] = mPointStart[c];
     for (int32_t i = 0; i < count; ++i) mPointItems[fill[RowOf(points[i].mY) * mColumns + ColumnOf(points[i].mX)]++] = i;
 
-    if (!mNextFilledRow.Resize(cells)) return false;
-    for (int32_t c = 0; c < mColumns; ++c) {
-        int32_t next = mRows;
-        for (int32_t r = mRows - 1; r >= 0; --r) {
-            const int32_t cell = r * mColumns + c;
-            if (mEdgeStart[cell + 1] > mEdgeStart[cell] || mPointStart[cell + 1] > mPointStart[cell]) next = r;
-            mNextFilledRow[cell] = next;
+    if (!mNextFilledRow.Resize(cells) || !mNextFilledColumn.Resize(cells)) return false;
+    const auto filled = [this](int32_t cell) {
+        return mEdgeStart[cell + 1] > mEdgeStart[cell] || mPointStart[cell + 1] > mPointStart[cell];
+    };
+    // Along every line of cells (the columns for the rows, the rows for the
+    // columns), from its far end back: the first filled cell at or after each.
+    const auto link = [&filled](Array<int32_t>& next, int32_t lines, int32_t length, int32_t lineStep,
+                                int32_t cellStep) {
+        for (int32_t line = 0; line < lines; ++line) {
+            int32_t first = length;
+            for (int32_t k = length - 1; k >= 0; --k) {
+                const int32_t cell = line * lineStep + k * cellStep;
+                if (filled(cell)) first = k;
+                next[cell] = first;
+            }
         }
-    }
+    };
+    link(mNextFilledRow, mColumns, mRows, 1, mColumns);
+    link(mNextFilledColumn, mRows, mColumns, mColumns, 1);
     return true;
 }
 

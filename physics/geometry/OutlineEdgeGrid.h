@@ -55,34 +55,61 @@ private:
     // Calls visit(cell) for every cell within the margin of the segment a-b
     // (and perhaps a few more), or only for those that hold an edge or a
     // point; stops and answers true when visit does. A diagonal across a pool
-    // or a toy passes mostly empty cells: they are stepped over a column at a
-    // time.
+    // or a toy passes mostly empty cells: they are stepped over a column (or
+    // a row) at a time, and a query steps along whichever of the two its box
+    // spans fewer of, so a long flat diagonal costs a few rows instead of
+    // hundreds of columns.
     template <bool kFilledOnly, typename Visit>
     bool ForCellsNear(const VectorF& a, const VectorF& b, Visit&& visit) const
     {
-        const double x0 = a.mX, y0 = a.mY, x1 = b.mX, y1 = b.mY;
-        const double minX = x0 < x1 ? x0 : x1, maxX = x0 < x1 ? x1 : x0;
-        const double minY = y0 < y1 ? y0 : y1, maxY = y0 < y1 ? y1 : y0;
-        const int32_t c0 = ColumnOf(minX - mMargin), c1 = ColumnOf(maxX + mMargin);
-        const double slope = x1 != x0 ? (y1 - y0) / (x1 - x0) : 0.0;
-        for (int32_t c = c0; c <= c1; ++c) {
-            double lo = mOriginX + c * mCellSize - mMargin;
-            double hi = mOriginX + (c + 1) * mCellSize + mMargin;
-            lo = lo < minX ? minX : (lo > maxX ? maxX : lo);
-            hi = hi < minX ? minX : (hi > maxX ? maxX : hi);
-            double yLo = minY, yHi = maxY;
-            if (x1 != x0) {
-                const double ya = y0 + (lo - x0) * slope, yb = y0 + (hi - x0) * slope;
-                yLo = ya < yb ? ya : yb;
-                yHi = ya < yb ? yb : ya;
+        if constexpr (kFilledOnly) {
+            const float minX = a.mX < b.mX ? a.mX : b.mX, maxX = a.mX < b.mX ? b.mX : a.mX;
+            const float minY = a.mY < b.mY ? a.mY : b.mY, maxY = a.mY < b.mY ? b.mY : a.mY;
+            const int32_t columns = ColumnOf(maxX + mMargin) - ColumnOf(minX - mMargin);
+            const int32_t rows = RowOf(maxY + mMargin) - RowOf(minY - mMargin);
+            if (rows < columns) return Walk<true, true>(a, b, visit);
+        }
+        return Walk<false, kFilledOnly>(a, b, visit);
+    }
+
+    // The walk behind ForCellsNear: steps along one axis (u: the columns, or
+    // the rows when kAlongRows) and in each step visits the cells of the
+    // other axis (v) that the segment's stretch there can reach.
+    template <bool kAlongRows, bool kFilledOnly, typename Visit>
+    bool Walk(const VectorF& a, const VectorF& b, Visit& visit) const
+    {
+        const double u0 = kAlongRows ? a.mY : a.mX, v0 = kAlongRows ? a.mX : a.mY;
+        const double u1 = kAlongRows ? b.mY : b.mX, v1 = kAlongRows ? b.mX : b.mY;
+        const double originU = kAlongRows ? mOriginY : mOriginX, originV = kAlongRows ? mOriginX : mOriginY;
+        const int32_t cellsU = kAlongRows ? mRows : mColumns, cellsV = kAlongRows ? mColumns : mRows;
+        const int32_t* nextFilled = kAlongRows ? mNextFilledColumn.Data() : mNextFilledRow.Data();
+        const double minU = u0 < u1 ? u0 : u1, maxU = u0 < u1 ? u1 : u0;
+        const double minV = v0 < v1 ? v0 : v1, maxV = v0 < v1 ? v1 : v0;
+        const int32_t s0 = CellOf(minU - mMargin - originU, mInverseCellSize, cellsU);
+        const int32_t s1 = CellOf(maxU + mMargin - originU, mInverseCellSize, cellsU);
+        const double slope = u1 != u0 ? (v1 - v0) / (u1 - u0) : 0.0;
+        for (int32_t s = s0; s <= s1; ++s) {
+            double lo = originU + s * mCellSize - mMargin;
+            double hi = originU + (s + 1) * mCellSize + mMargin;
+            lo = lo < minU ? minU : (lo > maxU ? maxU : lo);
+            hi = hi < minU ? minU : (hi > maxU ? maxU : hi);
+            double vLo = minV, vHi = maxV;
+            if (u1 != u0) {
+                const double va = v0 + (lo - u0) * slope, vb = v0 + (hi - u0) * slope;
+                vLo = va < vb ? va : vb;
+                vHi = va < vb ? vb : va;
             }
-            const int32_t r0 = RowOf(yLo - mMargin), r1 = RowOf(yHi + mMargin);
-            for (int32_t r = r0; r <= r1; ++r) {
+            const int32_t t0 = CellOf(vLo - mMargin - originV, mInverseCellSize, cellsV);
+            const int32_t t1 = CellOf(vHi + mMargin - originV, mInverseCellSize, cellsV);
+            for (int32_t t = t0; t <= t1; ++t) {
+                const int32_t cell = kAlongRows ? s * mColumns + t : t * mColumns + s;
                 if constexpr (kFilledOnly) {
-                    r = mNextFilledRow[r * mColumns + c];
-                    if (r > r1) break;
+                    t = nextFilled[cell];
+                    if (t > t1) break;
+                    if (visit(kAlongRows ? s * mColumns + t : t * mColumns + s)) return true;
+                } else if (visit(cell)) {
+                    return true;
                 }
-                if (visit(r * mColumns + c)) return true;
             }
         }
         return false;
@@ -102,8 +129,10 @@ private:
     Array<int32_t> mPointItems;
     Array<int32_t> mEdgeStamp; // per edge: the query that last tested it
     // Per cell: the first row from its own down its column whose cell holds
-    // an edge or a point, mRows when none does.
+    // an edge or a point, mRows when none does; and the first such column from
+    // its own along its row, mColumns when none does.
     Array<int32_t> mNextFilledRow;
+    Array<int32_t> mNextFilledColumn;
 };
 
 } // namespace KIV

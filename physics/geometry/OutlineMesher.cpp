@@ -188,41 +188,71 @@ bool OutlineMesher::IsDiagonalWithinCorners(int32_t a, int32_t c) const
     return IsDirectionBetween(d, outA, backA) && IsDirectionBetween(-d, outC, backC);
 }
 
+// A candidate diagonal a-c with what every test against it reads, worked out
+// once: the search tries some ten edges and points per diagonal.
+struct OutlineMesher::DiagonalProbe {
+    DiagonalProbe(const OutlineMesher& mesher, int32_t a, int32_t c)
+        : mPoints(mesher.mGeometry.mPoints.Data()), mInts(mesher.mGeometry.mIntOutline.Data()), mN(mesher.mN),
+          mA(a), mC(c), mBeforeA(a > 0 ? a - 1 : mN - 1), mBeforeC(c > 0 ? c - 1 : mN - 1), mPa(mPoints[a]),
+          mPc(mPoints[c])
+    {
+        const VectorI& ia = mInts[a];
+        const VectorI& ic = mInts[c];
+        mMinX = ia.mX < ic.mX ? ia.mX : ic.mX;
+        mMaxX = ia.mX < ic.mX ? ic.mX : ia.mX;
+        mMinY = ia.mY < ic.mY ? ia.mY : ic.mY;
+        mMaxY = ia.mY < ic.mY ? ic.mY : ia.mY;
+    }
+
+    bool IsEdgeAt(int32_t edge) const { return edge == mA || edge == mC || edge == mBeforeA || edge == mBeforeC; }
+
+    // Integer boxes first (the outline truncated toward zero keeps their
+    // order), then the exact test.
+    bool CrossesEdge(int32_t edge) const
+    {
+        const int32_t next = edge + 1 < mN ? edge + 1 : 0;
+        const VectorI& i0 = mInts[edge];
+        const VectorI& i1 = mInts[next];
+        const int32_t eMinX = i0.mX < i1.mX ? i0.mX : i1.mX, eMaxX = i0.mX < i1.mX ? i1.mX : i0.mX;
+        const int32_t eMinY = i0.mY < i1.mY ? i0.mY : i1.mY, eMaxY = i0.mY < i1.mY ? i1.mY : i0.mY;
+        if (mMaxX < eMinX || eMaxX < mMinX || mMaxY < eMinY || eMaxY < mMinY) return false;
+        return SegmentsIntersect(mPa, mPc, mPoints[edge], mPoints[next]);
+    }
+
+    bool HasPointOn(int32_t q) const
+    {
+        if (q == mA || q == mC) return false;
+        const VectorF& pa = mPa;
+        const VectorF& pc = mPc;
+        const VectorF& p = mPoints[q];
+        const float minX = pa.mX < pc.mX ? pa.mX : pc.mX, maxX = pa.mX < pc.mX ? pc.mX : pa.mX;
+        const float minY = pa.mY < pc.mY ? pa.mY : pc.mY, maxY = pa.mY < pc.mY ? pc.mY : pa.mY;
+        if (p.mX < minX || p.mX > maxX || p.mY < minY || p.mY > maxY) return false;
+        if (p.mX == pa.mX && p.mX == pc.mX) return true;
+        if (p.mY == pa.mY && p.mY == pc.mY) return true;
+        return AbsF((p.mY - pc.mY) * (pa.mX - p.mX) - (pa.mY - p.mY) * (p.mX - pc.mX)) == 0.0f;
+    }
+
+    const VectorF* mPoints;
+    const VectorI* mInts;
+    int32_t mN, mA, mC, mBeforeA, mBeforeC;
+    VectorF mPa, mPc;
+    int32_t mMinX, mMaxX, mMinY, mMaxY;
+};
+
 bool OutlineMesher::IsEdgeAtDiagonal(int32_t edge, int32_t a, int32_t c) const
 {
-    const int32_t beforeA = a > 0 ? a - 1 : mN - 1;
-    const int32_t beforeC = c > 0 ? c - 1 : mN - 1;
-    return edge == a || edge == c || edge == beforeA || edge == beforeC;
+    return DiagonalProbe(*this, a, c).IsEdgeAt(edge);
 }
 
 bool OutlineMesher::DiagonalCrossesEdge(int32_t a, int32_t c, int32_t edge) const
 {
-    const TracedGeometry& g = mGeometry;
-    const int32_t next = edge + 1 < mN ? edge + 1 : 0;
-    const VectorI& ia = g.mIntOutline[a];
-    const VectorI& ic = g.mIntOutline[c];
-    const VectorI& i0 = g.mIntOutline[edge];
-    const VectorI& i1 = g.mIntOutline[next];
-    const int32_t dMinX = ia.mX < ic.mX ? ia.mX : ic.mX, dMaxX = ia.mX < ic.mX ? ic.mX : ia.mX;
-    const int32_t dMinY = ia.mY < ic.mY ? ia.mY : ic.mY, dMaxY = ia.mY < ic.mY ? ic.mY : ia.mY;
-    const int32_t eMinX = i0.mX < i1.mX ? i0.mX : i1.mX, eMaxX = i0.mX < i1.mX ? i1.mX : i0.mX;
-    const int32_t eMinY = i0.mY < i1.mY ? i0.mY : i1.mY, eMaxY = i0.mY < i1.mY ? i1.mY : i0.mY;
-    if (dMaxX < eMinX || eMaxX < dMinX || dMaxY < eMinY || eMaxY < dMinY) return false;
-    return SegmentsIntersect(g.mPoints[a], g.mPoints[c], g.mPoints[edge], g.mPoints[next]);
+    return DiagonalProbe(*this, a, c).CrossesEdge(edge);
 }
 
 bool OutlineMesher::IsPointOnDiagonal(int32_t a, int32_t c, int32_t q) const
 {
-    if (q == a || q == c) return false;
-    const VectorF& pa = mGeometry.mPoints[a];
-    const VectorF& pc = mGeometry.mPoints[c];
-    const VectorF& p = mGeometry.mPoints[q];
-    const float minX = pa.mX < pc.mX ? pa.mX : pc.mX, maxX = pa.mX < pc.mX ? pc.mX : pa.mX;
-    const float minY = pa.mY < pc.mY ? pa.mY : pc.mY, maxY = pa.mY < pc.mY ? pc.mY : pa.mY;
-    if (p.mX < minX || p.mX > maxX || p.mY < minY || p.mY > maxY) return false;
-    if (p.mX == pa.mX && p.mX == pc.mX) return true;
-    if (p.mY == pa.mY && p.mY == pc.mY) return true;
-    return AbsF((p.mY - pc.mY) * (pa.mX - p.mX) - (pa.mY - p.mY) * (p.mX - pc.mX)) == 0.0f;
+    return DiagonalProbe(*this, a, c).HasPointOn(q);
 }
 
 bool OutlineMesher::IsValidDiagonal(int32_t a, int32_t c)
@@ -231,10 +261,10 @@ bool OutlineMesher::IsValidDiagonal(int32_t a, int32_t c)
     if (!IsDiagonalWithinCorners(a, c)) return false;
     const int32_t known = mBlockCache.Find(a, c);
     if (known >= 0) return known == 0;
+    const DiagonalProbe probe(*this, a, c);
     const bool blocked = mGrid.AnyNear(
-        mGeometry.mPoints[a], mGeometry.mPoints[c],
-        [&](int32_t edge) { return !IsEdgeAtDiagonal(edge, a, c) && DiagonalCrossesEdge(a, c, edge); },
-        [&](int32_t q) { return IsPointOnDiagonal(a, c, q); });
+        probe.mPa, probe.mPc, [&probe](int32_t edge) { return !probe.IsEdgeAt(edge) && probe.CrossesEdge(edge); },
+        [&probe](int32_t q) { return probe.HasPointOn(q); });
     if (!mBlockCache.Store(a, c, blocked)) mFailed = true;
     return !blocked;
 }
@@ -268,11 +298,13 @@ void OutlineMesher::FlipEdges()
     // An edge is in the queue at most once (its flag tells), so a queue with
     // room for every edge never grows here: the loop keeps it as a plain stack
     // in registers, as it does the mesh's lists, which flips never resize.
-    if (!g.mFlipQueue.Reserve(int32_t(edges))) {
+    // The circle tests follow the triangles, growing as the triangles' list does.
+    if (!g.mFlipQueue.Reserve(int32_t(edges)) || !mCircles.Reserve(mTriangles.Capacity()) ||
+        !mCircles.SetCount(mTriangles.Count())) {
         mFailed = true;
         return;
     }
-    FlipWork work{g.mInnerEdges.Data(), mTriangles.Data(), g.mPoints.Data(), g.mFlipQueued.Data(),
+    FlipWork work{g.mInnerEdges.Data(), mTriangles.Data(), mCircles.Data(), g.mPoints.Data(), g.mFlipQueued.Data(),
                   g.mFlipQueue.Data(), g.mFlipQueue.Count()};
     // A mesh of a few thousand edges stays in the caches as a whole; a larger
     // one does not, and the queue jumps about it.
@@ -310,19 +342,8 @@ void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
     if (t1 < 0 || t2 < 0) return;
     WorkTriangle& tri1 = work.mTriangles[t1];
     WorkTriangle& tri2 = work.mTriangles[t2];
-    const int32_t k1 = FindEdgeSlot(tri1, edge);
     const int32_t k2 = FindEdgeSlot(tri2, edge);
-    if (k1 < 0 || k2 < 0) return;
-
-    // T1 walks u -> v -> w with the edge first, a1 = v-w, a2 = w-u; T2 walks
-    // v -> u -> z, b1 = u-z, b2 = z-v. So v is the end that a1 touches.
-    const int32_t k1Next = kNextSlot[k1], k1After = kSlotAfterNext[k1];
-    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[k1Next], w = tri1.mCorners[k1After];
-    const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
-    const VectorF pu = work.mPoints[u];
-    const VectorF pv = work.mPoints[v];
-    const VectorF pw = work.mPoints[w];
-    const VectorF pz = work.mPoints[z];
+    if (k2 < 0) return;
 
     // Only a far corner strictly inside the circle through the triangle flips;
     // cocircular quads stay as they are. The test is exact: a float circle
@@ -332,11 +353,28 @@ void OutlineMesher::FlipEdge(FlipWork& work, int32_t edge)
     // out the edges from a new split point to the quad's far corners, whose
     // flips would make a flat triangle. Both tests only read, so their order
     // changes no decision; the circle goes first, as it turns down about two
-    // edges in three and the thickness test hardly any.
-    // The circle test of IsInsideCircle, with the triangle's turn kept
-    // between the tests of its three edges.
-    if (tri1.mTurn == kTurnUnknown) tri1.mTurn = OrientationSign(pu, pv, pw);
-    if (!(InCircleSign(pu, pv, pw, pz) * tri1.mTurn > 0)) return;
+    // edges in three and the thickness test hardly any, and the rest of the
+    // quad is read only for the edges it lets through.
+    // The circle test of IsInsideCircle, with the triangle's turn and the
+    // half of the circle test that is the triangle's own kept between the
+    // tests of its three edges. Corner 0 starts the circle whichever edge is
+    // tested: a rotation of the corners changes neither sign.
+    const int32_t z = tri2.mCorners[kSlotAfterNext[k2]];
+    const VectorF pz = work.mPoints[z];
+    InCircleTest& circle = work.mCircles[t1];
+    const auto corner = [&work, &tri1](int32_t k) { return work.mPoints[tri1.mCorners[k]]; };
+    if (tri1.mTurn == kTurnUnknown) tri1.mTurn = circle.Prepare(corner(0), corner(1), corner(2));
+    if (!(circle.Sign(pz, corner) * tri1.mTurn > 0)) return;
+
+    // T1 walks u -> v -> w with the edge first, a1 = v-w, a2 = w-u; T2 walks
+    // v -> u -> z, b1 = u-z, b2 = z-v. So v is the end that a1 touches.
+    const int32_t k1 = FindEdgeSlot(tri1, edge);
+    if (k1 < 0) return;
+    const int32_t k1Next = kNextSlot[k1], k1After = kSlotAfterNext[k1];
+    const int32_t u = tri1.mCorners[k1], v = tri1.mCorners[k1Next], w = tri1.mCorners[k1After];
+    const VectorF pu = work.mPoints[u];
+    const VectorF pv = work.mPoints[v];
+    const VectorF pw = work.mPoints[w];
     if (!(AbsF(Cross(pw - pz, pv - pz)) > kMinFlipCross && AbsF(Cross(pu - pz, pw - pz)) > kMinFlipCross)) return;
 
     const int32_t a1 = tri1.mEdges[k1Next], a2 = tri1.mEdges[k1After];

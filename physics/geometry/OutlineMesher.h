@@ -5,6 +5,7 @@
 #include "physics/geometry/ClipRingIndex.h"
 #include "physics/geometry/DiagonalBlockCache.h"
 #include "physics/geometry/EdgeLengthHeap.h"
+#include "physics/geometry/ExactPredicates.h"
 #include "physics/geometry/OutlineEdgeGrid.h"
 #include "physics/geometry/TracedGeometry.h"
 
@@ -64,10 +65,14 @@ private:
         int32_t mEdges[3];
         int32_t mCorners[3];
         // The sign of the corners' orientation once a flip test has needed
-        // it (the same from whichever corner it is read), else kTurnUnknown.
+        // it (the same from whichever corner it is read), else kTurnUnknown;
+        // with it, the triangle's circle test is set up in mCircles.
         int32_t mTurn = kTurnUnknown;
+        // Makes the record 32 bytes: the flip loop finds one by a shift.
+        int32_t mPadding = 0;
     };
     static constexpr int32_t kTurnUnknown = 2;
+    struct DiagonalProbe;
 
     void ComputeEffectiveSpacing(float spacing);
     bool IsReflex(const VectorF& incoming, const VectorF& outgoing) const;
@@ -79,6 +84,7 @@ private:
     struct FlipWork {
         MeshEdge* mEdges;
         WorkTriangle* mTriangles;
+        InCircleTest* mCircles;
         const VectorF* mPoints;
         uint8_t* mQueued;
         int32_t* mQueue;
@@ -123,6 +129,8 @@ private:
     bool mFailed = false;
     bool mHeapActive = false;
     Array<WorkTriangle> mTriangles;
+    // Per triangle: its circle, from its first corner, set up with its turn.
+    Array<InCircleTest> mCircles;
     ClipRingIndex mRingIndex;
     DiagonalBlockCache mBlockCache;
     OutlineEdgeGrid mGrid;

@@ -37,6 +37,8 @@ struct TraceObject {
         mVertices.Clear();
         if (!store.IsObjectInUse(slot)) return false;
         const StaticSegment* first = nullptr;
+        // A basin's floor has thousands of vertices: room for them at once.
+        if (!mVertices.Reserve(store.GetObject(slot).mNodeCount)) return false;
         for (int32_t node = store.GetObject(slot).mFirstNode; node >= 0; node = store.GetNode(node).mNext) {
             const StaticSegment& s = grid.GetStaticSegment(node);
             if (!first) first = &s;
@@ -64,6 +66,13 @@ struct Tracer {
 
     bool Cast(const VectorF& from, const VectorF& to, int32_t excludedSlot)
     {
+        // Along the edges of the grid's only terrain object there is nothing
+        // else to meet: the walk over the cells would find no segment to test.
+        const SlotList& store = mGrid.GetStaticStore();
+        if (excludedSlot >= 0 && store.GetUsedObjectCount() == 1 && store.IsObjectInUse(excludedSlot)) {
+            mHit = GridSegmentHit();
+            return false;
+        }
         GridSegmentQuery q;
         q.mFrom = from;
         q.mTo = to;
@@ -182,7 +191,18 @@ bool Water::Trace(SpatialGrid& grid, const VectorF& seed)
             if (!underWater(v)) {
                 if (!surface(v)) return false;
             } else if (current >= 0) {
-                if (HasPoint(v)) {
+                if (v == c) {
+                    // A zero-length edge (a vertex given twice): the point
+                    // is on the outline already and closes nothing.
+                    vertex = object.Next(vertex);
+                    v = object.mVertices[vertex];
+                } else if (v.mY == level && c.mY > level) {
+                    // Rising to a vertex exactly on the level, the terrain
+                    // meets the surface there, as at an edge that crosses it:
+                    // followed on, the trace would run over a rim at the level
+                    // and round the outside of the terrain.
+                    if (!surface(v)) return false;
+                } else if (HasPoint(v)) {
                     closed = true;
                 } else {
                     if (!AppendPoint(v)) return false;

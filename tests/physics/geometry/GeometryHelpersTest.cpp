@@ -75,9 +75,53 @@ TEST(GeometryHelpers, CircumcentreAndExactCircleTests)
         EXPECT_EQ(InCircleSign(k.a, k.b, k.c, k.d), k.inCircle);
         // The same circle walked the other way round.
         EXPECT_EQ(IsInsideCircle(k.a, k.c, k.b, k.d), k.inCircle > 0);
+        // Set up once for the triangle, from another of its corners, and
+        // walked the other way round.
+        const VectorF turned[3] = {k.b, k.c, k.a};
+        InCircleTest test;
+        EXPECT_EQ(test.Prepare(turned[0], turned[1], turned[2]), 1);
+        EXPECT_EQ(test.Sign(k.d, [&](int i) { return turned[i]; }), k.inCircle);
+        const VectorF mirrored[3] = {k.a, k.c, k.b};
+        EXPECT_EQ(test.Prepare(mirrored[0], mirrored[1], mirrored[2]), -1);
+        EXPECT_EQ(test.Sign(k.d, [&](int i) { return mirrored[i]; }), -k.inCircle);
     }
     EXPECT_EQ(OrientationSign({0, 0}, {1e-7f, 1e-7f}, {3e7f, 3e7f}), 0);
     EXPECT_FALSE(IsInsideCircle({0, 0}, {1, 1}, {2, 2}, {1, 0}));
+    InCircleTest flat;
+    EXPECT_EQ(flat.Prepare({0, 0}, {1e-7f, 1e-7f}, {3e7f, 3e7f}), 0);
+}
+
+// The circle test set up once per triangle answers as the one-off test does,
+// over lattice points (many exactly on a circle or a line) and the same
+// points moved by one unit in the last place, far from the origin too, where
+// the sums come closest to the bound.
+TEST(GeometryHelpers, PreparedCircleTestAgreesWithTheOneOffTest)
+{
+    const float offsets[] = {0.0f, 1000.0f, 65536.0f};
+    int32_t cases = 0, onCircle = 0;
+    for (const float offset : offsets) {
+        uint32_t state = 12345;
+        const auto next = [&state] {
+            state = state * 1103515245u + 12345u;
+            return int32_t((state >> 16) % 11) - 5;
+        };
+        for (int32_t round = 0; round < 4000; ++round) {
+            VectorF p[4];
+            for (VectorF& q : p) q = VectorF(offset + float(next()), offset + float(next()));
+            if (round % 3 == 1) p[3].mX = std::nextafter(p[3].mX, 1e30f);
+            if (round % 3 == 2) p[3].mY = std::nextafter(p[3].mY, -1e30f);
+            InCircleTest test;
+            ASSERT_EQ(test.Prepare(p[0], p[1], p[2]), OrientationSign(p[0], p[1], p[2]));
+            const int expected = InCircleSign(p[0], p[1], p[2], p[3]);
+            ASSERT_EQ(test.Sign(p[3], [&](int i) { return p[i]; }), expected)
+                << offset << ": " << p[0].mX << "," << p[0].mY << " " << p[1].mX << "," << p[1].mY << " " << p[2].mX
+                << "," << p[2].mY << " " << p[3].mX << "," << p[3].mY;
+            ++cases;
+            onCircle += expected == 0;
+        }
+    }
+    EXPECT_EQ(cases, 12000);
+    EXPECT_GT(onCircle, 100);
 }
 
 TEST(GeometryHelpers, PointTransferBetweenTriangles)

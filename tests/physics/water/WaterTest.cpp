@@ -125,6 +125,73 @@ INSTANTIATE_TEST_SUITE_P(
                   9}),
     CaseName);
 
+// A U whose floor rises to a peak at (50, 50) between two hollows.
+Polygon PeakedBasin()
+{
+    return {{0, 0},  {10, 0},  {10, 90}, {40, 90},   {50, 50}, {60, 90},
+            {90, 90}, {90, 0}, {100, 0}, {100, 100}, {0, 100}};
+}
+
+// Basin(10, 90, 90) with `copies` copies of the point `extra` put before its vertex `at`.
+Polygon BasinWith(int32_t at, VectorF extra, int32_t copies)
+{
+    Polygon p = Basin(10, 90, 90);
+    p.insert(p.begin() + at, size_t(copies), extra);
+    return p;
+}
+
+// The pool of Basin(10, 90, 90) seeded at (50, 50).
+const std::vector<VectorF> kBasinPool = {{10.01f, 50}, {90, 50}, {90, 90}, {10, 90}};
+
+// Seeds and levels that meet the terrain exactly, terrain that touches itself
+// and edges of no length: each ends in the pool the water would fill, or in
+// none, and never in one that runs round the outside of the rock.
+INSTANTIATE_TEST_SUITE_P(
+    StrangeBasins, WaterTraceTest,
+    ::testing::Values(
+        // Level with the tops of both arms: the pool fills the basin to the
+        // brim instead of running over the rims and round the outer faces.
+        TraceCase{"LevelThroughTheRims", {Basin(10, 90, 90)}, {50, 0}, {{10.01f, 0}, {90, 0}, {90, 90}, {10, 90}}, 9},
+        TraceCase{"SeedOnARimVertex", {Basin(10, 90, 90)}, {10, 0}, {{10.01f, 0}, {90, 0}, {90, 90}, {10, 90}}, 9},
+        // A seed on the floor, or on a wall's face, has no water below it to its right.
+        TraceCase{"SeedOnAFloorVertex", {Basin(10, 90, 90)}, {10, 90}, {}, 0},
+        TraceCase{"SeedOnAWallFace", {Basin(10, 90, 90)}, {90, 50}, {}, 0},
+        // A wall vertex exactly on the level changes nothing.
+        TraceCase{"LevelThroughAWallVertex",
+                  {BasinWith(4, {90, 50}, 1)},
+                  {50, 50},
+                  kBasinPool,
+                  9},
+        // A peak that just reaches the level parts two pools: right of it the
+        // pool ends at the peak; left of it the water would run over the peak
+        // (as over an open wall), so there is none.
+        TraceCase{"LevelThroughAPeakRightOfIt",
+                  {PeakedBasin()},
+                  {70, 50},
+                  {{50.01f, 50}, {90, 50}, {90, 90}, {60, 90}},
+                  5},
+        TraceCase{"LevelThroughAPeakLeftOfIt", {PeakedBasin()}, {20, 50}, {}, 0},
+        // Walls that stand on the floor, sharing its edge: the trace passes
+        // from one object to the next where they touch.
+        TraceCase{"TouchingObjects",
+                  {Box(0, 0, 10, 90), Box(0, 90, 100, 100), Box(90, 0, 100, 90)},
+                  {50, 50},
+                  {{10.01f, 50}, {90, 50}, {89.99f, 90}, {10, 89.99f}},
+                  9},
+        // A vertex given twice makes an edge of no length, which the trace
+        // steps over instead of taking the repeated point for the closing one.
+        TraceCase{"ZeroLengthEdgeInTheFloor",
+                  {BasinWith(3, {10, 90}, 1)},
+                  {50, 50},
+                  kBasinPool,
+                  9},
+        TraceCase{"ZeroLengthEdgeAtTheLevel",
+                  {BasinWith(4, {90, 50}, 2)},
+                  {50, 50},
+                  kBasinPool,
+                  9}),
+    CaseName);
+
 // An outline entered the other way round (edge i runs to point i - 1) holds the same pool.
 TEST(WaterTrace, ReversedOutlineHoldsTheSamePool)
 {
