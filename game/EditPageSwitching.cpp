@@ -37,6 +37,7 @@ void GoEditRobotJoint(KIVGame& game)
 void GoEditRobotParticles(KIVGame& game)
 {
     game.mRobotEditTarget = 2;
+    game.SelectEditRobotParticles();
     SwitchEditMode(game, 5);
 }
 

@@ -265,9 +265,11 @@ public:
     void RobotUndoAutoSaveEndSerie();
     bool IsEditingEditRobotPart() const;
     void EditRobotSetObjectPosByTexture();
-    // The builder's toy (joint) selection follows the definition's selected object (joint entry).
+    // The builder's toy (joint, particle-system) selection follows the
+    // definition's selected object (joint entry, particle-system link).
     bool SelectEditRobotToy();
     bool SelectEditRobotJoint();
+    bool SelectEditRobotParticles();
     void SelectEditRobotParts();
 
     // The current robot takes the step's input; every robot's Update script follows the physics.

@@ -4,6 +4,7 @@
 #include "base/TextFormat.h"
 #include "editor/PageCalls.h"
 #include "game/KIVGame.h"
+#include "physics/particles/ParticleSystem.h"
 #include "physics/toys/Toy.h"
 #include "robots/EditRobotReplaceGuard.h"
 #include "robots/RobotFiles.h"
@@ -104,6 +105,12 @@ bool KIVGame::IsEditingEditRobotPart() const
         const Joint* joint = mEditJoints.mJoints.GetSelected();
         return joint && joint->mRobot == robot;
     }
+    if (mEditMode == kEditModeParticles) {
+        // Only the builder's own pick: a material's templates are no part of the robot.
+        if (!mSceneEditor.mParticlesInRobotBuilder || mSceneEditor.mParticleMaterialMode > 0) return false;
+        const ParticleSystem* system = mEditParticleSystems.mSystems.GetSelected();
+        return system && system->mLinkedRobot == robot;
+    }
     return false;
 }
 
@@ -160,10 +167,26 @@ bool KIVGame::SelectEditRobotJoint()
     return true;
 }
 
+bool KIVGame::SelectEditRobotParticles()
+{
+    const Robot* robot = GetEditRobot();
+    const ParticlesDef* link = robot ? robot->ParticleLinks().GetSelected() : nullptr;
+    if (!link) return false;
+    PtrArray<ParticleSystem>& systems = mEditParticleSystems.mSystems;
+    const int32_t i = FindLastWithId(systems, link->mBuiltSystemId, [](const ParticleSystem& p) { return p.mPoolIndex; });
+    if (i < 0) return false;
+    systems.Select(i);
+    mSceneEditor.mParticlesInRobotBuilder = true;
+    // A fresh pick of the builder's list: the page shows it, not a material's templates.
+    mSceneEditor.mParticleMaterialMode = 0;
+    return true;
+}
+
 void KIVGame::SelectEditRobotParts()
 {
     SelectEditRobotToy();
     SelectEditRobotJoint();
+    SelectEditRobotParticles();
 }
 
 } // namespace KIV

@@ -85,6 +85,7 @@ void RobotUndoAutoSaveStartSerie(Scene& s, std::string caption) { Game(s).RobotU
 void RobotUndoAutoSaveEndSerie(Scene& s) { Game(s).RobotUndoAutoSaveEndSerie(); }
 void EditRobotSetObjectPosByTexture(Scene& s) { Game(s).EditRobotSetObjectPosByTexture(); }
 bool SelectEditRobotToy(Scene& s) { return Game(s).SelectEditRobotToy(); }
+bool SelectEditRobotParticles(Scene& s) { return Game(s).SelectEditRobotParticles(); }
 void GunShot_Test2(Scene& s, Toy* gun, Robot* robot) { Game(s).GunShot_Test2(gun, robot); }
 } // namespace
 
@@ -162,6 +163,7 @@ luabind::scope ScriptScopeScene()
         .def("RobotUndoAutoSaveEndSerie", &RobotUndoAutoSaveEndSerie)
         .def("EditRobotSetObjectPosByTexture", &EditRobotSetObjectPosByTexture)
         .def("SelectEditRobotToy", &SelectEditRobotToy)
+        .def("SelectEditRobotParticles", &SelectEditRobotParticles)
         .def("GunShot_Test2", &GunShot_Test2);
 }
 

@@ -86,7 +86,7 @@ void Scene::UpdateParticleSystems(bool parallel)
         system.Fly(mGrid, false, this, parallel);
         system.Fly(mGrid, true, this, parallel);
         system.UpdateEmission();
-        system.UpdateBounds();
+        system.MarkBoundsStale();
         if (system.mDeleteWhenEmpty && system.GetParticleCount() == 0) system.mFinished = 1;
         StatAdd(kStatParticlesTotalCount, system.GetParticleCount());
     }
