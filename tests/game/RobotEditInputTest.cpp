@@ -689,3 +689,43 @@ TEST_F(RobotEditTest, TheParticleSelectionFollowsTheSelectedLink)
     }
 
 }
+
+// The general particle-system page records the edit robot's history only
+// while it shows one of that robot's systems from the builder's own list.
+TEST_F(RobotEditTest, TheParticlePageRecordsOnlyForTheEditRobotsOwnSystem)
+{
+    AddKnee();
+    robot->AddParticles();
+    robot->ParticlesSetName("jet");
+    robot->ParticlesSetLinkObjName("body");
+    Build();
+    ParticleSystem* own = robot->GetParticleSystems()[0];
+    ParticleSystem* stray = mGame->NewParticleSystem(mGame->mEditParticleSystems);
+    ASSERT_NE(stray, nullptr);
+    PtrArray<ParticleSystem>& systems = mGame->mEditParticleSystems.mSystems;
+    const struct {
+        const char* name;
+        int32_t mode;
+        bool inBuilder;
+        int32_t materialMode;
+        ParticleSystem* selected;
+        bool records;
+    } cases[] = {
+        {"its own system", kEditModeParticles, true, 0, own, true},
+        {"a system of no robot", kEditModeParticles, true, 0, stray, false},
+        {"the scene's list shown", kEditModeParticles, false, 0, own, false},
+        {"a material's templates shown", kEditModeParticles, true, 4, own, false},
+        {"another page", kEditModeTerrain, true, 0, own, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mGame->mEditMode = c.mode;
+        mGame->mSceneEditor.mParticlesInRobotBuilder = c.inBuilder;
+        mGame->mSceneEditor.mParticleMaterialMode = c.materialMode;
+        systems.SetSelectedIndex(systems.IndexOf(c.selected));
+        EXPECT_EQ(mGame->IsEditingEditRobotPart(), c.records);
+        const int32_t before = Steps();
+        mGame->RobotUndoAutoSave("particle property");
+        EXPECT_EQ(Steps(), before + (c.records ? 1 : 0));
+    }
+}
