@@ -265,7 +265,8 @@ public:
     void RobotUndoAutoSaveEndSerie();
     bool IsEditingEditRobotPart() const;
     void EditRobotSetObjectPosByTexture();
-    // The builder's toy (joint) selection follows the definition's selected object (joint entry).
+    // The builder's toy (joint, particle-system) selection follows the
+    // definition's selected object (joint entry, particle-system link).
     bool SelectEditRobotToy();
     bool SelectEditRobotJoint();
     bool SelectEditRobotParticles();

@@ -105,6 +105,12 @@ bool KIVGame::IsEditingEditRobotPart() const
         const Joint* joint = mEditJoints.mJoints.GetSelected();
         return joint && joint->mRobot == robot;
     }
+    if (mEditMode == kEditModeParticles) {
+        // Only the builder's own pick: a material's templates are no part of the robot.
+        if (!mSceneEditor.mParticlesInRobotBuilder || mSceneEditor.mParticleMaterialMode > 0) return false;
+        const ParticleSystem* system = mEditParticleSystems.mSystems.GetSelected();
+        return system && system->mLinkedRobot == robot;
+    }
     return false;
 }
 

@@ -112,33 +112,17 @@ void RefreshModeButtons(RobotEditOverlay& overlay, int32_t currentMode)
     overlay.mModeNames.MarkChanged();
 }
 
-// The robot's parts leave the scene; the robot no longer points at them.
-void RemoveParts(Scene& scene, const Array<Toy*>& toys, const Array<Joint*>& joints,
-                 const Array<ParticleSystem*>& systems)
-{
-    for (int32_t i = systems.Count() - 1; i >= 0; --i) scene.DeleteParticleSystem(scene.mParticleSystems, systems[i]);
-    for (int32_t i = joints.Count() - 1; i >= 0; --i) scene.DeleteJoint(scene.mJoints, joints[i]);
-    for (int32_t i = toys.Count() - 1; i >= 0; --i) scene.RemoveToy(toys[i]);
-}
-
+// The edit robot's parts live in the robot builder's lists, never among the
+// simulated ones: a step of its history is taken back or again through the
+// builder's robot list, which rebuilds it there.
 bool RestoreEditRobot(KIVGame& game, bool redo)
 {
     Robot* robot = game.GetEditRobot();
     if (!robot || !(redo ? robot->CanRedo() : robot->CanUndo())) return false;
-    // Snapshots keep the parts' states, so the present parts are written into
-    // the history before they go; they leave the scene once the step is taken.
-    Array<Toy*> toys(8);
-    Array<Joint*> joints(8);
-    for (Toy* toy : robot->GetToys()) toys.PushBack(toy);
-    for (Joint* joint : robot->GetJoints()) joints.PushBack(joint);
-    const Array<ParticleSystem*> systems = robot->GetParticleSystems();
-    const Robot::Rebuild rebuild = [&](Robot& r) {
-        RemoveParts(game, toys, joints, systems);
-        BuildRobot(game, &r, RobotBuildOptions());
-    };
-    const bool restored = redo ? robot->ApplyRedo(rebuild) : robot->ApplyUndo(rebuild);
-    if (restored) robot->ClearRebuildNeeded();
-    return restored;
+    if (!game.mEditRobots.RestoreStep(*robot, redo)) return false;
+    robot->ClearRebuildNeeded();
+    game.SelectEditRobotParts();
+    return true;
 }
 
 } // namespace
@@ -156,6 +140,7 @@ void RobotEditUpdate(KIVGame& game, int32_t milliseconds)
         robot->ClearRebuildNeeded();
         RobotBuildOptions update;
         update.mUpdate = true;
+        update.mEditor = true;
         BuildRobot(game, robot, update);
     }
     RefreshOverlay(game.mRobotEdit.mOverlay, *robot, game.mRobotEdit.mMode == RobotEditState::kJoints);

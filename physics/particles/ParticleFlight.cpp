@@ -112,6 +112,21 @@ VectorF ParticleSystem::Acceleration(int32_t slot) const
 
 void ParticleSystem::MoveWithoutHits()
 {
+    if (!mDoGravityToPoint && !mDoAirFriction) {
+        // Every particle feels the same pull: the products that depend only on
+        // it are the same bits for each, so they are made once.
+        VectorF a;
+        if (mDoVectorGravity) a = mUseSceneGravity ? mSceneGravity : mGravityVector;
+        const VectorF drift = a * mHalfDtSquared;
+        const VectorF gain = a * mDt;
+        const float dt = mDt;
+        for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext) {
+            VectorF& v = mVelocities[slot];
+            mPositions[slot] += drift + v * dt;
+            v += gain;
+        }
+        return;
+    }
     for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext) {
         const VectorF a = Acceleration(slot);
         mPositions[slot] += a * mHalfDtSquared + mVelocities[slot] * mDt;
@@ -418,6 +433,21 @@ void ParticleSystem::Fade(bool sleepingPass)
     ParticleList& list = sleepingPass ? mSleeping : mMoving;
     const float in = mFadeIn * mDt;
     const float out = mFadeOut * mDt;
+    if (!(in > 0.0f) && out > 0.0f) {
+        // Fading out only, as most bursts do: the same steps as below without
+        // the tests that cannot pass.
+        for (int32_t slot = list.mHead; slot >= 0;) {
+            float& alpha = mFadeStartAlphas[slot];
+            alpha -= out;
+            if (alpha < 1.0f) {
+                slot = FreeParticle(list, slot);
+                continue;
+            }
+            mColors[slot].mAlpha = static_cast<uint8_t>(alpha);
+            slot = mLinks[slot].mNext;
+        }
+        return;
+    }
     // The alpha is kept as a float beside the colour's byte, so fades slower
     // than one unit a step still arrive.
     for (int32_t slot = list.mHead; slot >= 0;) {
@@ -554,50 +584,49 @@ void ParticleSystem::Spin(bool sleepingPass)
 
 // ---- the pass ----
 
-void ParticleSystem::Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel)
+void ParticleSystem::MoveWithHits(SpatialGrid& grid, Scene* scene, bool parallel)
 {
-    for (int32_t code : mStepProgram) {
-        switch (code) {
+    if (!mFlightSteps.SetCount(mMoving.mCount)) return;
+    {
+        int32_t i = 0;
+        for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext) mFlightSteps[i++].mSlot = slot;
+    }
+    // Each plan reads the world and writes only its own particle.
+    WorkTeam::Shared().For(mFlightSteps.Count(), kPlanGrain, parallel, [&](int32_t i, int32_t thread) {
+        PlanMove(mFlightSteps[i], grid, grid.GetQueryContext(thread));
+    });
+    // In list order: hits write toys and draw from the generator.
+    const bool drawAhead = BounceDrawsAhead();
+    const DrawSkipper skipper(mRandom, BounceDrawCount());
+    int32_t bounces = 0;
+    for (FlightStep& step : mFlightSteps) {
+        if (step.mOutcome == kFlown) continue;
+        if (step.mOutcome == kHitsTerrain && drawAhead) {
+            step.mSeed = mRandom.mSeed;
+            step.mOutcome = kBounceWithDraws;
+            skipper.Skip(mRandom);
+            ++bounces;
+            continue;
+        }
+        ApplyMove(step, grid, scene);
+    }
+    // Bounces given their draws touch only their own particle.
+    const int32_t count = mFlightSteps.Count();
+    if (bounces > 0)
+        WorkTeam::Shared().For((count + kPlanGrain - 1) / kPlanGrain, 1, parallel, [&](int32_t chunk, int32_t) {
+            const int32_t begin = chunk * kPlanGrain;
+            BounceWithDraws(begin, std::min(begin + kPlanGrain, count), grid);
+        });
+}
+
+void ParticleSystem::FlyList(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel)
+{
+    for (int32_t i = 0; i < mActingCodeCount; ++i) {
+        switch (mActingCodes[i]) {
         case kStepMove:
             if (sleepingPass || mMoving.mCount == 0) break;
-            if (!mBounceOffTerrain && !mBounceOffToys) {
-                MoveWithoutHits();
-                break;
-            }
-            if (!mFlightSteps.SetCount(mMoving.mCount)) break;
-            {
-                int32_t i = 0;
-                for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext) mFlightSteps[i++].mSlot = slot;
-            }
-            // Each plan reads the world and writes only its own particle.
-            WorkTeam::Shared().For(mFlightSteps.Count(), kPlanGrain, parallel, [&](int32_t i, int32_t thread) {
-                PlanMove(mFlightSteps[i], grid, grid.GetQueryContext(thread));
-            });
-            // In list order: hits write toys and draw from the generator.
-            {
-                const bool drawAhead = BounceDrawsAhead();
-                const DrawSkipper skipper(mRandom, BounceDrawCount());
-                int32_t bounces = 0;
-                for (FlightStep& step : mFlightSteps) {
-                    if (step.mOutcome == kFlown) continue;
-                    if (step.mOutcome == kHitsTerrain && drawAhead) {
-                        step.mSeed = mRandom.mSeed;
-                        step.mOutcome = kBounceWithDraws;
-                        skipper.Skip(mRandom);
-                        ++bounces;
-                        continue;
-                    }
-                    ApplyMove(step, grid, scene);
-                }
-                // Bounces given their draws touch only their own particle.
-                const int32_t count = mFlightSteps.Count();
-                if (bounces > 0)
-                    WorkTeam::Shared().For((count + kPlanGrain - 1) / kPlanGrain, 1, parallel,
-                                           [&](int32_t chunk, int32_t) {
-                                               const int32_t begin = chunk * kPlanGrain;
-                                               BounceWithDraws(begin, std::min(begin + kPlanGrain, count), grid);
-                                           });
-            }
+            if (!mBounceOffTerrain && !mBounceOffToys) MoveWithoutHits();
+            else MoveWithHits(grid, scene, parallel);
             break;
         case kStepSizing:
             Size(sleepingPass);

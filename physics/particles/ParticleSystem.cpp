@@ -389,6 +389,13 @@ bool ParticleSystem::RebuildStepProgram()
         {mDoAlphaBlink, kStepAlphaBlink}};
     for (const auto& [on, code] : optional)
         if (on) mStepProgram.PushBack(code);
+    // The flight runs only the codes that act; the others are kept in the
+    // program for what reads it, and cost each small burst a pass per step.
+    mActingCodeCount = 0;
+    for (int32_t code : mStepProgram)
+        if (code == kStepMove || code == kStepSizing || code == kStepFadeAlpha || code == kStepAngleTracker ||
+            code == kStepColorBlink || code == kStepAlphaBlink)
+            mActingCodes[mActingCodeCount++] = static_cast<uint8_t>(code);
     SetShardSystem(mShardSystem != 0);
     return true;
 }
@@ -535,6 +542,7 @@ int32_t ParticleSystem::GetChecksumValue() const
 
 bool ParticleSystem::UpdateBounds()
 {
+    mBoundsStale = 0;
     const bool sleepers = mAllowSleepingParticles && mSleeping.mHead >= 0;
     if (mMoving.mHead < 0 && !sleepers) {
         mBounds = RectF{};

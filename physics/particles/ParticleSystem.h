@@ -267,6 +267,15 @@ public:
     // Minimum and maximum of the live particles' positions; all 0 and false
     // when there are none to measure.
     bool UpdateBounds();
+    // The step only marks the bounds out of date: nothing in a step reads
+    // them, and measuring every particle of every burst each step would cost
+    // more than the burst's own flight. They are measured on the first read.
+    void MarkBoundsStale() { mBoundsStale = 1; }
+    const RectF& GetBounds()
+    {
+        if (mBoundsStale) UpdateBounds();
+        return mBounds;
+    }
 
     int32_t AllocateParticle();
     void MoveToSleeping(int32_t slot);
@@ -288,7 +297,12 @@ public:
     // With parallel, the moving particles' paths are planned on the shared
     // work team (one grid query context per thread, reserved by the caller)
     // and applied in list order afterwards, so the bits stay the serial ones.
-    void Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel = false);
+    void Fly(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel = false)
+    {
+        // Every code of the program walks the pass's list and nothing else:
+        // an empty one (most bursts never sleep) has nothing to run.
+        if ((sleepingPass ? mSleeping : mMoving).mHead >= 0) FlyList(grid, sleepingPass, scene, parallel);
+    }
     // A particle that struck a terrain edge: slowed, mirrored about the edge
     // and turned a little, placed just in front of it.
     void BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene);
@@ -367,6 +381,7 @@ public:
     ParticleList mSleeping;
     int32_t mFreeHead = 0;
     RectF mBounds;
+    uint8_t mBoundsStale = 0;
     int32_t mInitialPoolSize = 1024;
     int32_t mPoolGrowth = 1024;
 
@@ -408,6 +423,9 @@ public:
     int32_t mSpareValue = 0;  // kept only so the record gives back what it was given
     int32_t mParticleRotationStyle = 0;
     Array<int32_t> mStepProgram;
+    // The codes of the program that the flight acts on, in its order (each at most once).
+    uint8_t mActingCodes[6] = {};
+    uint8_t mActingCodeCount = 0;
 
     uint8_t mBounceOffTerrain = 1;
     uint8_t mBounceOffToys = 1;
@@ -566,7 +584,10 @@ private:
     // Flight steps (ParticleFlight.cpp). Each walk answers nothing; a particle
     // that dies is freed from the walked list at once.
     VectorF Acceleration(int32_t slot) const;
+    void FlyList(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel);
     void MoveWithoutHits();
+    // Planned side by side, then applied in list order.
+    void MoveWithHits(SpatialGrid& grid, Scene* scene, bool parallel);
     void PlanMove(FlightStep& step, const SpatialGrid& grid, GridQueryContext& context) const;
     // Writes only the step's own particle, so plans may call it side by side.
     void MoveFreely(const FlightStep& step) const;

@@ -241,7 +241,8 @@ public:
     // The system that throws a texture's shards, made once per texture.
     bool EnsureShardParticleSystem(Texture* texture);
     // Once per step: every simulated system present at the start flies, emits
-    // and measures itself; an empty delete-when-empty system is marked finished.
+    // and has its bounds measured anew when next read; an empty
+    // delete-when-empty system is marked finished.
     void UpdateParticleSystems(bool parallel);
     // Finished systems leave, last to first.
     void RemoveFinishedParticleSystems();

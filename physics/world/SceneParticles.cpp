@@ -81,15 +81,18 @@ void Scene::UpdateParticleSystems(bool parallel)
     if (parallel) mGrid.ReserveQueryContexts(WorkTeam::Shared().GetThreadCount());
     // Copies that hits spawn during the pass wait for the next step.
     const int32_t count = mParticleSystems.Count();
+    int32_t particles = 0;
     for (int32_t i = 0; i < count; ++i) {
         ParticleSystem& system = *mParticleSystems[i];
         system.Fly(mGrid, false, this, parallel);
         system.Fly(mGrid, true, this, parallel);
         system.UpdateEmission();
-        system.UpdateBounds();
+        system.MarkBoundsStale();
         if (system.mDeleteWhenEmpty && system.GetParticleCount() == 0) system.mFinished = 1;
-        StatAdd(kStatParticlesTotalCount, system.GetParticleCount());
+        particles += system.GetParticleCount();
     }
+    // One shared write for the pass, not one per burst.
+    StatAdd(kStatParticlesTotalCount, particles);
 }
 
 void Scene::RemoveFinishedParticleSystems()

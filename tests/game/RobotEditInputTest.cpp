@@ -214,7 +214,8 @@ TEST_F(RobotEditTest, AMouseDragIsOneUndoStepAndCtrlZTakesItBack)
         ASSERT_EQ(robot->GetToyCount(), 2);
         EXPECT_EQ(robot->GetToy(1)->GetPosition(), p.armAt);
     }
-    EXPECT_EQ(mGame->GetToys().Count(), 2) << "undo and redo leave no parts behind in the scene";
+    EXPECT_EQ(mGame->mEditToys.Count(), 2) << "undo and redo leave no parts behind in the builder";
+    EXPECT_EQ(mGame->GetToys().Count(), 0) << "nor any among the simulated toys";
 }
 
 TEST_F(RobotEditTest, ShiftArrowsNudgeFreeObjectsOneStepPerPress)
@@ -613,5 +614,192 @@ TEST_F(RobotEditTest, PlainModeButtonsAreBuiltOnlyWhereButtonPicturesAreMissing)
         const RobotEditOverlay& o = mGame->mRobotEdit.mOverlay;
         EXPECT_EQ(o.mModeFaces.mPoints.Count(), c.plain ? 4 * RobotEditState::kModeCount : 0) << c.written;
         EXPECT_EQ(o.mModeFrames.mPoints.Count(), c.plain ? 8 * RobotEditState::kModeCount : 0) << c.written;
+namespace {
+
+// Where every part of the edit robot lives: counts of its parts found in the
+// builder's lists and in the simulated ones.
+struct PartHomes {
+    int32_t inBuilder = 0;
+    int32_t simulated = 0;
+};
+
+PartHomes FindHomes(const KIVGame& game, const Robot& robot)
+{
+    PartHomes h;
+    for (Toy* t : robot.GetToys()) {
+        h.inBuilder += game.mEditToys.IndexOf(t) >= 0;
+        h.simulated += game.mToys.IndexOf(t) >= 0;
+    }
+    for (Joint* j : robot.GetJoints()) {
+        h.inBuilder += game.mEditJoints.mJoints.IndexOf(j) >= 0;
+        h.simulated += game.mJoints.mJoints.IndexOf(j) >= 0;
+    }
+    for (ParticleSystem* p : robot.GetParticleSystems()) {
+        h.inBuilder += game.mEditParticleSystems.IndexOf(p) >= 0;
+        h.simulated += game.mParticleSystems.IndexOf(p) >= 0;
+    }
+    return h;
+}
+
+} // namespace
+
+// However the robot editor rebuilds its robot, its parts stay in the builder's
+// lists, where nothing steps them, and the builder's selections follow the
+// definition's.
+TEST_F(RobotEditTest, RebuildsKeepTheEditRobotsPartsInTheBuildersLists)
+{
+    AddKnee();
+    robot->AddParticles();
+    robot->ParticlesSetName("jet");
+    robot->ParticlesSetLinkObjName("knee");
+    Build();
+    const int32_t simulatedSystems = mGame->mParticleSystems.Count();
+    const struct {
+        const char* action;
+        void (*act)(KIVGame& game, Robot& robot);
+    } actions[] = {
+        {"edit", [](KIVGame& game, Robot& r) {
+             r.SelectObject(0);
+             r.ObjectSetPosX(60.0f);
+             RobotEditUpdate(game, 16);
+         }},
+        {"keyboard undo", [](KIVGame& game, Robot&) { EXPECT_TRUE(UndoEditRobot(game)); }},
+        {"keyboard redo", [](KIVGame& game, Robot&) { EXPECT_TRUE(RedoEditRobot(game)); }},
+        {"script undo", [](KIVGame& game, Robot&) { game.RobotUndoNow(); }},
+        {"script redo", [](KIVGame& game, Robot&) { game.RobotRedoNow(); }},
+    };
+    for (const auto& a : actions) {
+        SCOPED_TRACE(a.action);
+        a.act(*mGame, *robot);
+        ASSERT_EQ(robot, mGame->GetEditRobot());
+        ASSERT_EQ(robot->GetToyCount(), 2);
+        ASSERT_EQ(robot->GetJoints().Count(), 1);
+        ASSERT_EQ(robot->GetParticleSystems().Count(), 1);
+        const PartHomes homes = FindHomes(*mGame, *robot);
+        EXPECT_EQ(homes.inBuilder, 4);
+        EXPECT_EQ(homes.simulated, 0);
+        EXPECT_EQ(mGame->mToys.Count(), 0);
+        EXPECT_EQ(mGame->mJoints.mJoints.Count(), 0);
+        EXPECT_EQ(mGame->mParticleSystems.Count(), simulatedSystems);
+        EXPECT_EQ(mGame->mEditToys.Count(), 2) << "the parts before the rebuild are gone";
+        EXPECT_EQ(mGame->mEditParticleSystems.Count(), 1);
+        EXPECT_TRUE(Near(robot->GetToy(0)->GetPosition(), PositionOf(0)));
+    }
+    EXPECT_EQ(PositionOf(0), VectorF(60, 0)) << "the redo brought the edit back";
+    EXPECT_EQ(mGame->mEditParticleSystems.mSystems.GetSelected(), robot->GetParticleSystems()[0])
+        << "undo and redo select the built system of the selected link";
+}
+
+// The particle-system page's selection follows the definition's selected link
+// to the system built for it, the last of the builder's systems with its id.
+TEST_F(RobotEditTest, TheParticleSelectionFollowsTheSelectedLink)
+{
+    AddKnee();
+    for (const char* name : {"jet", "smoke"}) {
+        robot->AddParticles();
+        robot->ParticlesSetName(name);
+        robot->ParticlesSetLinkObjName("body");
+    }
+    Build();
+    PtrArray<ParticleSystem>& systems = mGame->mEditParticleSystems.mSystems;
+    ASSERT_EQ(systems.Count(), 2);
+    // Going to the robot's particle systems syncs the selection.
+    robot->SelectParticles(1);
+    systems.SetSelectedIndex(0);
+    PageMethods::GoEditRobotParticles(*mGame);
+    EXPECT_EQ(mGame->mEditMode, 5);
+    EXPECT_EQ(SelectedParticleSystem(*mGame), systems[1]);
+
+    const struct {
+        const char* name;
+        int32_t link;          // the definition's selected link
+        int32_t builtId;       // -2 leaves the link's own id
+        int32_t twins;         // systems appended after the robot's carrying the same id
+        bool withoutRobot;
+        bool found;
+        int32_t selected;      // the builder list's index afterwards
+    } cases[] = {
+        {"first link", 0, -2, 0, false, true, 0},
+        {"second link", 1, -2, 0, false, true, 1},
+        {"a link built nowhere", 1, -1, 0, false, false, 0},
+        {"an id no system has", 0, 12345, 0, false, false, 0},
+        {"the last twin wins", 0, -2, 2, false, true, 3},
+        {"no edit robot", 0, -2, 0, true, false, 0}, // last: it takes the robot away
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        robot->SelectParticles(c.link);
+        ParticlesDef* link = robot->ParticleLinks().GetSelected();
+        ASSERT_NE(link, nullptr);
+        const int32_t ownId = link->mBuiltSystemId;
+        ASSERT_EQ(ownId, systems[c.link]->mPoolIndex) << "a built system carries its link's id";
+        if (c.builtId != -2) link->mBuiltSystemId = c.builtId;
+        std::vector<ParticleSystem*> twins;
+        for (int32_t i = 0; i < c.twins; ++i) {
+            twins.push_back(mGame->NewParticleSystem(mGame->mEditParticleSystems));
+            ASSERT_NE(twins.back(), nullptr);
+        }
+        std::vector<int32_t> twinIds;
+        for (ParticleSystem* t : twins) {
+            twinIds.push_back(t->mPoolIndex);
+            t->mPoolIndex = ownId;
+        }
+        if (c.withoutRobot) mGame->mEditRobots.RemoveAll();
+        systems.SetSelectedIndex(0);
+        mGame->mSceneEditor.mParticlesInRobotBuilder = false;
+        mGame->mSceneEditor.mParticleMaterialMode = 4;
+
+        EXPECT_EQ(mGame->SelectEditRobotParticles(), c.found);
+        EXPECT_EQ(systems.GetSelectedIndex(), c.selected);
+        EXPECT_EQ(mGame->mSceneEditor.mParticlesInRobotBuilder, c.found);
+        EXPECT_EQ(mGame->mSceneEditor.mParticleMaterialMode, c.found ? 0 : 4);
+        if (c.withoutRobot) break; // the last case: the robot and its links are gone
+
+        link->mBuiltSystemId = ownId;
+        for (size_t i = 0; i < twins.size(); ++i) {
+            twins[i]->mPoolIndex = twinIds[i];
+            mGame->DeleteParticleSystem(mGame->mEditParticleSystems, twins[i]);
+        }
+    }
+
+}
+
+// The general particle-system page records the edit robot's history only
+// while it shows one of that robot's systems from the builder's own list.
+TEST_F(RobotEditTest, TheParticlePageRecordsOnlyForTheEditRobotsOwnSystem)
+{
+    AddKnee();
+    robot->AddParticles();
+    robot->ParticlesSetName("jet");
+    robot->ParticlesSetLinkObjName("body");
+    Build();
+    ParticleSystem* own = robot->GetParticleSystems()[0];
+    ParticleSystem* stray = mGame->NewParticleSystem(mGame->mEditParticleSystems);
+    ASSERT_NE(stray, nullptr);
+    PtrArray<ParticleSystem>& systems = mGame->mEditParticleSystems.mSystems;
+    const struct {
+        const char* name;
+        int32_t mode;
+        bool inBuilder;
+        int32_t materialMode;
+        ParticleSystem* selected;
+        bool records;
+    } cases[] = {
+        {"its own system", kEditModeParticles, true, 0, own, true},
+        {"a system of no robot", kEditModeParticles, true, 0, stray, false},
+        {"the scene's list shown", kEditModeParticles, false, 0, own, false},
+        {"a material's templates shown", kEditModeParticles, true, 4, own, false},
+        {"another page", kEditModeTerrain, true, 0, own, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mGame->mEditMode = c.mode;
+        mGame->mSceneEditor.mParticlesInRobotBuilder = c.inBuilder;
+        mGame->mSceneEditor.mParticleMaterialMode = c.materialMode;
+        systems.SetSelectedIndex(systems.IndexOf(c.selected));
+        EXPECT_EQ(mGame->IsEditingEditRobotPart(), c.records);
+        const int32_t before = Steps();
+        mGame->RobotUndoAutoSave("particle property");
+        EXPECT_EQ(Steps(), before + (c.records ? 1 : 0));
     }
 }

@@ -117,3 +117,39 @@ TEST_F(SceneParticles, ATextureGetsOneShardSystem)
 }
 
 } // namespace
+
+// The step leaves the bounds to be measured when read: a read after any
+// number of steps sees the particles where they are then, and none after
+// the last one died.
+TEST_F(SceneParticles, BoundsReadAfterAStepAreThoseOfTheParticlesThen)
+{
+    ParticleSystem* ps = scene.NewParticleSystem(scene.mParticleSystems);
+    ps->SwitchOFFParticleEmitting();
+    ps->SetBounceOffTerrain(false);
+    ps->SetBounceOffToys(false);
+    ps->SetDoFadeAlpha(true);
+    ps->SetFadeAlphaFadeOut(20000.0f); // about 255 / 20000 × 210 ≈ 2.7 steps of life
+    const VectorF starts[] = {{100.0f, 200.0f}, {300.0f, 50.0f}};
+    const VectorF velocities[] = {{210.0f, 0.0f}, {0.0f, -420.0f}};
+    for (int32_t i = 0; i < 2; ++i) {
+        const int32_t slot = ps->EmitOne();
+        ASSERT_GE(slot, 0);
+        ps->mPositions[slot] = starts[i];
+        ps->mVelocities[slot] = velocities[i];
+    }
+    const struct {
+        RectF bounds;  // after step k (1-based)
+    } afterStep[] = {
+        {RectF(101.0f, 48.0f, 300.0f, 200.0f)},
+        {RectF(102.0f, 46.0f, 300.0f, 200.0f)},
+        {RectF()},
+    };
+    for (const auto& expected : afterStep) {
+        Step();
+        const RectF b = ps->GetBounds();
+        const float got[] = {b.x1, b.y1, b.x2, b.y2};
+        const float want[] = {expected.bounds.x1, expected.bounds.y1, expected.bounds.x2, expected.bounds.y2};
+        for (int32_t k = 0; k < 4; ++k) EXPECT_NEAR(got[k], want[k], 1e-3f) << "edge " << k;
+        EXPECT_EQ(ps->GetBounds(), b) << "a second read measures the same";
+    }
+}
