@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <string>
 
 namespace KIV {
 
@@ -92,6 +93,37 @@ void WebCore::ReleaseView(WebView* view)
 void WebCore::Update()
 {
     for (int i = 0; i < kMaxDispatchesPerUpdate && g_main_context_iteration(nullptr, FALSE); ++i) {
+    }
+    ReloadLostPages();
+}
+
+void WebCore::ReloadLostPages()
+{
+    const char* reason = nullptr;
+    std::string reloaded;
+    std::string abandoned;
+    for (const auto& view : mViews) {
+        if (!view->HasLostPage()) {
+            continue;
+        }
+        reason = view->GetLostPageReason();
+        const std::string name = view->GetPageName();
+        const bool again = view->ReloadLostPage();
+        if (name.empty()) {
+            continue;
+        }
+        std::string& list = again ? reloaded : abandoned;
+        list += (list.empty() ? "" : ", ") + name;
+    }
+    if (reason == nullptr) {
+        return;
+    }
+    const std::string what = std::string("editor pages: the web engine's process ") + reason;
+    if (!reloaded.empty()) {
+        ReportNotice(what + "; loading again: " + reloaded);
+    }
+    if (!abandoned.empty()) {
+        ReportNotice(what + " again and again; left empty until Ctrl+F3 reloads them: " + abandoned);
     }
 }
 

@@ -40,6 +40,9 @@ public:
 
 private:
     explicit WebCore(const WebConfig& config) : mConfig(config) {}
+    // Loads again the pages whose web process ended, with one notice for all
+    // of them (the views of a context share a process and end together).
+    void ReloadLostPages();
 
     WebConfig mConfig;
     std::vector<std::unique_ptr<WebSession>> mSessions;

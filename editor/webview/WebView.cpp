@@ -56,6 +56,9 @@ struct WebViewSignals {
                 std::fprintf(stderr, "Orlimbar: page %s %s\n", url.GetSpec().c_str(),
                              self->mLoadFailed ? "failed" : "loaded");
             }
+            if (!self->mLoadFailed) {
+                self->mLossesSinceLoad = 0;
+            }
             if (!self->mLoadFailed && self->mLoadListener != nullptr) {
                 self->mLoadListener->OnFinishLoadingFrame(self, url);
                 if (self->mLoadListener != nullptr) {
@@ -146,6 +149,17 @@ struct WebViewSignals {
         return TRUE;
     }
 
+    static void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data)
+    {
+        const char* why = "was stopped";
+        if (reason == WEBKIT_WEB_PROCESS_CRASHED) {
+            why = "crashed";
+        } else if (reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT) {
+            why = "ran out of memory";
+        }
+        static_cast<WebView*>(data)->OnProcessEnded(why);
+    }
+
     static gboolean Damaged(GtkWidget*, GdkEvent*, gpointer data)
     {
         static_cast<WebView*>(data)->mDamaged = true;
@@ -174,6 +188,7 @@ WebView::WebView(WebCore& core, WebSession& session, int32_t width, int32_t heig
     g_signal_connect(mView, "mouse-target-changed", G_CALLBACK(WebViewSignals::MouseTargetChanged), this);
     g_signal_connect(mView, "decide-policy", G_CALLBACK(WebViewSignals::DecidePolicy), this);
     g_signal_connect(mView, "script-dialog", G_CALLBACK(WebViewSignals::ScriptDialog), this);
+    g_signal_connect(mView, "web-process-terminated", G_CALLBACK(WebViewSignals::ProcessTerminated), this);
     if (type == kWebViewType_Offscreen) {
         g_signal_connect(mView, "context-menu", G_CALLBACK(WebViewSignals::ContextMenu), this);
         mOffscreen = gtk_offscreen_window_new();
@@ -237,6 +252,8 @@ void WebView::LoadURL(const WebURL& url)
         ReportLoadFailure(url, "not a page of the game (only plain paths are served)");
         return;
     }
+    mURL = url;
+    mLossesSinceLoad = 0;
     if (!url.GetPath().empty()) {
         // A page reaches its own folder's parent tree: the editor's pages show
         // the game's pictures and robot thumbnails that lie beside them.
@@ -247,6 +264,12 @@ void WebView::LoadURL(const WebURL& url)
 
 void WebView::Reload(bool ignoreCache)
 {
+    mLossesSinceLoad = 0;
+    if (mLostPage != nullptr) {
+        // A view whose process ended has nothing to reload in place.
+        ReloadLostPage();
+        return;
+    }
     if (ignoreCache) {
         webkit_web_view_reload_bypass_cache(mView);
     } else {
