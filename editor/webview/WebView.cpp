@@ -52,6 +52,7 @@ struct WebViewSignals {
             }
             break;
         case WEBKIT_LOAD_FINISHED:
+            self->mLoadInFlight = false;
             if (self->mCore.GetConfig().mLogLevel >= 2) {
                 std::fprintf(stderr, "Orlimbar: page %s %s\n", url.GetSpec().c_str(),
                              self->mLoadFailed ? "failed" : "loaded");
@@ -75,6 +76,10 @@ struct WebViewSignals {
     {
         auto* self = static_cast<WebView*>(data);
         self->mLoadFailed = true;
+        // A load that another one took the place of has not failed.
+        if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
+            return TRUE;
+        }
         self->ReportLoadFailure(ToWebURL(uri), error != nullptr ? error->message : "unknown reason");
         return TRUE; // no error page: the view keeps what it showed
     }
@@ -252,6 +257,9 @@ void WebView::LoadURL(const WebURL& url)
         ReportLoadFailure(url, "not a page of the game (only plain paths are served)");
         return;
     }
+    if (mLoadInFlight && url.GetSpec() == mURL.GetSpec()) {
+        return; // already coming (a warm view's page), and it reports to the listener of now
+    }
     mURL = url;
     mLossesSinceLoad = 0;
     if (!url.GetPath().empty()) {
@@ -259,12 +267,23 @@ void WebView::LoadURL(const WebURL& url)
         // the game's pictures and robot thumbnails that lie beside them.
         mSession.GetPages().AllowFolder(ParentFolder(ParentFolder(url.GetPath())));
     }
-    webkit_web_view_load_uri(mView, url.GetSpec().c_str());
+    mLoadWaiting = true;
+    mCore.QueueLoad(this);
+}
+
+void WebView::StartWaitingLoad()
+{
+    mLoadWaiting = false;
+    mLoadInFlight = true;
+    webkit_web_view_load_uri(mView, mURL.GetSpec().c_str());
 }
 
 void WebView::Reload(bool ignoreCache)
 {
     mLossesSinceLoad = 0;
+    if (mLoadWaiting) {
+        return; // its load, still to come, reads the page afresh anyway
+    }
     if (mLostPage != nullptr) {
         // A view whose process ended has nothing to reload in place.
         ReloadLostPage();
@@ -279,7 +298,7 @@ void WebView::Reload(bool ignoreCache)
 
 bool WebView::IsLoading() const
 {
-    return webkit_web_view_is_loading(mView);
+    return mLoadWaiting || webkit_web_view_is_loading(mView);
 }
 
 BitmapSurface* WebView::GetSurface()

@@ -21,6 +21,7 @@ constexpr int32_t kMaxLossesWithoutLoad = 3;
 void WebView::OnProcessEnded(const char* reason)
 {
     mLostPage = reason;
+    mLoadInFlight = false;
     ++mLossesSinceLoad;
     mDamaged = true;
     // From here the page is being loaded again: its owner stops sending it
@@ -36,7 +37,7 @@ bool WebView::ReloadLostPage()
     if (!mURL.IsValid() || mLossesSinceLoad > kMaxLossesWithoutLoad) {
         return false;
     }
-    webkit_web_view_load_uri(mView, mURL.GetSpec().c_str());
+    StartWaitingLoad();
     return true;
 }
 
