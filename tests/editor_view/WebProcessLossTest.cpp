@@ -62,11 +62,7 @@ protected:
     void SetUp() override
     {
         ViewFixture::SetUp();
-        mManager.SetViewFactory([this](int32_t width, int32_t height) {
-            WebView* view = sCore->CreateWebView(width, height);
-            mViews.push_back(view);
-            return view;
-        });
+        mManager.SetViewFactory(ViewFactory());
         const struct {
             const char* mFile;
             const char* mColour;
