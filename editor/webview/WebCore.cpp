@@ -164,10 +164,11 @@ void WebCore::ReloadLostPages()
         reason = view->GetLostPageReason();
         const std::string name = view->GetPageName();
         const bool again = view->ReloadLostPage();
-        if (name.empty()) {
+        std::string& list = again ? reloaded : abandoned;
+        // A page shown in a desktop window too is named once.
+        if (name.empty() || (", " + list + ",").find(", " + name + ",") != std::string::npos) {
             continue;
         }
-        std::string& list = again ? reloaded : abandoned;
         list += (list.empty() ? "" : ", ") + name;
     }
     if (reason == nullptr) {

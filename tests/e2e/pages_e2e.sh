@@ -187,6 +187,8 @@ poll pose-changed "the new angle" differs pose-before "$pose_angle_box" 40
 # until the page shows the angle back (the history holds this one step only).
 undone=
 for _ in 1 2 3; do
+  # A move within the robot editor each time, so the game sees the mouse there.
+  mouse_to 440 130
   mouse_to 450 120
   sleep 0.5
   key ctrl+z
