@@ -28,6 +28,11 @@ void EditWindow::Listen() {
     }
 }
 
+void EditWindow::OnBeginLoadingFrame(WebView* caller, const WebURL&) {
+    if (caller == mView)
+        mPageLoaded = false;
+}
+
 void EditWindow::OnDocumentReady(WebView* caller, const WebURL&) {
     // A report of a view this window no longer shows is stale.
     if (caller == mView)

@@ -118,7 +118,9 @@ public:
     void OnChangeFocus(WebView*, bool) override {}
     void OnAddConsoleMessage(WebView*, const WebString&) override {}
     // WebViewListener::Load
-    void OnBeginLoadingFrame(WebView*, const WebURL&) override {}
+    // A page that loads anew (also when the view loads it again after its
+    // web process ended) takes no scripts until it is ready.
+    void OnBeginLoadingFrame(WebView* caller, const WebURL&) override;
     void OnFailLoadingFrame(WebView*, const WebURL&, const WebString&) override {}
     void OnFinishLoadingFrame(WebView*, const WebURL&) override {}
     void OnDocumentReady(WebView* caller, const WebURL&) override;

@@ -42,7 +42,7 @@ public:
     void OnChangeFocus(WebView*, bool) override {}
     void OnAddConsoleMessage(WebView*, const WebString&) override {}
     // WebViewListener::Load
-    void OnBeginLoadingFrame(WebView*, const WebURL&) override {}
+    void OnBeginLoadingFrame(WebView*, const WebURL&) override { mLoaded = false; }
     void OnFailLoadingFrame(WebView*, const WebURL&, const WebString&) override {}
     void OnFinishLoadingFrame(WebView*, const WebURL&) override {}
     void OnDocumentReady(WebView* caller, const WebURL& url) override;

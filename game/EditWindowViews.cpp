@@ -6,8 +6,28 @@
 
 namespace KIV {
 
+namespace {
+std::string PageFolder(const std::string& dataRoot)
+{
+    return (dataRoot.empty() ? GetExecutableDirectory() + "../" : dataRoot) + "Editor/";
+}
+} // namespace
+
+void KIVGame::WarmUpPageViews()
+{
+    StartPageViews();
+    // The page every mode page is built like: the process comes up and the
+    // shared script and styles are read while the game loads its content.
+    if (WebCore* core = WebCore::instance()) {
+        const std::string page = PageFolder(mDataRoot) + "kiv_edit_scene.html";
+        core->WarmUp(WebURL(WebString::CreateFromUTF8(page.data(), page.size())));
+    }
+}
+
 void KIVGame::StartPageViews()
 {
+    // Already started with the window.
+    if (WebCore::instance()) return;
     WebConfig config;
     // Page loads, script failures and page dialogs go to stderr as well.
     config.mLogLevel = 2;
@@ -40,8 +60,7 @@ void KIVGame::CreateEditWindows()
                 window->GetView()->LoadURL(WebURL(WebString::CreateFromUTF8(pagePath.data(), pagePath.size())));
             return window;
         });
-    const std::string root = mDataRoot.empty() ? GetExecutableDirectory() + "../" : mDataRoot;
-    mEditWindows.CreateAllWindows({mWindowWidth, mWindowHeight}, root + "Editor/");
+    mEditWindows.CreateAllWindows({mWindowWidth, mWindowHeight}, PageFolder(mDataRoot));
 }
 
 void KIVGame::ForwardInputToPage(const FrameMouse& mouse)

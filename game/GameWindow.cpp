@@ -39,6 +39,7 @@ bool KIVGame::StartUp()
     mInput.AddMouse();
     mInput.AddJoystick();
     ApplyPhysicsFrequency(mTiming.GetFrequency());
+    WarmUpPageViews();
     return true;
 }
 

@@ -83,6 +83,9 @@ public:
     // The HTML views beside the game's window; without a display the windows
     // have no pages and the game goes on.
     void StartPageViews();
+    // The page views started with the window, their web process brought up
+    // in the background while the first frame loads the game's content.
+    void WarmUpPageViews();
     // The nineteen windows, once the screen size is known.
     void CreateEditWindows();
     // The frame's mouse and keys to the page under the mouse.

@@ -34,16 +34,34 @@ public:
     // Runs what GTK and the pages have queued, without waiting.
     void Update();
 
+    // Starts the web engine's process ahead of the first view that needs it:
+    // a hidden off-screen view of the default context loads the page, which
+    // brings up the process (a second or more) and reads the scripts and
+    // styles the pages share while the game goes on. The next off-screen view
+    // asked of the default context is that view, already warm.
+    void WarmUp(const WebURL& page);
+
     const WebConfig& GetConfig() const { return mConfig; }
     // For WebView::Destroy.
     void ReleaseView(WebView* view);
+    // For WebView::LoadURL: the load starts at once while few others are
+    // under way, else in its turn, in the order asked, from Update.
+    void QueueLoad(WebView* view);
 
 private:
     explicit WebCore(const WebConfig& config) : mConfig(config) {}
+    // Loads again the pages whose web process ended, with one notice for all
+    // of them (the views of a context share a process and end together).
+    void ReloadLostPages();
+    void StartWaitingLoads();
 
     WebConfig mConfig;
     std::vector<std::unique_ptr<WebSession>> mSessions;
     std::vector<std::unique_ptr<WebView>> mViews;
+    // The warm view that WarmUp made and no one has taken yet.
+    WebView* mSpare = nullptr;
+    // Views whose loads wait, first asked first.
+    std::vector<WebView*> mWaitingLoads;
 };
 
 } // namespace KIV

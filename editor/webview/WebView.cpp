@@ -52,9 +52,13 @@ struct WebViewSignals {
             }
             break;
         case WEBKIT_LOAD_FINISHED:
+            self->mLoadInFlight = false;
             if (self->mCore.GetConfig().mLogLevel >= 2) {
                 std::fprintf(stderr, "Orlimbar: page %s %s\n", url.GetSpec().c_str(),
                              self->mLoadFailed ? "failed" : "loaded");
+            }
+            if (!self->mLoadFailed) {
+                self->mLossesSinceLoad = 0;
             }
             if (!self->mLoadFailed && self->mLoadListener != nullptr) {
                 self->mLoadListener->OnFinishLoadingFrame(self, url);
@@ -72,6 +76,10 @@ struct WebViewSignals {
     {
         auto* self = static_cast<WebView*>(data);
         self->mLoadFailed = true;
+        // A load that another one took the place of has not failed.
+        if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
+            return TRUE;
+        }
         self->ReportLoadFailure(ToWebURL(uri), error != nullptr ? error->message : "unknown reason");
         return TRUE; // no error page: the view keeps what it showed
     }
@@ -146,6 +154,17 @@ struct WebViewSignals {
         return TRUE;
     }
 
+    static void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data)
+    {
+        const char* why = "was stopped";
+        if (reason == WEBKIT_WEB_PROCESS_CRASHED) {
+            why = "crashed";
+        } else if (reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT) {
+            why = "ran out of memory";
+        }
+        static_cast<WebView*>(data)->OnProcessEnded(why);
+    }
+
     static gboolean Damaged(GtkWidget*, GdkEvent*, gpointer data)
     {
         static_cast<WebView*>(data)->mDamaged = true;
@@ -174,6 +193,7 @@ WebView::WebView(WebCore& core, WebSession& session, int32_t width, int32_t heig
     g_signal_connect(mView, "mouse-target-changed", G_CALLBACK(WebViewSignals::MouseTargetChanged), this);
     g_signal_connect(mView, "decide-policy", G_CALLBACK(WebViewSignals::DecidePolicy), this);
     g_signal_connect(mView, "script-dialog", G_CALLBACK(WebViewSignals::ScriptDialog), this);
+    g_signal_connect(mView, "web-process-terminated", G_CALLBACK(WebViewSignals::ProcessTerminated), this);
     if (type == kWebViewType_Offscreen) {
         g_signal_connect(mView, "context-menu", G_CALLBACK(WebViewSignals::ContextMenu), this);
         mOffscreen = gtk_offscreen_window_new();
@@ -237,16 +257,38 @@ void WebView::LoadURL(const WebURL& url)
         ReportLoadFailure(url, "not a page of the game (only plain paths are served)");
         return;
     }
+    if (mLoadInFlight && url.GetSpec() == mURL.GetSpec()) {
+        return; // already coming (a warm view's page), and it reports to the listener of now
+    }
+    mURL = url;
+    mLossesSinceLoad = 0;
     if (!url.GetPath().empty()) {
         // A page reaches its own folder's parent tree: the editor's pages show
         // the game's pictures and robot thumbnails that lie beside them.
         mSession.GetPages().AllowFolder(ParentFolder(ParentFolder(url.GetPath())));
     }
-    webkit_web_view_load_uri(mView, url.GetSpec().c_str());
+    mLoadWaiting = true;
+    mCore.QueueLoad(this);
+}
+
+void WebView::StartWaitingLoad()
+{
+    mLoadWaiting = false;
+    mLoadInFlight = true;
+    webkit_web_view_load_uri(mView, mURL.GetSpec().c_str());
 }
 
 void WebView::Reload(bool ignoreCache)
 {
+    mLossesSinceLoad = 0;
+    if (mLoadWaiting) {
+        return; // its load, still to come, reads the page afresh anyway
+    }
+    if (mLostPage != nullptr) {
+        // A view whose process ended has nothing to reload in place.
+        ReloadLostPage();
+        return;
+    }
     if (ignoreCache) {
         webkit_web_view_reload_bypass_cache(mView);
     } else {
@@ -256,7 +298,7 @@ void WebView::Reload(bool ignoreCache)
 
 bool WebView::IsLoading() const
 {
-    return webkit_web_view_is_loading(mView);
+    return mLoadWaiting || webkit_web_view_is_loading(mView);
 }
 
 BitmapSurface* WebView::GetSurface()

@@ -37,7 +37,8 @@ public:
     WebViewListener::Load* GetLoadListener() const { return mLoadListener; }
 
     // An invalid URL (a scheme other than the layer's, a path above the root)
-    // fails at once through the load listener.
+    // fails at once through the load listener. The load may wait its turn:
+    // the core lets a few pages load at a time (see WebCore).
     void LoadURL(const WebURL& url);
     void Reload(bool ignoreCache);
     bool IsLoading() const;
@@ -76,6 +77,22 @@ public:
     WebKitWebView* GetWebKitView() const { return mView; }
     void MarkDamaged() { mDamaged = true; }
 
+    // The web engine's process behind this view ended on its own (crashed or
+    // was killed): the page is gone and the view draws nothing until it is
+    // loaded again. The core collects such views once per Update.
+    bool HasLostPage() const { return mLostPage != nullptr; }
+    // A load waiting for its turn, and the core starting it.
+    bool IsLoadWaiting() const { return mLoadWaiting; }
+    bool IsLoadInFlight() const { return mLoadInFlight; }
+    void StartWaitingLoad();
+    // Why the process ended, for the player's notice; null when it did not.
+    const char* GetLostPageReason() const { return mLostPage; }
+    // Loads the lost page again (false when none was loaded, or it was lost
+    // too often without ever coming back) and clears the loss.
+    bool ReloadLostPage();
+    // The page's file name, for notices.
+    std::string GetPageName() const;
+
 private:
     friend struct WebViewSignals;
     void Focus();
@@ -83,6 +100,7 @@ private:
     void SendKey(bool press, uint32_t keyval, int32_t modifiers, int32_t nativeCode);
     std::string BuildScript(const WebString& script, const WebString& frameName) const;
     void ReportLoadFailure(const WebURL& url, const std::string& reason);
+    void OnProcessEnded(const char* reason);
 
     WebCore& mCore;
     WebSession& mSession;
@@ -97,6 +115,15 @@ private:
     std::unique_ptr<BitmapSurface> mSurface;
     bool mDamaged = true;
     bool mLoadFailed = false;
+    // The page last asked for, which a lost page is loaded again from.
+    WebURL mURL;
+    const char* mLostPage = nullptr;
+    bool mLoadWaiting = false;
+    // From the start of a load until it finishes or fails.
+    bool mLoadInFlight = false;
+    // Losses since the page last finished loading: a page that takes its
+    // process down every time is not loaded over and over.
+    int32_t mLossesSinceLoad = 0;
     WebCursor mCursor = WebCursor::kPointer;
     int32_t mMouseX = 0;
     int32_t mMouseY = 0;

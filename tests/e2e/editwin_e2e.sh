@@ -5,7 +5,8 @@
 # screenshot for a person to look at), F4 the texture library, whose page
 # (replaced here by one that changes colour when clicked) takes a click made
 # in the game window; F11 moves it into a desktop window of its own and F12
-# brings it back. Runs on a copy of the runnable tree's program beside the
+# brings it back; its web process killed, the page loads again by itself and
+# the game goes on. Runs on a copy of the runnable tree's program beside the
 # shipped content; screenshots are kept in the output folder.
 # usage: editwin_e2e.sh <runnable tree> <output folder>
 set -u
@@ -74,6 +75,31 @@ read -r r g b <<<"$(patch_rgb "$out/library-own-window.png" 200x200+200+150)"
 [ "$r" -ge 243 ] && [ "$g" -le 12 ] && [ "$b" -ge 243 ] && fail "the page still shows in the game window"
 key F12
 wait_for_patch library-back 200x200+200+150 255 0 255
+
+# The web engine's process killed as a crash ends it: the player is told,
+# the texture library's page loads again by itself (green again, as loaded
+# afresh) and takes clicks again, and the game goes on.
+descends_from() { # pid ancestor
+  local p=$1
+  while [ -n "$p" ] && [ "$p" -gt 1 ]; do
+    [ "$p" = "$2" ] && return 0
+    p=$(awk '{ print $4 }' "/proc/$p/stat" 2>/dev/null)
+  done
+  return 1
+}
+killed=0
+for p in $(pgrep WebKitWebProces); do
+  descends_from "$p" "$game" && kill -9 "$p" && killed=$((killed + 1))
+done
+[ "$killed" -gt 0 ] || fail "no web process of the game to kill"
+wait_for_patch library-after-crash 200x200+200+150 0 192 0
+step xdotool mousemove --window "$(window_id)" 300 250
+sleep 0.3
+step xdotool click 1
+wait_for_patch library-clicked-after-crash 200x200+200+150 255 0 255
+grep -q "the web engine's process crashed; loading again: .*kiv_texture_lib.html" "$out/editwin-stderr.txt" ||
+  fail "the player was not told which pages were lost"
+kill -0 "$game" 2>/dev/null || fail "the game ended with its web process"
 
 grep -q "did not load" "$out/editwin-stderr.txt" && fail "a page did not load: $(grep -m3 'did not load' "$out/editwin-stderr.txt")"
 kill "$game" 2>/dev/null

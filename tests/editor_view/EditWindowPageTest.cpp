@@ -27,11 +27,7 @@ protected:
     void SetUp() override
     {
         ViewFixture::SetUp();
-        mManager.SetViewFactory([this](int32_t width, int32_t height) {
-            WebView* view = sCore->CreateWebView(width, height);
-            mViews.push_back(view);
-            return view;
-        });
+        mManager.SetViewFactory(ViewFactory());
         mIndex = mManager.AddWindow(true, EditWindow::kTextureLibrary, "PANEL",
                                     WritePage("Editor/panel.html", kPanelPage), {400, 300}, {100, 50});
         ASSERT_EQ(mIndex, 0);

@@ -71,6 +71,16 @@ protected:
         return view;
     }
 
+    // Views made as the game's edit windows get theirs, released with the test's.
+    std::function<KIV::WebView*(int32_t, int32_t)> ViewFactory()
+    {
+        return [this](int32_t width, int32_t height) {
+            KIV::WebView* view = sCore->CreateWebView(width, height);
+            mViews.push_back(view);
+            return view;
+        };
+    }
+
     // Writes the page under the temporary root and returns its plain path.
     std::string WritePage(const std::string& name, const std::string& html)
     {
