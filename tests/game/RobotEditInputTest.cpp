@@ -614,6 +614,9 @@ TEST_F(RobotEditTest, PlainModeButtonsAreBuiltOnlyWhereButtonPicturesAreMissing)
         const RobotEditOverlay& o = mGame->mRobotEdit.mOverlay;
         EXPECT_EQ(o.mModeFaces.mPoints.Count(), c.plain ? 4 * RobotEditState::kModeCount : 0) << c.written;
         EXPECT_EQ(o.mModeFrames.mPoints.Count(), c.plain ? 8 * RobotEditState::kModeCount : 0) << c.written;
+    }
+}
+
 namespace {
 
 // Where every part of the edit robot lives: counts of its parts found in the
