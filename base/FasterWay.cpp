@@ -31,12 +31,12 @@ void FasterWay::Record(bool team, double secondsPerUnit)
     if (mRunsUntilRetry <= 0) mRunsUntilRetry = mRetryInterval;
 }
 
-FasterWay& FasterWays::At(const std::source_location& where)
+FasterWay& FasterWays::At(const CodePlace& where)
 {
     // A handful of places, each looked up once per step: a short list is
     // the fastest table. The function's name is one string per place.
-    const char* function = where.function_name();
-    const uint32_t line = where.line();
+    const char* function = where.mFunction;
+    const uint32_t line = where.mLine;
     for (Entry& e : mEntries)
         if (e.mLine == line && e.mFunction == function) return e.mWay;
     mEntries.push_back(Entry{function, line, FasterWay()});

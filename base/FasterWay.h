@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <source_location>
 #include <vector>
 #include "base/WorkTeam.h"
 
@@ -35,11 +34,23 @@ private:
     int32_t mRetryInterval = 0;
 };
 
+// A place in the code, taken where a function that has it as a default
+// argument is called (as std::source_location, which not every standard
+// library the project builds with offers).
+struct CodePlace {
+    static constexpr CodePlace Here(const char* function = __builtin_FUNCTION(), uint32_t line = __builtin_LINE())
+    {
+        return CodePlace{function, line};
+    }
+    const char* mFunction;
+    uint32_t mLine;
+};
+
 // One FasterWay per place in the code that forks: the loops of one step
 // differ too much in their work per item to share one.
 class FasterWays {
 public:
-    FasterWay& At(const std::source_location& where);
+    FasterWay& At(const CodePlace& where);
 
 private:
     struct Entry {
@@ -58,7 +69,7 @@ double SteadySeconds();
 // `pays` false, one thread or fewer than two chunks run it alone, untimed.
 template <typename Body>
 void ForFaster(FasterWays& ways, int32_t count, int32_t grain, bool pays, Body&& body,
-               const std::source_location& where = std::source_location::current())
+               const CodePlace& where = CodePlace::Here())
 {
     WorkTeam& team = WorkTeam::Shared();
     if (grain < 1) grain = 1;
@@ -79,7 +90,7 @@ void ForFaster(FasterWays& ways, int32_t count, int32_t grain, bool pays, Body&&
 // the team as a plain loop would.
 template <typename Pass>
 void RunFaster(FasterWays& ways, bool parallel, Pass&& pass,
-               const std::source_location& where = std::source_location::current())
+               const CodePlace& where = CodePlace::Here())
 {
     WorkTeam& team = WorkTeam::Shared();
     if (!parallel || !team.CanFork()) {

@@ -1,5 +1,4 @@
 #include "physics/world/PhysicsStep.h"
-#include <source_location>
 #include "base/FasterWay.h"
 #include "base/Statistics.h"
 #include "physics/world/GameSettings.h"
@@ -16,7 +15,7 @@ namespace {
 // once they fork, prove faster on the team than on this thread alone.
 template <typename Pass>
 void Parallel(Scene& scene, const GameSettings& settings, Pass&& pass,
-              const std::source_location& where = std::source_location::current())
+              const CodePlace& where = CodePlace::Here())
 {
     RunFaster(scene.mLoopWays, settings.mParallelismEnabled != 0, pass, where);
 }

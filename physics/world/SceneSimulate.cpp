@@ -1,4 +1,3 @@
-#include <source_location>
 #include "base/FasterWay.h"
 #include "base/Statistics.h"
 #include "base/WorkTeam.h"
@@ -92,14 +91,14 @@ struct StepContext {
     // alone: on a busy machine or for light work they may not.
     template <typename Body>
     void For(int32_t count, int32_t grain, bool pays, Body&& body,
-             const std::source_location& where = std::source_location::current()) const
+             const CodePlace& where = CodePlace::Here()) const
     {
         ForFaster(mScene.mLoopWays, count, grain, mParallel && pays, body, where);
     }
     // body(toy, thread) for the first n toys of the list, `grain` toys to a chunk.
     template <typename Body>
     void ForToys(int32_t n, int32_t grain, Body&& body,
-                 const std::source_location& where = std::source_location::current()) const
+                 const CodePlace& where = CodePlace::Here()) const
     {
         PtrArray<Toy>& toys = Toys();
         For(n, grain, true, [&](int32_t i, int32_t thread) { body(*toys[i], thread); }, where);
@@ -107,7 +106,7 @@ struct StepContext {
     // The same with chunks of about the given outline points.
     template <typename Body>
     void ForToysByPoints(int32_t n, int32_t chunkPoints, Body&& body,
-                         const std::source_location& where = std::source_location::current()) const
+                         const CodePlace& where = CodePlace::Here()) const
     {
         ForToys(n, ToysPerChunk(chunkPoints), body, where);
     }

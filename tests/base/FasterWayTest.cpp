@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <source_location>
 #include "base/FasterWay.h"
 
 namespace KIV {
@@ -54,8 +53,11 @@ TEST(FasterWay, TriesBothWaysThenKeepsToTheFasterAndFollowsAChange)
 TEST(FasterWay, EachPlaceInTheCodeKeepsItsOwnTimings)
 {
     FasterWays ways;
-    const std::source_location first = std::source_location::current();
-    const std::source_location second = std::source_location::current();
+    // The place is the line that calls, not the one that declares the default.
+    auto place = [](const CodePlace& where = CodePlace::Here()) { return where; };
+    const CodePlace first = place();
+    const CodePlace second = place();
+    EXPECT_EQ(first.mLine + 1, second.mLine);
     FasterWay& a = ways.At(first);
     a.Record(true, 1.0);
     EXPECT_EQ(&ways.At(first), &a);
