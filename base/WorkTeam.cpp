@@ -157,6 +157,7 @@ void WorkTeam::Run(int32_t chunks, ChunkFunction function, const void* context)
 {
     if (mWorkers.empty()) StartWorkers();
     mRunning = true;
+    ++mForks;
     const uint32_t epoch = ++mLastEpoch;
     Job& job = mJobs[epoch & 1];
     job.mFunction.store(function, std::memory_order_relaxed);

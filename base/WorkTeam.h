@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace KIV {
@@ -33,6 +34,12 @@ public:
     // only while no job runs.
     void SetThreadCount(int32_t threads);
     int32_t GetThreadCount() const { return mThreadCount; }
+    // Whether a loop started now could go to the workers: more than one
+    // thread, and not inside another job.
+    bool CanFork() const;
+    // Jobs handed to the workers since the team was made: loops that ran on
+    // the calling thread alone do not count.
+    int64_t GetForkCount() const { return mForks; }
     // The calling thread's index in its team: 0 outside the workers.
     static int32_t ThreadIndex();
     // Processors this process may run on.
@@ -79,7 +86,6 @@ private:
         std::atomic<int32_t> mChunks{0};
     };
 
-    bool CanFork() const;
     void Run(int32_t chunks, ChunkFunction function, const void* context);
     void RunChunks(uint32_t epoch, int32_t thread);
     void WorkerLoop(int32_t index, uint32_t known);
@@ -89,6 +95,7 @@ private:
     int32_t mThreadCount = 1;
     bool mRunning = false;    // a job is under way (on the starting thread)
     uint32_t mLastEpoch = 0;  // of the starting thread
+    int64_t mForks = 0;
     Job mJobs[2];             // the current job and the one before it
     // The current epoch in the high half, the next chunk to take in the low.
     alignas(64) std::atomic<uint64_t> mClaim{0};
@@ -111,7 +118,7 @@ void WorkTeam::For(int32_t count, int32_t grain, bool parallel, Body&& body)
         return;
     }
     struct Context {
-        Body* mBody;
+        std::remove_reference_t<Body>* mBody;
         int32_t mCount;
         int32_t mGrain;
     } context{&body, count, grain};
@@ -132,7 +139,7 @@ bool WorkTeam::Together(int32_t members, Body&& body)
         return true;
     }
     struct Context {
-        Body* mBody;
+        std::remove_reference_t<Body>* mBody;
         int32_t mMembers;
     } context{&body, members};
     Run(members, [](const void* c, int32_t chunk, int32_t) {

@@ -1,9 +1,12 @@
-// step_stages: where a fixed step of the settled pile spends its time. Builds
-// the shared pile of soft toys, lets it settle for six simulated seconds, then
-// steps it further on 1 and on 8 threads and prints, per stage, the mean
-// milliseconds per step, with the island and sleep figures that explain them.
+// step_stages: where a fixed step of a settled world spends its time. Builds
+// one of the benchmark worlds (the shared pile of soft toys by default), lets
+// it settle for six simulated seconds, then steps it further on 1 and on 8
+// threads and prints, per stage, the mean milliseconds per step, the passes
+// before the toy stages, the work team's forks per step, and the island and
+// sleep figures that explain them.
 //
-//   step_stages [toys] [steps] [settle]   (defaults: 2048 toys, 50 measured steps, 1260 settling steps)
+//   step_stages [toys] [steps] [settle] [pile|chains|playground]
+//   (defaults: 2048 toys, 50 measured steps, 1260 settling steps, the pile)
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +20,10 @@
 #include "physics/world/PhysicsStep.h"
 #include "physics/world/Scene.h"
 #include "physics/toys/Toy.h"
+#include "scenes/JointWorlds.h"
+#include "scenes/PlaygroundWorld.h"
 #include "scenes/StepWorlds.h"
+#include <cstring>
 
 namespace {
 
@@ -70,12 +76,15 @@ void Measure(Scene& scene, int32_t threads, int32_t steps)
     settings.mParallelismEnabled = threads > 1 ? 1 : 0;
     WorkTeam::Shared().SetThreadCount(threads);
     double stage[13] = {};
+    double passes[kStatToysPlaytime] = {};
     double whole = 0.0;
+    const int64_t forksBefore = WorkTeam::Shared().GetForkCount();
     int64_t pairSolves = 0, islands = 0, largest = 0, asleep = 0;
     for (int32_t step = 0; step < steps; ++step) {
         StatSetInt(kStatSolverStepsCount, 0);
         PhysicsStep(scene, settings);
         for (int k = 1; k <= 12; ++k) stage[k] += TimerMs(kStatToysStageBase + k);
+        for (int k = kStatLightsPlaytime; k < kStatToysPlaytime; ++k) passes[k] += TimerMs(k);
         whole += TimerMs(kStatToysPlaytime);
         pairSolves += StatGetInt(kStatSolverStepsCount);
         islands += scene.mIslandCount;
@@ -90,6 +99,10 @@ void Measure(Scene& scene, int32_t threads, int32_t steps)
     const double n = static_cast<double>(steps);
     std::printf("threads=%d  step %.2f ms  |", threads, whole / n);
     for (int k = 1; k <= 12; ++k) std::printf(" %d:%.2f", k, stage[k] / n);
+    std::printf("\n    passes (lights, terrain objects, particles, joints, joint solve):");
+    for (int k = kStatLightsPlaytime; k < kStatToysPlaytime; ++k) std::printf(" %.3f", passes[k] / n);
+    std::printf("  forks/step %.1f",
+                static_cast<double>(WorkTeam::Shared().GetForkCount() - forksBefore) / n);
     std::printf("\n    islands %.1f (largest %lld)  asleep %.1f%%  pair solves/step %.0f (%.1f per toy)\n",
                 static_cast<double>(islands) / n, static_cast<long long>(largest),
                 100.0 * static_cast<double>(asleep) / (n * scene.GetToyCount()), pairSolves / n,
@@ -103,21 +116,26 @@ int main(int argc, char** argv)
     const int32_t toys = argc > 1 ? std::atoi(argv[1]) : 2048;
     const int32_t steps = argc > 2 ? std::atoi(argv[2]) : 50;
     const int32_t settleSteps = argc > 3 ? std::atoi(argv[3]) : kSettleSteps;
-    if (toys < 1 || steps < 1 || settleSteps < 0) {
-        std::fprintf(stderr, "usage: step_stages [toys] [steps] [settle]\n");
+    const char* world = argc > 4 ? argv[4] : "pile";
+    bool (*build)(Scene&, int32_t) = std::strcmp(world, "pile") == 0         ? Scenes::MakeSoftPile
+                                     : std::strcmp(world, "chains") == 0     ? Scenes::MakeChains
+                                     : std::strcmp(world, "playground") == 0 ? Scenes::MakePlayground
+                                                                             : nullptr;
+    if (toys < 1 || steps < 1 || settleSteps < 0 || !build) {
+        std::fprintf(stderr, "usage: step_stages [toys] [steps] [settle] [pile|chains|playground]\n");
         return 2;
     }
     Statistics statistics;
     Scene scene;
-    if (!Scenes::MakeSoftPile(scene, toys)) {
-        std::fprintf(stderr, "step_stages: cannot build a pile of %d toys\n", toys);
+    if (!build(scene, toys)) {
+        std::fprintf(stderr, "step_stages: cannot build a %s of %d toys\n", world, toys);
         return 2;
     }
     GameSettings settle;
     settle.mParallelismEnabled = 1;
     WorkTeam::Shared().SetThreadCount(WorkTeam::AvailableProcessors());
     Scenes::StepWorld(scene, settle, settleSteps);
-    std::printf("pile of %d toys, settled %d steps, %d steps measured\n", scene.GetToyCount(), settleSteps, steps);
+    std::printf("%s of %d toys, settled %d steps, %d steps measured\n", world, scene.GetToyCount(), settleSteps, steps);
     int64_t members = 0, levels = 0;
     double contacts = 0.0;
     GameSettings one;

@@ -1,6 +1,6 @@
 #include "physics/contacts/Contacts.h"
 #include <algorithm>
-#include "base/WorkTeam.h"
+#include "base/FasterWay.h"
 #include "physics/world/GameSettings.h"
 #include "physics/joints/Joint.h"
 #include "physics/world/Scene.h"
@@ -180,9 +180,8 @@ void Scene::SolveContactIslands(const GameSettings& settings, bool parallel)
     }
     int32_t rest = 0;
     for (int32_t k = first; k < islands; ++k) rest += mIslandSizes[mIslandOrder[k]];
-    team.For(islands - first, 1, parallel && rest >= kSideBySideMembers, [&](int32_t k, int32_t) {
-        SolveContactIsland(mIslandOrder[first + k], settings);
-    });
+    ForFaster(mLoopWays, islands - first, 1, parallel && rest >= kSideBySideMembers,
+              [&](int32_t k, int32_t) { SolveContactIsland(mIslandOrder[first + k], settings); });
 }
 
 void Scene::BuildIslandOverlay(Array<VectorF>& points, Array<ColorRGBA>& colors) const

@@ -1,6 +1,6 @@
 #include "physics/contacts/SharedIslandSolve.h"
 #include <algorithm>
-#include <chrono>
+#include "base/FasterWay.h"
 #include "base/Statistics.h"
 #include "base/WorkTeam.h"
 #include "physics/contacts/Contact.h"
@@ -26,11 +26,6 @@ constexpr int32_t kAllJudged = INT32_MAX;
 
 // What the deal counts a wait for a solve on another thread, in contact records.
 constexpr int64_t kHandOverCost = 4;
-
-// Islands solved the faster way before the slower one is tried again: at
-// first, and at most while it keeps losing.
-constexpr int32_t kFirstRetryInterval = 16;
-constexpr int32_t kLongestRetryInterval = 256;
 
 void PrefetchSolveData(const Toy& toy)
 {
@@ -213,34 +208,6 @@ void SharedIslandSolve::RunSolves(Toy* const* members, int32_t thread, int32_t i
     }
 }
 
-bool SharedIslandSolve::PickTeam()
-{
-    if (mAlwaysTeam) return true;
-    const double alone = mSecondsPerSolve[0], team = mSecondsPerSolve[1];
-    if (team == 0.0) return true;
-    if (alone == 0.0) return false;
-    const bool teamFaster = team <= alone;
-    return --mRunsUntilRetry > 0 ? teamFaster : !teamFaster;
-}
-
-void SharedIslandSolve::RecordTime(bool team, double secondsPerSolve)
-{
-    const bool wasFaster = mSecondsPerSolve[team] != 0.0 && mSecondsPerSolve[!team] != 0.0 &&
-                           mSecondsPerSolve[team] <= mSecondsPerSolve[!team];
-    // A retry replaces what the slower way measured long ago: the islands
-    // and the load on the cores may have changed since.
-    double& mean = mSecondsPerSolve[team];
-    mean = mean == 0.0 || !wasFaster ? secondsPerSolve : 0.5 * (mean + secondsPerSolve);
-    if (mSecondsPerSolve[!team] == 0.0) return;
-    const bool isFaster = mean <= mSecondsPerSolve[!team];
-    // A retry that loses again waits twice as long for the next one.
-    if (!wasFaster && !isFaster)
-        mRetryInterval = std::min(2 * std::max(mRetryInterval, kFirstRetryInterval / 2), kLongestRetryInterval);
-    else if (isFaster != wasFaster)
-        mRetryInterval = kFirstRetryInterval;
-    if (mRunsUntilRetry <= 0) mRunsUntilRetry = mRetryInterval;
-}
-
 int32_t SharedIslandSolve::RunTeam(Toy* const* members, int32_t count, int32_t threads, const GameSettings& settings)
 {
     mIterationsRun = 0;
@@ -367,8 +334,8 @@ int32_t SharedIslandSolve::RunPipelined(Toy* const* members, int32_t count, int3
 int32_t SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)
 {
     if (count <= 0 || settings.mVelIterations <= 0) return 0;
-    const auto start = std::chrono::steady_clock::now();
-    bool team = PickTeam();
+    const double start = SteadySeconds();
+    bool team = mAlwaysTeam || mWay.PickTeam();
     bool ahead = false;
     int32_t threads = 1;
     if (team) {
@@ -387,8 +354,7 @@ int32_t SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSet
     const int32_t iterations = !team ? SolveIslandIterations(members, count, settings)
                                : ahead ? RunPipelined(members, count, threads, settings)
                                        : RunTeam(members, count, threads, settings);
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    if (iterations > 0) RecordTime(team, seconds.count() / (static_cast<double>(iterations) * count));
+    if (iterations > 0) mWay.Record(team, (SteadySeconds() - start) / (static_cast<double>(iterations) * count));
     return iterations;
 }
 

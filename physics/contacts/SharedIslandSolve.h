@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <vector>
+#include "base/FasterWay.h"
 #include "physics/contacts/IslandSnapshots.h"
 
 namespace KIV {
@@ -94,8 +95,6 @@ private:
     void Arrive(int32_t iteration, int32_t team, const GameSettings& settings);
     // false when the iteration must not start: the stop was decided.
     bool AwaitJudged(int32_t iteration);
-    bool PickTeam();
-    void RecordTime(bool team, double secondsPerSolve);
 
     std::vector<int32_t> mLocalOfSlot;   // island-local index of each toy slot, -1 outside
     std::vector<int32_t> mTouched;       // scratch: the local toys of one solve
@@ -128,9 +127,7 @@ private:
     bool mPipelined = true;
     int32_t mTeamThreads = 0;
     int32_t mIterationsRun = 0;
-    double mSecondsPerSolve[2] = {0.0, 0.0};  // alone, by a team; 0 until measured
-    int32_t mRunsUntilRetry = 0;              // of the slower way
-    int32_t mRetryInterval = 0;
+    FasterWay mWay;  // per pair solve
 };
 
 // One island's velocity iterations on the calling thread: every member's pair

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "base/Array.h"
+#include "base/FasterWay.h"
 #include "base/Color.h"
 #include "base/IndexPool.h"
 #include "base/Rect.h"
@@ -124,6 +125,8 @@ public:
     Array<int32_t> mIslandIndexOfSlot;
     Array<int32_t> mIslandSizes;  // members per island
     SharedIslandSolve mSharedIslandSolve;
+    // Whether each loop of the step that may fork pays for it, as timed.
+    FasterWays mLoopWays;
     // Every island's velocity iterations: the largest on a team of threads,
     // the others side by side, the largest first.
     void SolveContactIslands(const GameSettings& settings, bool parallel);

@@ -1,3 +1,4 @@
+#include "base/FasterWay.h"
 #include "base/Statistics.h"
 #include "base/WorkTeam.h"
 #include "physics/contacts/Contacts.h"
@@ -84,19 +85,30 @@ struct StepContext {
         return mParallel && static_cast<int64_t>(n) * mMeanOutlinePoints >= 2 * static_cast<int64_t>(chunkPoints);
     }
 
-    // body(toy, thread) for the first n toys of the list, side by side when it
-    // pays: `grain` toys to a chunk.
+    // body(item, thread) for every item of [0, count), `grain` items to a
+    // chunk. A loop that pays by its size still forks only while its timings
+    // (kept per place in the code) find the team faster than this thread
+    // alone: on a busy machine or for light work they may not.
     template <typename Body>
-    void ForToys(int32_t n, int32_t grain, Body&& body) const
+    void For(int32_t count, int32_t grain, bool pays, Body&& body,
+             const CodePlace& where = CodePlace::Here()) const
+    {
+        ForFaster(mScene.mLoopWays, count, grain, mParallel && pays, body, where);
+    }
+    // body(toy, thread) for the first n toys of the list, `grain` toys to a chunk.
+    template <typename Body>
+    void ForToys(int32_t n, int32_t grain, Body&& body,
+                 const CodePlace& where = CodePlace::Here()) const
     {
         PtrArray<Toy>& toys = Toys();
-        WorkTeam::Shared().For(n, grain, mParallel, [&](int32_t i, int32_t thread) { body(*toys[i], thread); });
+        For(n, grain, true, [&](int32_t i, int32_t thread) { body(*toys[i], thread); }, where);
     }
     // The same with chunks of about the given outline points.
     template <typename Body>
-    void ForToysByPoints(int32_t n, int32_t chunkPoints, Body&& body) const
+    void ForToysByPoints(int32_t n, int32_t chunkPoints, Body&& body,
+                         const CodePlace& where = CodePlace::Here()) const
     {
-        ForToys(n, ToysPerChunk(chunkPoints), body);
+        ForToys(n, ToysPerChunk(chunkPoints), body, where);
     }
 };
 
@@ -111,7 +123,7 @@ void StageToySteps(const StepContext& s)
     Scene& scene = s.mScene;
     // The costly toys lie together in the list (a pile's bottom rows dent
     // under its weight every step): small chunks spread them over the threads.
-    WorkTeam::Shared().For(n, 1, s.Pays(n, kChunkPointsToyStep), [&](int32_t i, int32_t) {
+    s.For(n, 1, s.Pays(n, kChunkPointsToyStep), [&](int32_t i, int32_t) {
         Toy& toy = *s.Toys()[i];
         if (!toy.SharesStepStart()) toy.BeginStep(scene.mGravity);
     });
@@ -119,7 +131,7 @@ void StageToySteps(const StepContext& s)
     const Array<int32_t>& start = scene.mJointGroups.Start();
     const Array<Toy*>& members = scene.mJointGroups.Members();
     const int32_t groups = scene.mJointGroups.Count();
-    WorkTeam::Shared().For(groups, 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t) {
+    s.For(groups, 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t) {
         for (int32_t k = start[g]; k < start[g + 1]; ++k) members[k]->BeginStep(scene.mGravity);
     });
     SpatialGrid& grid = s.Grid();
@@ -159,11 +171,10 @@ void StageUnPenetration(const StepContext& s)
     const ToyGroups& groups = scene.mPenetrationGroups;
     const Array<int32_t>& start = groups.Start();
     const Array<Toy*>& members = groups.Members();
-    WorkTeam::Shared().For(groups.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep),
-                           [&](int32_t g, int32_t thread) {
-                               GridQueryContext& context = grid.GetQueryContext(thread);
-                               for (int32_t k = start[g]; k < start[g + 1]; ++k) UnPenetrate(*members[k], grid, context);
-                           });
+    s.For(groups.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t thread) {
+        GridQueryContext& context = grid.GetQueryContext(thread);
+        for (int32_t k = start[g]; k < start[g + 1]; ++k) UnPenetrate(*members[k], grid, context);
+    });
     // The rest only close their outlines, which nobody reads meanwhile.
     s.ForToys(s.Toys().Count(), kGrainBookkeeping, [&](Toy& toy, int32_t thread) {
         if (toy.mPenetrationContacts.IsEmpty()) UnPenetrate(toy, grid, grid.GetQueryContext(thread));
@@ -193,7 +204,8 @@ void ApplyRadialPushes(const StepContext& s)
 // The joints' anchors in world orientation.
 void UpdateJointAnchorsParallel(const StepContext& s)
 {
-    KIV::UpdateJointAnchorsParallel(s.mScene.mJoints.mJoints, s.mParallel);
+    RunFaster(s.mScene.mLoopWays, s.mParallel,
+              [&](bool parallel) { KIV::UpdateJointAnchorsParallel(s.mScene.mJoints.mJoints, parallel); });
 }
 
 // The joints' drift fed back into the velocities, serially.

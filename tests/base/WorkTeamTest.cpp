@@ -23,13 +23,17 @@ TEST(WorkTeam, RunsEveryItemExactlyOnce)
     struct Case {
         int32_t mThreads, mCount, mGrain;
         bool mParallel;
+        bool mForks;  // whether each job goes to the workers
     };
     const Case cases[] = {
-        {4, 0, 1, true},    {4, 1, 1, true},     {4, 1000, 1, true},  {4, 1000, 7, true}, {4, 1000, 999, true},
-        {4, 1000, 0, true}, {4, 1000, 5, false}, {1, 100, 1, true},   {16, 5000, 3, true},
+        {4, 0, 1, true, false},     {4, 1, 1, true, false},     {4, 1000, 1, true, true},
+        {4, 1000, 7, true, true},   {4, 1000, 999, true, true}, {4, 1000, 1000, true, false},
+        {4, 1000, 0, true, true},   {4, 1000, 5, false, false}, {1, 100, 1, true, false},
+        {16, 5000, 3, true, true},
     };
     for (const Case& c : cases) {
         WorkTeam team(c.mThreads);
+        EXPECT_EQ(team.GetForkCount(), 0);
         // Many jobs in a row: a worker that comes late to one must never take
         // chunks of the next with the last one's body.
         for (int32_t job = 0; job < 50; ++job) {
@@ -42,6 +46,8 @@ TEST(WorkTeam, RunsEveryItemExactlyOnce)
                 EXPECT_EQ(tally.mOnWorkers.load(), 0);
             }
         }
+        EXPECT_EQ(team.GetForkCount(), c.mForks ? 50 : 0) << c.mThreads << " threads, " << c.mCount << " items, grain "
+                                                         << c.mGrain;
     }
 }
 

@@ -1,0 +1,51 @@
+#include "base/FasterWay.h"
+#include <algorithm>
+#include <chrono>
+
+namespace KIV {
+
+bool FasterWay::PickTeam()
+{
+    const double alone = mSecondsPerUnit[0], team = mSecondsPerUnit[1];
+    if (team == 0.0) return true;
+    if (alone == 0.0) return false;
+    const bool teamFaster = team <= alone;
+    return --mRunsUntilRetry > 0 ? teamFaster : !teamFaster;
+}
+
+void FasterWay::Record(bool team, double secondsPerUnit)
+{
+    const bool wasFaster = mSecondsPerUnit[team] != 0.0 && mSecondsPerUnit[!team] != 0.0 &&
+                           mSecondsPerUnit[team] <= mSecondsPerUnit[!team];
+    // A retry replaces what the slower way measured long ago: the work and
+    // the load on the cores may have changed since.
+    double& mean = mSecondsPerUnit[team];
+    mean = mean == 0.0 || !wasFaster ? secondsPerUnit : 0.5 * (mean + secondsPerUnit);
+    if (mSecondsPerUnit[!team] == 0.0) return;
+    const bool isFaster = mean <= mSecondsPerUnit[!team];
+    // A retry that loses again waits twice as long for the next one.
+    if (!wasFaster && !isFaster)
+        mRetryInterval = std::min(2 * std::max(mRetryInterval, kFirstRetryInterval / 2), kLongestRetryInterval);
+    else if (isFaster != wasFaster)
+        mRetryInterval = kFirstRetryInterval;
+    if (mRunsUntilRetry <= 0) mRunsUntilRetry = mRetryInterval;
+}
+
+FasterWay& FasterWays::At(const CodePlace& where)
+{
+    // A handful of places, each looked up once per step: a short list is
+    // the fastest table. The function's name is one string per place.
+    const char* function = where.mFunction;
+    const uint32_t line = where.mLine;
+    for (Entry& e : mEntries)
+        if (e.mLine == line && e.mFunction == function) return e.mWay;
+    mEntries.push_back(Entry{function, line, FasterWay()});
+    return mEntries.back().mWay;
+}
+
+double SteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace KIV
