@@ -38,9 +38,9 @@ void PrefetchSolveData(const Toy& toy)
 
 } // namespace
 
-int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings)
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings, int32_t first)
 {
-    int32_t i = 0;
+    int32_t i = first;
     while (i < settings.mVelIterations) {
         bool solved = false;
         float largestSquared = 0.0f;
@@ -281,15 +281,33 @@ void SharedIslandSolve::Arrive(int32_t iteration, int32_t team, const GameSettin
         if (r.mSolved) solved = true;
     }
     if (largest < settings.mMaxvABPSquared || !solved) {
-        mStopAt.store(iteration, std::memory_order_release);
-        // Threads waiting for solves that will now never run are let go.
-        for (DoneFlag& flag : mDone) flag.mIterations.fetch_add(kStopRaise, std::memory_order_release);
-        if (mSleepers.load() > 0)
-            for (DoneFlag& flag : mDone) flag.mIterations.notify_all();
-        mJudged.store(kAllJudged);
+        StopAfter(iteration);
+    } else if (iteration + 1 < settings.mVelIterations && GivesUp(iteration + 1)) {
+        mGaveUp = true;
+        StopAfter(iteration);
     } else {
         mJudged.store(iteration + 1);
+        if (mJudgedSleepers.load() > 0) mJudged.notify_all();
     }
+}
+
+bool SharedIslandSolve::GivesUp(int32_t iterations) const
+{
+    if (mGiveUpAfter >= 0) return iterations >= mGiveUpAfter;
+    // One iteration's grace: a single stall while the threads start up is
+    // no measure of the team.
+    return mGiveUpSecondsPerIteration > 0.0 &&
+           SteadySeconds() - mStart > mGiveUpSecondsPerIteration * static_cast<double>(iterations + 1);
+}
+
+void SharedIslandSolve::StopAfter(int32_t iteration)
+{
+    mStopAt.store(iteration, std::memory_order_release);
+    // Threads waiting for solves that will now never run are let go.
+    for (DoneFlag& flag : mDone) flag.mIterations.fetch_add(kStopRaise, std::memory_order_release);
+    if (mSleepers.load() > 0)
+        for (DoneFlag& flag : mDone) flag.mIterations.notify_all();
+    mJudged.store(kAllJudged);
     if (mJudgedSleepers.load() > 0) mJudged.notify_all();
 }
 
@@ -305,7 +323,11 @@ int32_t SharedIslandSolve::RunPipelined(Toy* const* members, int32_t count, int3
     mArrivals = std::vector<Arrivals>(mSlots);
     mJudged.store(0);
     mStopAt.store(-1);
+    mGaveUp = false;
+    const double alone = mWay.SecondsPerUnit(false);
+    mGiveUpSecondsPerIteration = kGiveUpRatio * alone * count;
     mSolvesRun.assign(threads, 0);
+    mStart = SteadySeconds();
     const bool together = WorkTeam::Shared().Together(threads, [&](int32_t thread, int32_t team) {
         int32_t solves = 0;
         for (int32_t iteration = 0; iteration < iterations; ++iteration) {
@@ -328,7 +350,7 @@ int32_t SharedIslandSolve::RunPipelined(Toy* const* members, int32_t count, int3
     int32_t solves = 0;
     for (const int32_t n : mSolvesRun) solves += n;
     StatAdd(kStatSolverStepsCount, (stop + 1) * count - solves);
-    return stop + 1;
+    return mGaveUp ? SolveIslandIterations(members, count, settings, stop + 1) : stop + 1;
 }
 
 int32_t SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSettings& settings)

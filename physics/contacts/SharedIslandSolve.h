@@ -44,7 +44,12 @@ struct GameSettings;
 // Whether a team or the calling thread alone solves an island faster depends
 // on the machine and on what else runs on it, so each solve is timed, the
 // faster way is taken, and the slower one is tried again now and then. Either
-// way gives the same bits.
+// way gives the same bits. A retry of the team on a busy machine could take
+// many times the step alone (each wait for a descheduled thread costs a
+// context switch): once the judged iterations have taken kGiveUpRatio times
+// what the calling thread alone would have needed for them, the team gives
+// up, the work past the last judged iteration is undone, and the calling
+// thread finishes the iterations alone.
 class SharedIslandSolve {
 public:
     // members: the island's toys in chain order. Opens its own parallel
@@ -59,9 +64,15 @@ public:
     // chooses) and whether iterations run ahead of the stop test.
     void SetTeamThreads(int32_t threads) { mTeamThreads = threads; }
     void SetPipelined(bool pipelined) { mPipelined = pipelined; }
+    // Tests make the team give up after the given judged iterations however
+    // fast it runs (-1: only when it runs slow).
+    void SetGiveUpAfter(int32_t iterations) { mGiveUpAfter = iterations; }
 
     // Iterations that may run ahead of the last one judged.
     static constexpr int32_t kLookAhead = 7;
+    // How much slower than the calling thread alone the team may run before
+    // it gives up.
+    static constexpr double kGiveUpRatio = 2.0;
 
 private:
     struct alignas(64) DoneFlag {
@@ -95,6 +106,11 @@ private:
     void Arrive(int32_t iteration, int32_t team, const GameSettings& settings);
     // false when the iteration must not start: the stop was decided.
     bool AwaitJudged(int32_t iteration);
+    // Whether the team, past its judged iterations, runs too slowly to go on.
+    bool GivesUp(int32_t iterations) const;
+    // Every flag raised and the judgement published: the team stops after
+    // the iteration.
+    void StopAfter(int32_t iteration);
 
     std::vector<int32_t> mLocalOfSlot;   // island-local index of each toy slot, -1 outside
     std::vector<int32_t> mTouched;       // scratch: the local toys of one solve
@@ -120,6 +136,10 @@ private:
     int32_t mSlots = 1;
     alignas(64) std::atomic<int32_t> mJudged{0};  // iterations judged to go on; kAllJudged once stopped
     std::atomic<int32_t> mStopAt{-1};             // the last iteration, once judged
+    bool mGaveUp = false;                         // the stop came from the clock, not the test
+    double mStart = 0.0;                          // of the team's iterations
+    double mGiveUpSecondsPerIteration = 0.0;      // 0: never for slowness
+    int32_t mGiveUpAfter = -1;
     std::atomic<int32_t> mJudgedSleepers{0};
     std::atomic<int32_t> mSleepers{0};
     int32_t mDeepest = 0;
@@ -133,7 +153,8 @@ private:
 // One island's velocity iterations on the calling thread: every member's pair
 // solve in chain order, until the largest squared relative contact velocity
 // falls below the setting or nothing was solved. Returns the number of
-// iterations run.
-int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings);
+// iterations run. first > 0 goes on from a solve whose first iterations
+// have run.
+int32_t SolveIslandIterations(Toy* const* members, int32_t count, const GameSettings& settings, int32_t first = 0);
 
 } // namespace KIV

@@ -161,7 +161,14 @@ bool FindThreshold(Ending ending, const IslandState& start, std::vector<Toy*>& m
     return false;
 }
 
-TEST(IslandPipeline, RunningAheadGivesTheChainOrderBitsOnEveryEnding)
+// One team run of the island, set up as the test asks.
+struct TeamRun {
+    int32_t mThreads;
+    int32_t mGiveUpAfter;  // -1: the team runs to the end
+};
+
+// Every world, ending and team run gives the serial iterations and bits.
+void ExpectSerialBits(const std::vector<TeamRun>& runs)
 {
     const World worlds[] = {
         {"pile", Scenes::MakeSoftPile, 48, 300, 12},
@@ -185,19 +192,41 @@ TEST(IslandPipeline, RunningAheadGivesTheChainOrderBitsOnEveryEnding)
             GameSettings s = settings;
             ASSERT_TRUE(FindThreshold(endings[e], start, members, s)) << w.name << ", " << endingNames[e];
             const Solved serial = SolveSerially(start, members, s);
-            for (const int32_t threads : {2, 3, 8}) {
+            for (const TeamRun& run : runs) {
                 start.Restore();
                 SharedIslandSolve solve;
                 solve.SetAlwaysTeam(true);
-                solve.SetTeamThreads(threads);
+                solve.SetTeamThreads(run.mThreads);
+                solve.SetGiveUpAfter(run.mGiveUpAfter);
                 const int32_t iterations = solve.Run(members.data(), static_cast<int32_t>(members.size()), s);
-                EXPECT_EQ(iterations, serial.mIterations) << w.name << ", " << endingNames[e] << ", " << threads;
+                EXPECT_EQ(iterations, serial.mIterations)
+                    << w.name << ", " << endingNames[e] << ", " << run.mThreads << " threads, giving up after "
+                    << run.mGiveUpAfter;
                 EXPECT_TRUE(start.Bits() == serial.mBits)
-                    << w.name << ", " << endingNames[e] << ": " << threads << " threads differ from one";
+                    << w.name << ", " << endingNames[e] << ": " << run.mThreads << " threads giving up after "
+                    << run.mGiveUpAfter << " differ from one";
             }
         }
     }
     team.SetThreadCount(savedThreads);
+}
+
+TEST(IslandPipeline, RunningAheadGivesTheChainOrderBitsOnEveryEnding)
+{
+    ExpectSerialBits({{2, -1}, {3, -1}, {8, -1}});
+}
+
+// A team too slow for the machine stops at a judged iteration, undoes what it
+// ran past it, and the calling thread goes on from there: right after the
+// first iteration, after more than the team may run ahead (the work past the
+// judged one is then in the copies of earlier iterations too), and after the
+// in-between stop, which then comes first and must win.
+TEST(IslandPipeline, ATeamThatGivesUpLeavesTheCallingThreadTheChainOrderBits)
+{
+    std::vector<TeamRun> runs;
+    for (const int32_t threads : {2, 3, 8})
+        for (const int32_t after : {1, SharedIslandSolve::kLookAhead + 3, 60}) runs.push_back({threads, after});
+    ExpectSerialBits(runs);
 }
 
 } // namespace
