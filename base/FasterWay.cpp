@@ -1,6 +1,7 @@
 #include "base/FasterWay.h"
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace KIV {
 
@@ -28,6 +29,13 @@ void FasterWay::Record(bool team, double secondsPerUnit)
         mRetryInterval = std::min(2 * std::max(mRetryInterval, kFirstRetryInterval / 2), kLongestRetryInterval);
     else if (isFaster != wasFaster)
         mRetryInterval = kFirstRetryInterval;
+    const double slower = std::max(mean, mSecondsPerUnit[!team]), faster = std::min(mean, mSecondsPerUnit[!team]);
+    // A retry's loss in runs of the faster way; far past any useful interval,
+    // the clamp keeps the count in range.
+    if (faster > 0.0) {
+        const double loss = std::min((slower - faster) / faster, 1e6);
+        mRetryInterval = std::max(mRetryInterval, static_cast<int32_t>(std::ceil(loss * kRetryLossShare)));
+    }
     if (mRunsUntilRetry <= 0) mRunsUntilRetry = mRetryInterval;
 }
 

@@ -12,10 +12,14 @@ namespace KIV {
 // foresees; so each run is timed per unit of work, the faster way is taken,
 // and the slower one is tried again now and then: after kFirstRetryInterval
 // runs, twice as long each time it loses again, kLongestRetryInterval at most.
+// A retry costs what the slower way loses in one run, which on a busy
+// machine can be many runs of the faster way: the retries are spaced so that
+// their losses add up to no more than 1/kRetryLossShare of the time taken.
 class FasterWay {
 public:
     static constexpr int32_t kFirstRetryInterval = 16;
     static constexpr int32_t kLongestRetryInterval = 512;
+    static constexpr int32_t kRetryLossShare = 32;
 
     // Whether this run should go to the team. Each way is tried once before
     // either is trusted, the team first.

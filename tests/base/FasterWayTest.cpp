@@ -50,6 +50,44 @@ TEST(FasterWay, TriesBothWaysThenKeepsToTheFasterAndFollowsAChange)
     }
 }
 
+// On a busy machine the team may take many times as long as the calling
+// thread alone: its retries must not cost more than a small share of the
+// time however far behind it falls, nor must a slight loss be retried less
+// often than usual.
+TEST(FasterWay, RetriesOfAFarSlowerWayCostLittle)
+{
+    struct Case {
+        double mTeam;         // seconds per unit; alone takes 1
+        double mLeastShare;   // of the time lost to retries, at least (the retries still happen)
+    };
+    const Case cases[] = {{1.5, 0.0}, {4.0, 0.001}, {20.0, 0.001}, {65.0, 0.001}, {1000.0, 0.001}};
+    for (const Case& c : cases) {
+        FasterWay way;
+        double taken = 0.0;
+        constexpr int32_t kRuns = 100000;
+        for (int32_t run = 0; run < kRuns; ++run) {
+            const bool team = way.PickTeam();
+            const double cost = team ? c.mTeam : 1.0;
+            taken += cost;
+            way.Record(team, cost);
+        }
+        const double lost = (taken - kRuns) / kRuns;
+        EXPECT_LE(lost, 1.5 / FasterWay::kRetryLossShare) << "the team " << c.mTeam << " times as slow";
+        EXPECT_GE(lost, c.mLeastShare) << "the team " << c.mTeam << " times as slow is still retried";
+    }
+    // A way that loses by little is retried as often as ever.
+    FasterWay way;
+    way.Record(true, 1.2);
+    way.Record(false, 1.0);
+    int32_t retries = 0;
+    for (int32_t run = 0; run < 64; ++run) {
+        const bool team = way.PickTeam();
+        retries += team;
+        way.Record(team, team ? 1.2 : 1.0);
+    }
+    EXPECT_GE(retries, 2);
+}
+
 TEST(FasterWay, EachPlaceInTheCodeKeepsItsOwnTimings)
 {
     FasterWays ways;
