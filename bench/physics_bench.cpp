@@ -8,6 +8,9 @@
 // separate piles and chains.
 // BM_StepPileContended/<toys>/<threads>: BM_StepPile while four other threads
 // of the benchmark keep cores busy, as other programs do on a loaded machine.
+// BM_SolvePileIsland/<toys>: the velocity iterations of the settled pile's
+// largest contact island on the calling thread, all of them every time (the
+// stop test never passes); the solve counter gives the time per pair solve.
 
 #include <benchmark/benchmark.h>
 #include <atomic>
@@ -17,6 +20,7 @@
 #include <utility>
 #include <vector>
 #include "base/WorkTeam.h"
+#include "physics/contacts/SharedIslandSolve.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/PhysicsStep.h"
 #include "physics/world/Scene.h"
@@ -110,6 +114,78 @@ void BM_StepPileContended(benchmark::State& state)
     StepSettledWorld(state, Scenes::MakeSoftPile);
 }
 
+// The largest contact island of a world's next step, as its velocity
+// iterations find it.
+struct IslandAtStart {
+    explicit IslandAtStart(Scene& scene)
+    {
+        // A step without velocity iterations builds the islands and their
+        // records and leaves them as the solve would find them.
+        GameSettings settings;
+        settings.mVelIterations = 0;
+        WorkTeam::Shared().SetThreadCount(1);
+        PhysicsStep(scene, settings);
+        std::vector<Toy*> island;
+        for (int32_t g = 0; g < scene.mIslandCount; ++g) {
+            island.clear();
+            for (int32_t node = scene.mIslandPool.GetHead(g); node >= 0; node = scene.mIslandPool.GetNext(node))
+                island.push_back(scene.mIslandOwners[node]);
+            if (island.size() > mMembers.size()) mMembers = island;
+        }
+        for (Toy* toy : mMembers) mStart.push_back(Saved(*toy));
+    }
+    void Restore() const
+    {
+        for (const Saved& s : mStart) s.Restore();
+    }
+
+    struct Saved {
+        explicit Saved(Toy& toy)
+            : mToy(&toy), mVelocity(toy.mVelocityAfterImpulses), mTurning(toy.mAngularVelocityAfterImpulses),
+              mLine(toy.mLineContacts), mPoint(toy.mPointContacts)
+        {
+        }
+        void Restore() const
+        {
+            mToy->mVelocityAfterImpulses = mVelocity;
+            mToy->mAngularVelocityAfterImpulses = mTurning;
+            mToy->mLineContacts = mLine;
+            mToy->mPointContacts = mPoint;
+        }
+        Toy* mToy;
+        VectorF mVelocity;
+        float mTurning;
+        Array<ContactRecord> mLine, mPoint;
+    };
+    std::vector<Saved> mStart;
+    std::vector<Toy*> mMembers;
+};
+
+void BM_SolvePileIsland(benchmark::State& state)
+{
+    Scene* scene = SettledWorld(Scenes::MakeSoftPile, static_cast<int32_t>(state.range(0)));
+    if (!scene) {
+        state.SkipWithError("the world cannot be built");
+        return;
+    }
+    static std::map<Scene*, std::unique_ptr<IslandAtStart>> islands;
+    std::unique_ptr<IslandAtStart>& island = islands[scene];
+    if (!island) island = std::make_unique<IslandAtStart>(*scene);
+    GameSettings settings;
+    settings.mMaxvABPSquared = 0.0f;
+    const int32_t count = static_cast<int32_t>(island->mMembers.size());
+    int64_t solves = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        island->Restore();
+        state.ResumeTiming();
+        solves += static_cast<int64_t>(count) * SolveIslandIterations(island->mMembers.data(), count, settings);
+    }
+    state.counters["members"] = static_cast<double>(count);
+    state.counters["solve"] = benchmark::Counter(static_cast<double>(solves),
+                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 BENCHMARK(BM_StepPile)
     ->ArgNames({"toys", "threads"})
     ->ArgsProduct({{64, 256, 1024, 2048}, {1, 8}})
@@ -133,6 +209,8 @@ BENCHMARK(BM_StepPileContended)
     ->ArgsProduct({{256}, {1, 8}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+BENCHMARK(BM_SolvePileIsland)->ArgNames({"toys"})->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
