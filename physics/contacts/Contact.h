@@ -49,6 +49,12 @@ struct PenetrationRecord {
     float mDepth = 0.0f;
     float mSharedDepth = 0.0f;
     VectorF mImpulse;
+    // The response's geometry, set by the first velocity iteration of a step
+    // (the toys hold still through the iterations): the chord's normal and
+    // the levers from the toys to its midpoint, turned by a right angle.
+    VectorF mNormal;
+    VectorF mLever;
+    VectorF mPartnerLever;
 };
 
 // A radial push on one outline point.

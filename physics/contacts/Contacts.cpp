@@ -352,11 +352,11 @@ bool SolveToyContacts(Toy& toy, bool firstIteration, float& maxRelativeSquared, 
     bool solved = SolveLineContacts(toy, firstIteration, maxRelativeSquared, settings);
     if (SolvePointContacts(toy, firstIteration, maxRelativeSquared, settings)) solved = true;
     if (settings.mSolveJoints && SolveAttachedJoints(toy, settings)) solved = true;
-    if (SolvePenetrationContacts(toy, settings)) solved = true;
+    if (SolvePenetrationContacts(toy, firstIteration, settings)) solved = true;
     return solved;
 }
 
-bool SolvePenetrationContacts(Toy& toy, const GameSettings& settings)
+bool SolvePenetrationContacts(Toy& toy, bool firstIteration, const GameSettings& settings)
 {
     if (!settings.mSolvePenContacts) return false;
     bool solved = false;
@@ -366,12 +366,16 @@ bool SolvePenetrationContacts(Toy& toy, const GameSettings& settings)
     for (PenetrationRecord& r : toy.mPenetrationContacts) {
         r.mImpulse = VectorF();
         if (!r.mPartner) continue;
-        const VectorF normal = PenetrationNormal(r.mEdgeEnd - r.mEdgeStart);
-        const VectorF mid = (r.mEdgeStart + r.mEdgeEnd) * 0.5f;
-        const VectorF rA = mid - toy.mPosition;
-        const VectorF rB = mid - r.mPartner->mPosition;
-        if (RespondOld(toy, r.mPartner, normal, VectorF(-rA.mY, rA.mX), VectorF(-rB.mY, rB.mX), r.mImpulse, nullptr,
-                       ignoredMaximum, settings))
+        if (firstIteration) {
+            r.mNormal = PenetrationNormal(r.mEdgeEnd - r.mEdgeStart);
+            const VectorF mid = (r.mEdgeStart + r.mEdgeEnd) * 0.5f;
+            const VectorF rA = mid - toy.mPosition;
+            const VectorF rB = mid - r.mPartner->mPosition;
+            r.mLever = VectorF(-rA.mY, rA.mX);
+            r.mPartnerLever = VectorF(-rB.mY, rB.mX);
+        }
+        if (RespondOld(toy, r.mPartner, r.mNormal, r.mLever, r.mPartnerLever, r.mImpulse, nullptr, ignoredMaximum,
+                       settings))
             solved = true;
     }
     return solved;

@@ -34,8 +34,9 @@ VectorF PenetrationNormal(const VectorF& chord);
 // relative velocity of an approaching contact.
 bool SolveToyContacts(Toy& toy, bool firstIteration, float& maxRelativeSquared, const GameSettings& settings);
 // The toy's penetration contacts: an impulse at each chord's midpoint,
-// gathered for both toys. true when any impulse was produced.
-bool SolvePenetrationContacts(Toy& toy, const GameSettings& settings);
+// gathered for both toys. true when any impulse was produced. The first
+// velocity iteration of a step takes the records' geometry for the rest.
+bool SolvePenetrationContacts(Toy& toy, bool firstIteration, const GameSettings& settings);
 
 // Pending impulses: per component the most negative and the most positive
 // impulse since they were last applied, so that two contacts pushing the

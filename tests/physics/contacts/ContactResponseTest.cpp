@@ -233,7 +233,7 @@ TEST(PendingImpulses, ImmediateImpulsesOffGathersUntilTheIslandApplies)
     toy.mPenetrationContacts.PushBack(r);
     GameSettings settings;
     settings.mImmediateImpulses = 0;
-    EXPECT_TRUE(SolvePenetrationContacts(toy, settings));
+    EXPECT_TRUE(SolvePenetrationContacts(toy, true, settings));
     EXPECT_EQ(toy.mVelocityAfterImpulses, VectorF(10.0f, 0.0f)) << "gathered, not yet applied";
     EXPECT_NE(toy.mPenetrationContacts[0].mImpulse, VectorF());
     settings.mImmediateImpulses = 1;
@@ -241,6 +241,66 @@ TEST(PendingImpulses, ImmediateImpulsesOffGathersUntilTheIslandApplies)
     ApplyPendingImpulses(other);
     EXPECT_LT(toy.mVelocityAfterImpulses.mX, 10.0f);
     EXPECT_GT(other.mVelocityAfterImpulses.mX, 0.0f);
+}
+
+// A penetration's response takes its chord's normal and levers from the
+// toys' positions at the first velocity iteration of a step and keeps them
+// for the later ones: a step after the toys moved must answer as a pair that
+// was never solved before, not from the geometry of the step before.
+TEST(PenetrationContacts, EachStepTakesTheGeometryOfItsOwnFirstIteration)
+{
+    struct Pair {
+        Toy mToy, mOther;
+        explicit Pair(const VectorF& toyAt, const VectorF& otherAt)
+        {
+            for (Toy* t : {&mToy, &mOther}) {
+                t->mInverseMass = 1.0f;
+                t->mInverseMoment = 0.01f;
+            }
+            PenetrationRecord r;
+            r.mPartner = &mOther;
+            r.mEdgeStart = VectorF(0.0f, -5.0f);
+            r.mEdgeEnd = VectorF(0.0f, 5.0f);
+            mToy.mPenetrationContacts.PushBack(r);
+            MoveTo(toyAt, otherAt);
+        }
+        void MoveTo(const VectorF& toyAt, const VectorF& otherAt)
+        {
+            mToy.mPosition = toyAt;
+            mOther.mPosition = otherAt;
+            mToy.mVelocityAfterImpulses = VectorF(10.0f, 3.0f);
+            mToy.mAngularVelocityAfterImpulses = 0.5f;
+            mOther.mVelocityAfterImpulses = VectorF(-4.0f, 1.0f);
+            mOther.mAngularVelocityAfterImpulses = -0.25f;
+        }
+        void Iterate(const GameSettings& settings)
+        {
+            for (int32_t i = 0; i < 4; ++i) SolvePenetrationContacts(mToy, i == 0, settings);
+        }
+    };
+    struct Case {
+        const char* mName;
+        VectorF mToyAt, mOtherAt;  // in the second step
+    };
+    const Case cases[] = {
+        {"the toy moved", VectorF(-10.0f, 6.0f), VectorF(10.0f, 0.0f)},
+        {"the partner moved", VectorF(-10.0f, 0.0f), VectorF(7.0f, -8.0f)},
+        {"both turned about the chord", VectorF(-6.0f, -8.0f), VectorF(6.0f, 8.0f)},
+    };
+    GameSettings settings;
+    for (const Case& c : cases) {
+        Pair twice(VectorF(-10.0f, 0.0f), VectorF(10.0f, 0.0f));
+        twice.Iterate(settings);
+        twice.MoveTo(c.mToyAt, c.mOtherAt);
+        twice.Iterate(settings);
+        Pair fresh(c.mToyAt, c.mOtherAt);
+        fresh.Iterate(settings);
+        EXPECT_EQ(twice.mToy.mVelocityAfterImpulses, fresh.mToy.mVelocityAfterImpulses) << c.mName;
+        EXPECT_EQ(twice.mToy.mAngularVelocityAfterImpulses, fresh.mToy.mAngularVelocityAfterImpulses) << c.mName;
+        EXPECT_EQ(twice.mOther.mAngularVelocityAfterImpulses, fresh.mOther.mAngularVelocityAfterImpulses) << c.mName;
+        EXPECT_EQ(twice.mToy.mPenetrationContacts[0].mImpulse, fresh.mToy.mPenetrationContacts[0].mImpulse)
+            << c.mName;
+    }
 }
 
 class StatisticsFixture : public ::testing::Test {
