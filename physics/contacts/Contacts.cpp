@@ -75,9 +75,11 @@ void ApplyImmediately(Toy& toy, const GameSettings& settings)
     if (settings.mImmediateImpulses) ApplyPendingImpulses(toy);
 }
 
-// The response from per-contact constants, applied at once.
-bool RespondNew(Toy& toy, ContactRecord& c, bool firstIteration, bool lineContact, float& maxRelativeSquared,
-                const GameSettings& settings)
+// The response from per-contact constants, applied at once. Inlined into
+// the loops over a toy's records: the call and what it kept the compiler
+// from hoisting out of the loop cost a fifth of the solve's instructions.
+[[gnu::always_inline]] inline bool RespondNew(Toy& toy, ContactRecord& c, bool firstIteration, bool lineContact,
+                                              float& maxRelativeSquared, const GameSettings& settings)
 {
     Toy* partner = c.mPartnerToy;
     VectorF a = PointTerm(toy, c.mLever);
@@ -125,10 +127,12 @@ bool RespondNew(Toy& toy, ContactRecord& c, bool firstIteration, bool lineContac
 }
 
 // The response from the toys' own restitution and slipperiness, gathered as
-// pending extremes. The penetration contacts use it too.
-bool RespondOld(Toy& toy, Toy* partner, const VectorF& normal, const VectorF& lever, const VectorF& partnerLever,
-                VectorF& accumulated, const VectorF* edgeVector, float& maxRelativeSquared,
-                const GameSettings& settings)
+// pending extremes. The penetration contacts use it too. Inlined like the
+// new response.
+[[gnu::always_inline]] inline bool RespondOld(Toy& toy, Toy* partner, const VectorF& normal, const VectorF& lever,
+                                              const VectorF& partnerLever, VectorF& accumulated,
+                                              const VectorF* edgeVector, float& maxRelativeSquared,
+                                              const GameSettings& settings)
 {
     const VectorF a = PointTerm(toy, lever);
     const VectorF b = partner ? PointTerm(*partner, partnerLever) : VectorF();
