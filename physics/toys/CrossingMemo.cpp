@@ -1,4 +1,5 @@
 #include "physics/toys/CrossingMemo.h"
+#include <algorithm>
 #include <cstring>
 #include "physics/grid/SpatialGrid.h"
 #include "physics/toys/Toy.h"
@@ -6,12 +7,6 @@
 namespace KIV {
 
 namespace {
-
-// Beyond this many cells per outline point the toy's box holds far more
-// cells than its edges cover (a long thin toy lying diagonally), and
-// checking them all would cost more than the walk it saves.
-constexpr int32_t kMaxCellsPerPoint = 8;
-constexpr int32_t kMaxCellsExtra = 64;
 
 // Bit equality: -0 and +0 differ in a contact's normal, and a NaN stays
 // equal to itself.
@@ -83,24 +78,23 @@ uint8_t PairFlag(const Toy* partner, int32_t slot)
     return partner && slot >= 0 && slot < Toy::kMaxToys ? partner->mPairFlags[slot] : 0;
 }
 
-// The cells of the box around the outline: every edge's walk covers cells
-// within it, since a point's cell grows with its coordinates.
-bool OutlineCells(const Toy& toy, const SpatialGrid& grid, CellRange& cells)
+// The cells the walk reads: those of every edge's range, each once, in
+// ascending order.
+bool WalkedCells(const Toy& toy, const SpatialGrid& grid, Array<int32_t>& cells)
 {
+    cells.Clear();
     const int32_t n = toy.mOutline.Count();
     if (n < 2) return false;
-    VectorF lo = toy.mOutline[0], hi = lo;
     for (int32_t i = 0; i < n; ++i) {
-        const VectorF& p = toy.mOutline[i];
-        if (p.mX != p.mX || p.mY != p.mY) return false;
-        lo.mX = p.mX < lo.mX ? p.mX : lo.mX;
-        lo.mY = p.mY < lo.mY ? p.mY : lo.mY;
-        hi.mX = p.mX > hi.mX ? p.mX : hi.mX;
-        hi.mY = p.mY > hi.mY ? p.mY : hi.mY;
+        CellRange r;
+        if (!grid.GetCellRange(toy.mOutline[i], toy.mOutline[i + 1 == n ? 0 : i + 1], r)) continue;
+        for (int32_t row = r.mRow0; row <= r.mRow1; ++row)
+            for (int32_t column = r.mColumn0; column <= r.mColumn1; ++column)
+                if (!cells.PushBack(grid.GetCellIndex(column, row))) return false;
     }
-    if (!grid.GetCellRange(lo, hi, cells)) return false;
-    const int64_t count = static_cast<int64_t>(cells.mColumn1 - cells.mColumn0 + 1) * (cells.mRow1 - cells.mRow0 + 1);
-    return count <= static_cast<int64_t>(n) * kMaxCellsPerPoint + kMaxCellsExtra;
+    std::sort(cells.begin(), cells.end());
+    cells.SetCount(static_cast<int32_t>(std::unique(cells.begin(), cells.end()) - cells.begin()));
+    return true;
 }
 
 // Whether the cells still list what the kept walk saw, and every toy they
@@ -112,37 +106,38 @@ bool KeptWalkHolds(const Toy& toy, const SpatialGrid& grid, uint64_t pass)
         return false;
     const SlotList& statics = grid.GetStaticStore();
     const SlotList& toys = grid.GetToyStore();
-    const int32_t slot = toy.mSlotIndex;
-    const Toy* steady = nullptr;  // the last partner found steady: entries come in runs of one toy
-    int32_t s = 0, t = 0, k = 0;
-    for (int32_t row = m.mCells.mRow0; row <= m.mCells.mRow1; ++row) {
-        for (int32_t column = m.mCells.mColumn0; column <= m.mCells.mColumn1; ++column, ++k) {
-            const int32_t cell = grid.GetCellIndex(column, row);
-            const int32_t staticEnd = m.mStaticEnds[k];
-            for (int32_t e = statics.GetCellHead(cell); e >= 0; e = statics.GetEntry(e).mNextInCell) {
-                const int32_t node = statics.GetEntry(e).mNode;
-                if (s == staticEnd || !SameStatic(m.mStatics[s], node, grid.GetStaticSegment(node))) return false;
-                ++s;
-            }
-            if (s != staticEnd) return false;
-            const int32_t toyEnd = m.mToyEnds[k];
-            for (int32_t e = toys.GetCellHead(cell); e >= 0; e = toys.GetEntry(e).mNextInCell) {
-                const int32_t node = toys.GetEntry(e).mNode;
-                if (t == toyEnd) return false;
-                const CrossingToyEdge& kept = m.mToyEdges[t++];
-                const ToyEdgeEntry& entry = grid.GetToyEntry(node);
-                if (kept.mNode != node || kept.mToy != entry.mToy || kept.mPoint != entry.mPoint) return false;
-                if (!entry.mToy) continue;
-                if (entry.mToy != steady) {
-                    if (entry.mToy->mCrossingMemo.mSteadyPass != pass) return false;
-                    steady = entry.mToy;
-                }
-                if (PairFlag(entry.mToy, slot) != kept.mPairFlag) return false;
-            }
-            if (t != toyEnd) return false;
+    int32_t s = 0, t = 0;
+    for (int32_t k = 0; k < m.mCells.Count(); ++k) {
+        const int32_t cell = m.mCells[k];
+        const int32_t staticEnd = m.mStaticEnds[k];
+        for (int32_t e = statics.GetCellHead(cell); e >= 0; e = statics.GetEntry(e).mNextInCell) {
+            const int32_t node = statics.GetEntry(e).mNode;
+            if (s == staticEnd || !SameStatic(m.mStatics[s], node, grid.GetStaticSegment(node))) return false;
+            ++s;
         }
+        if (s != staticEnd) return false;
+        const int32_t toyEnd = m.mToyEnds[k];
+        for (int32_t e = toys.GetCellHead(cell); e >= 0; e = toys.GetEntry(e).mNextInCell) {
+            const int32_t node = toys.GetEntry(e).mNode;
+            if (t == toyEnd) return false;
+            const CrossingToyEdge& kept = m.mToyEdges[t++];
+            const ToyEdgeEntry& entry = grid.GetToyEntry(node);
+            if (kept.mNode != node || kept.mToy != entry.mToy || kept.mPoint != entry.mPoint) return false;
+        }
+        if (t != toyEnd) return false;
     }
+    // The entries are the kept ones: so are the toys they name.
+    for (const CrossingPartner& partner : m.mPartners)
+        if (partner.mToy->mCrossingMemo.mSteadyPass != pass || PairFlag(partner.mToy, toy.mSlotIndex) != partner.mPairFlag)
+            return false;
     return true;
+}
+
+bool AddPartner(Array<CrossingPartner>& partners, const Toy* toy, int32_t slot)
+{
+    for (const CrossingPartner& p : partners)
+        if (p.mToy == toy) return true;
+    return partners.PushBack(CrossingPartner{toy, PairFlag(toy, slot)});
 }
 
 bool TakeKeptEvents(Toy& toy)
@@ -158,34 +153,36 @@ bool TakeKeptEvents(Toy& toy)
 bool KeepWalk(Toy& toy, const SpatialGrid& grid)
 {
     CrossingMemo& m = toy.mCrossingMemo;
-    if (!OutlineCells(toy, grid, m.mCells)) return false;
-    const int32_t cells = (m.mCells.mColumn1 - m.mCells.mColumn0 + 1) * (m.mCells.mRow1 - m.mCells.mRow0 + 1);
+    if (!WalkedCells(toy, grid, m.mCells)) return false;
+    const int32_t cells = m.mCells.Count();
     if (!m.mStaticEnds.SetCount(cells) || !m.mToyEnds.SetCount(cells)) return false;
     m.mStatics.Clear();
     m.mToyEdges.Clear();
+    m.mPartners.Clear();
     const SlotList& statics = grid.GetStaticStore();
     const SlotList& toys = grid.GetToyStore();
     const int32_t slot = toy.mSlotIndex;
-    int32_t k = 0;
-    for (int32_t row = m.mCells.mRow0; row <= m.mCells.mRow1; ++row) {
-        for (int32_t column = m.mCells.mColumn0; column <= m.mCells.mColumn1; ++column, ++k) {
-            const int32_t cell = grid.GetCellIndex(column, row);
-            for (int32_t e = statics.GetCellHead(cell); e >= 0; e = statics.GetEntry(e).mNextInCell) {
-                const int32_t node = statics.GetEntry(e).mNode;
-                if (!m.mStatics.PushBack(ReadStatic(node, grid.GetStaticSegment(node)))) return false;
-            }
-            m.mStaticEnds[k] = m.mStatics.Count();
-            for (int32_t e = toys.GetCellHead(cell); e >= 0; e = toys.GetEntry(e).mNextInCell) {
-                CrossingToyEdge edge;
-                edge.mNode = toys.GetEntry(e).mNode;
-                const ToyEdgeEntry& entry = grid.GetToyEntry(edge.mNode);
-                edge.mToy = entry.mToy;
-                edge.mPoint = entry.mPoint;
-                edge.mPairFlag = PairFlag(entry.mToy, slot);
-                if (!m.mToyEdges.PushBack(edge)) return false;
-            }
-            m.mToyEnds[k] = m.mToyEdges.Count();
+    const Toy* last = nullptr;  // entries come in runs of one toy
+    for (int32_t k = 0; k < cells; ++k) {
+        const int32_t cell = m.mCells[k];
+        for (int32_t e = statics.GetCellHead(cell); e >= 0; e = statics.GetEntry(e).mNextInCell) {
+            const int32_t node = statics.GetEntry(e).mNode;
+            if (!m.mStatics.PushBack(ReadStatic(node, grid.GetStaticSegment(node)))) return false;
         }
+        m.mStaticEnds[k] = m.mStatics.Count();
+        for (int32_t e = toys.GetCellHead(cell); e >= 0; e = toys.GetEntry(e).mNextInCell) {
+            CrossingToyEdge edge;
+            edge.mNode = toys.GetEntry(e).mNode;
+            const ToyEdgeEntry& entry = grid.GetToyEntry(edge.mNode);
+            edge.mToy = entry.mToy;
+            edge.mPoint = entry.mPoint;
+            if (!m.mToyEdges.PushBack(edge)) return false;
+            if (entry.mToy && entry.mToy != last) {
+                if (!AddPartner(m.mPartners, entry.mToy, slot)) return false;
+                last = entry.mToy;
+            }
+        }
+        m.mToyEnds[k] = m.mToyEdges.Count();
     }
     const int32_t n = toy.mLineContacts.Count();
     if (!m.mEvents.SetCount(n)) return false;

@@ -55,11 +55,16 @@ struct CrossingStatic {
     const void* mOwner = nullptr;
 };
 
-// A toy edge entry as a walk saw it, with the partner's pair flag for the walking toy.
+// A toy edge entry as a walk saw it.
 struct CrossingToyEdge {
     const Toy* mToy = nullptr;
     int32_t mNode = -1;
     int32_t mPoint = -1;
+};
+
+// A toy the walk's cells listed, with its pair flag for the walking toy.
+struct CrossingPartner {
+    const Toy* mToy = nullptr;
     uint8_t mPairFlag = 0;
 };
 
@@ -75,11 +80,12 @@ struct CrossingMemo {
     bool mReused = false;  // whether the last step took the kept events
     const SpatialGrid* mGrid = nullptr;
     GridLayout mLayout;
-    CellRange mCells;
+    Array<int32_t> mCells{64};   // the cells the walk read, ascending
     Array<int32_t> mStaticEnds;  // per cell of mCells, where its terrain edges end in mStatics
     Array<int32_t> mToyEnds;     // per cell, where its toy edges end in mToyEdges
-    Array<CrossingStatic> mStatics;
-    Array<CrossingToyEdge> mToyEdges;
+    Array<CrossingStatic> mStatics{16};
+    Array<CrossingToyEdge> mToyEdges{64};
+    Array<CrossingPartner> mPartners{8};  // every toy of mToyEdges once, the walking toy too
     Array<ContactRecord> mEvents;
 };
 
