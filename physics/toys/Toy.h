@@ -9,6 +9,7 @@
 #include "base/Vector.h"
 #include "physics/contacts/Contact.h"
 #include "physics/geometry/TracedGeometry.h"
+#include "physics/toys/CrossingMemo.h"
 #include "render/Shape.h"
 
 namespace KIV {
@@ -365,6 +366,7 @@ public:
     Array<ContactRecord> mPointContacts{1};         // contact list 1
     Array<ContactRecord> mContactList2{32};         // contact list 2, emptied every step
     Array<ContactRecord> mLineContacts{1};          // contact list 3: the crossing events
+    CrossingMemo mCrossingMemo;                      // the last crossing walk and what it read
     Array<PenetrationRecord> mPenetrationContacts{1};  // contact list 4
     Array<VelocityChangeRecord> mVelocityChanges{1};
     // Most negative x, y, largest positive x, y, most negative and largest
@@ -426,8 +428,9 @@ public:
     // the anchors of the toy's joints and re-measures them, and particle
     // systems link to toys. Without either, it reads and writes only this toy.
     bool SharesStepStart() const;
-    // Stage 1, second part: integration and the line contacts.
-    void IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context);
+    // Stage 1, second part: integration and the line contacts. pass numbers
+    // the scene's toy steps, for the kept crossing walk (CrossingMemo.h).
+    void IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context, uint64_t pass);
     void ApplyBalancer();
     void ProcessImpacts();
     void StepElastic();

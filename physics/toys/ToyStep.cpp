@@ -78,10 +78,10 @@ void Toy::BeginStep(const VectorF& gravity)
 
 bool Toy::SharesStepStart() const { return !mJoints.IsEmpty() || !mParticleSystems.IsEmpty(); }
 
-void Toy::IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context)
+void Toy::IntegrateAndCollectLineContacts(const SpatialGrid& grid, GridQueryContext& context, uint64_t pass)
 {
     IntegrateToy(*this);
-    grid.CollectToyCrossings(*this, context);
+    CollectCrossingsWithMemo(*this, grid, context, pass);
 }
 
 void Toy::ApplyBalancer()

@@ -93,6 +93,7 @@ public:
     Array<int32_t> mToyTable1;  // two tables of 2048 entries kept for the scene code
     Array<int32_t> mToyTable2;
     int32_t mToyCounter = 0;
+    uint64_t mCrossingPass = 0;  // numbers the toy steps for the toys' kept crossing walks
 
     SpatialGrid mGrid;
     RectGrid mRectGrid;

@@ -121,22 +121,30 @@ void StageToySteps(const StepContext& s)
 {
     const int32_t n = s.Toys().Count();
     Scene& scene = s.mScene;
+    // Every toy notes what crossing walks read of it once its step has
+    // started, before any toy walks: a walk then finds its partners' notes.
+    const uint64_t pass = ++scene.mCrossingPass;
     // The costly toys lie together in the list (a pile's bottom rows dent
     // under its weight every step): small chunks spread them over the threads.
     s.For(n, 1, s.Pays(n, kChunkPointsToyStep), [&](int32_t i, int32_t) {
         Toy& toy = *s.Toys()[i];
-        if (!toy.SharesStepStart()) toy.BeginStep(scene.mGravity);
+        if (toy.SharesStepStart()) return;
+        toy.BeginStep(scene.mGravity);
+        NoteCrossingInputs(toy, pass);
     });
     scene.BuildJointGroups();
     const Array<int32_t>& start = scene.mJointGroups.Start();
     const Array<Toy*>& members = scene.mJointGroups.Members();
     const int32_t groups = scene.mJointGroups.Count();
     s.For(groups, 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t) {
-        for (int32_t k = start[g]; k < start[g + 1]; ++k) members[k]->BeginStep(scene.mGravity);
+        for (int32_t k = start[g]; k < start[g + 1]; ++k) {
+            members[k]->BeginStep(scene.mGravity);
+            NoteCrossingInputs(*members[k], pass);
+        }
     });
     SpatialGrid& grid = s.Grid();
     s.ForToysByPoints(n, kChunkPointsToyStep, [&](Toy& toy, int32_t thread) {
-        toy.IntegrateAndCollectLineContacts(grid, grid.GetQueryContext(thread));
+        toy.IntegrateAndCollectLineContacts(grid, grid.GetQueryContext(thread), pass);
     });
 }
 

@@ -1,0 +1,104 @@
+#pragma once
+#include <cstdint>
+#include "base/Array.h"
+#include "base/Vector.h"
+#include "physics/contacts/Contact.h"
+#include "physics/grid/GridLayout.h"
+
+namespace KIV {
+
+class GridQueryContext;
+class Robot;
+class SpatialGrid;
+class Toy;
+
+// A toy's crossing events (its line contacts) are a function of what its
+// grid walk reads: its own outline and a few of its fields, the cell lists
+// of the cells its edges cover, the terrain edges listed there, and the
+// outlines and fields of the toys listed there. A settled pile mostly sleeps:
+// none of that changes from one step to the next, and the walk, the largest
+// part of a sleeping toy's step, would make the same events again. The memo
+// keeps the last walk's events with a copy of everything the walk read, and
+// gives the events back only when every part of that copy is still the same
+// bits, so the result is the walk's own.
+//
+// The toys' own parts are judged once per step, each by its toy, before any
+// walk (NoteCrossingInputs): a toy whose outline and fields are the bits it
+// had at the previous step is steady in this step. A walk may then be reused
+// when it was made or reused in the previous step, its toy and every toy its
+// cells list are steady, and the cells list the same entries in the same
+// order, with the same terrain edges and pair flags.
+
+// The fields of a toy that crossing walks read, its own or a partner's.
+struct CrossingFields {
+    VectorF mPosition;
+    float mRestitution = 0.0f;
+    float mRestitutionWithTerrain = 0.0f;
+    float mSlippery = 0.0f;
+    float mInverseMass = 0.0f;
+    const Robot* mOwningRobot = nullptr;
+    int32_t mSlotIndex = -1;
+    uint8_t mDontBounceOffToys = 0;
+    uint8_t mDontBounceOffRobotLinked = 0;
+};
+
+// A terrain edge as a walk saw it: what its filter and its events read.
+struct CrossingStatic {
+    int32_t mNode = -1;
+    uint8_t mInUse = 0;
+    uint8_t mDisabled = 0;
+    uint8_t mCollidesWithToys = 0;
+    VectorF mStart;
+    VectorF mEnd;
+    VectorF mDirection;
+    VectorF mNormal;
+    const void* mOwner = nullptr;
+};
+
+// A toy edge entry as a walk saw it.
+struct CrossingToyEdge {
+    const Toy* mToy = nullptr;
+    int32_t mNode = -1;
+    int32_t mPoint = -1;
+};
+
+// A toy the walk's cells listed, with its pair flag for the walking toy.
+struct CrossingPartner {
+    const Toy* mToy = nullptr;
+    uint8_t mPairFlag = 0;
+};
+
+struct CrossingMemo {
+    // The toy's own inputs, noted once per step.
+    uint64_t mNotedPass = 0;  // 0: never noted
+    uint64_t mSteadyPass = 0;
+    CrossingFields mFields;
+    Array<VectorF> mOutline;
+
+    // The last walk and what it read; mWalkPass 0 when there is none.
+    uint64_t mWalkPass = 0;
+    bool mReused = false;  // whether the last step took the kept events
+    const SpatialGrid* mGrid = nullptr;
+    GridLayout mLayout;
+    Array<int32_t> mCells{64};   // the cells the walk read, ascending
+    Array<int32_t> mStaticEnds;  // per cell of mCells, where its terrain edges end in mStatics
+    Array<int32_t> mToyEnds;     // per cell, where its toy edges end in mToyEdges
+    Array<CrossingStatic> mStatics{16};
+    Array<CrossingToyEdge> mToyEdges{64};
+    Array<CrossingPartner> mPartners{8};  // every toy of mToyEdges once, the walking toy too
+    Array<ContactRecord> mEvents;
+};
+
+// Compares the toy's outline and fields with the last step's note and notes
+// them for this pass. Call for every toy of the step before any toy walks.
+void NoteCrossingInputs(Toy& toy, uint64_t pass);
+
+// The toy's line contacts for this pass: the kept events when nothing their
+// walk read has changed, else a fresh walk, which is kept when the toy is
+// steady (a toy that moves would not meet it again).
+void CollectCrossingsWithMemo(Toy& toy, const SpatialGrid& grid, GridQueryContext& context, uint64_t pass);
+
+// Drops the kept walk: the next collection walks the grid.
+void ForgetCrossings(Toy& toy);
+
+} // namespace KIV
