@@ -459,9 +459,22 @@ bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& cont
     return hit.mT <= 1.0f;
 }
 
-void SpatialGrid::GatherCell(const GridSegmentQuery& q, int32_t cell, GridQueryContext& context) const
+void SpatialGrid::GatherCell(const GridSegmentQuery& q, const CellRange& r, GridQueryContext& context) const
 {
+    const int32_t cell = GetCellIndex(r.mColumn0, r.mRow0);
     GridCellGather& g = context.Gather();
+    // A point lies in column c when c <= offset / size < c + 1. With a
+    // power-of-two size the quotient is the offset scaled exactly, so the
+    // offset itself can be compared with c * size and (c + 1) * size, which
+    // are whole and exact: the same answer as the cell range, without it.
+    g.mLowX = g.mHighX = g.mLowY = g.mHighY = 0.0f;
+    if (mLayout.mInverseCellSize != 0.0f) {
+        const float size = static_cast<float>(mLayout.mCellSize);
+        g.mLowX = static_cast<float>(r.mColumn0) * size;
+        g.mHighX = g.mLowX + size;
+        g.mLowY = static_cast<float>(r.mRow0) * size;
+        g.mHighY = g.mLowY + size;
+    }
     g.mStatics.clear();
     g.mToyEdges.clear();
     if (q.mTestStatic)
@@ -480,21 +493,38 @@ void SpatialGrid::GatherCell(const GridSegmentQuery& q, int32_t cell, GridQueryC
     g.mCell = cell;
 }
 
+namespace {
+
+// Whether both ends of the segment lie within the copied cell's span.
+bool WithinGatheredCell(const GridCellGather& g, const GridLayout& layout, const VectorF& a, const VectorF& b)
+{
+    const float x0 = static_cast<float>(layout.mX0), y0 = static_cast<float>(layout.mY0);
+    const float ax = a.mX - x0, ay = a.mY - y0, bx = b.mX - x0, by = b.mY - y0;
+    // Not-a-number fails every comparison and so is never within.
+    return ax >= g.mLowX && ax < g.mHighX && bx >= g.mLowX && bx < g.mHighX && ay >= g.mLowY && ay < g.mHighY &&
+           by >= g.mLowY && by < g.mHighY;
+}
+
+} // namespace
+
 bool SpatialGrid::QuerySegmentInRun(const GridSegmentQuery& q, GridQueryContext& context, GridSegmentHit& hit) const
 {
-    CellRange r;
-    // Walks over several cells stamp, and the inside report tests edges the
-    // copies leave out: those take the plain walk.
-    if (q.mReportInside || !GetCellRange(q.mFrom, q.mTo, r) || !r.IsSingleCell())
-        return QuerySegment(q, context, hit);
-    hit = GridSegmentHit{};
-    const int32_t cell = GetCellIndex(r.mColumn0, r.mRow0);
     GridCellGather& g = context.Gather();
     if (!SameFilters(q, g.mFilters)) {
         g.mFilters = q;
         g.mCell = -1;
         g.mLastCell = -1;
     }
+    // The inside report tests edges the copies leave out: it takes the plain walk.
+    if (q.mReportInside) return QuerySegment(q, context, hit);
+    CellRange r;
+    int32_t cell = g.mCell;
+    if (cell < 0 || !WithinGatheredCell(g, mLayout, q.mFrom, q.mTo)) {
+        // Walks over several cells stamp: those take the plain walk too.
+        if (!GetCellRange(q.mFrom, q.mTo, r) || !r.IsSingleCell()) return QuerySegment(q, context, hit);
+        cell = GetCellIndex(r.mColumn0, r.mRow0);
+    }
+    hit = GridSegmentHit{};
     if (g.mCell != cell) {
         // A cell is copied out only when a second query in a row meets it.
         const bool again = g.mLastCell == cell;
@@ -503,7 +533,7 @@ bool SpatialGrid::QuerySegmentInRun(const GridSegmentQuery& q, GridQueryContext&
             TestCell(q, cell, false, context, hit);
             return hit.mT <= 1.0f;
         }
-        GatherCell(q, cell, context);
+        GatherCell(q, r, context);
     }
     for (const GatheredStatic& s : g.mStatics) TestStaticCandidate(q, s.mStart, s.mEnd, s.mDirection, s.mNode, hit);
     for (const GatheredToyEdge& e : g.mToyEdges) TestToyEdgeCandidate(q, e.mA, e.mB, e.mToy, e.mPoint, hit);

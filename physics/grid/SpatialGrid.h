@@ -111,6 +111,9 @@ struct GatheredToyEdge {
 struct GridCellGather {
     int32_t mCell = -1;      // the cell the lists hold, -1 for none
     int32_t mLastCell = -1;  // the cell of the run's last one-cell query
+    // The cell's span of offsets from the grid's corner; empty when the
+    // layout's cells cannot be told this way (see SpatialGrid::GatherCell).
+    float mLowX = 0.0f, mHighX = 0.0f, mLowY = 0.0f, mHighY = 0.0f;
     GridSegmentQuery mFilters;
     std::vector<GatheredStatic> mStatics;
     std::vector<GatheredToyEdge> mToyEdges;
@@ -245,7 +248,8 @@ private:
     // Tests the segment against what one cell lists; the nearest crossing goes to hit.
     void TestCell(const GridSegmentQuery& q, int32_t cell, bool stamped, GridQueryContext& context,
                   GridSegmentHit& hit) const;
-    void GatherCell(const GridSegmentQuery& q, int32_t cell, GridQueryContext& context) const;
+    // Copies the candidates of the range's one cell out for a run.
+    void GatherCell(const GridSegmentQuery& q, const CellRange& r, GridQueryContext& context) const;
     bool SkipToy(const Toy* candidate, const Toy* querying, const Robot* excludedRobot) const;
     bool SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner,
                     int32_t excludedSlot = -1) const;

@@ -661,7 +661,33 @@ TEST_F(SpatialGridTest, QueryRunsAnswerAsSingleQueries)
     const void* owner = &placeholder;
 
     // Each case is one run: its queries in order, as a toy's step would ask them.
-    enum class Kind { kOutlinePaths, kLongPaths, kFiltersChange, kTwoCellsInTurn, kOffTheGrid, kInsideReports };
+    enum class Kind {
+        kOutlinePaths,
+        kLongPaths,
+        kFiltersChange,
+        kTwoCellsInTurn,
+        kOffTheGrid,
+        kInsideReports,
+        kOnCellBorders
+    };
+    // The grid's corner: cell borders lie a whole number of cells from it.
+    const VectorF corner(static_cast<float>(mGrid.GetBounds().mP1.mX), static_cast<float>(mGrid.GetBounds().mP1.mY));
+    const float cellSize = static_cast<float>(SpatialGrid::kCellSize);
+    auto onBorder = [&](float v, float origin, int32_t ulps) {
+        float b = origin + std::round((v - origin) / cellSize) * cellSize;
+        for (; ulps > 0; --ulps) b = std::nextafter(b, kInf);
+        for (; ulps < 0; ++ulps) b = std::nextafter(b, -kInf);
+        return b;
+    };
+    // Terrain edges lying on row borders, listed only in the cells below
+    // them: a path that ends on such a border meets them in the next row.
+    for (float y = 96.0f; y < 310.0f; y += 2.0f * cellSize) {
+        const float b = onBorder(y, corner.mY, 0);
+        const VectorF below[3] = {{60.0f, b}, {340.0f, b}, {200.0f, b + 3.0f}};
+        const VectorF above[3] = {{340.0f, b + cellSize}, {60.0f, b + cellSize}, {200.0f, b + cellSize + 3.0f}};
+        ASSERT_GE(mGrid.InsertStaticPolygon(below, 3), 0);
+        ASSERT_GE(mGrid.InsertStaticPolygon(above, 3), 0);
+    }
     struct Case {
         const char* name;
         Kind kind;
@@ -673,6 +699,7 @@ TEST_F(SpatialGridTest, QueryRunsAnswerAsSingleQueries)
         {"two cells in turn", Kind::kTwoCellsInTurn},
         {"ends off the grid or not numbers", Kind::kOffTheGrid},
         {"inside reports among plain queries", Kind::kInsideReports},
+        {"ends on cell borders and a hair either side", Kind::kOnCellBorders},
     };
     int32_t toyHits = 0, terrainHits = 0;
     for (const Case& c : cases) {
@@ -719,6 +746,10 @@ TEST_F(SpatialGridTest, QueryRunsAnswerAsSingleQueries)
                 }
                 case Kind::kInsideReports:
                     q.mReportInside = i % 3 == 0;
+                    break;
+                case Kind::kOnCellBorders:
+                    if (i % 3 != 2) q.mFrom.mX = onBorder(q.mFrom.mX, corner.mX, i % 3 - 1);
+                    if (i % 4 != 3) q.mTo.mY = onBorder(q.mTo.mY, corner.mY, i % 4 - 1);
                     break;
                 }
                 queries.push_back(q);
