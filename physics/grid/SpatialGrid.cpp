@@ -381,48 +381,162 @@ bool SpatialGrid::ForEachCell(const CellRange& r, Visit&& visit) const
     return true;
 }
 
+namespace {
+
+void TakeHit(GridSegmentHit& hit, const VectorF& x, float t, int32_t segment, Toy* toy, int32_t point)
+{
+    hit.mT = t;
+    hit.mPoint = x;
+    hit.mStaticSegment = segment;
+    hit.mToy = toy;
+    hit.mToyPoint = point;
+}
+
+// A segment query's test of one terrain edge that its filters pass.
+void TestStaticCandidate(const GridSegmentQuery& q, const VectorF& start, const VectorF& end, const VectorF& direction,
+                         int32_t node, GridSegmentHit& hit)
+{
+    // Outlines wind clockwise on screen: an edge is hit from the side of its
+    // normal (d.y, -d.x), where Cross(d, p - start) < 0.
+    if (Cross(direction, q.mFrom - start) >= 0.0f) {
+        // Not hit from behind; crossing it tells that the start lies inside.
+        if (q.mReportInside && SegmentsIntersect(q.mFrom, q.mTo, start, end)) hit.mInside = true;
+        return;
+    }
+    VectorF x;
+    float t;
+    if (SegmentsIntersectAt(q.mFrom, q.mTo, start, end, x, t) && t < hit.mT) TakeHit(hit, x, t, node, nullptr, -1);
+}
+
+// A segment query's test of one toy edge a..b that its filters pass.
+void TestToyEdgeCandidate(const GridSegmentQuery& q, const VectorF& a, const VectorF& b, Toy* toy, int32_t point,
+                          GridSegmentHit& hit)
+{
+    if (Cross(b - a, q.mFrom - a) >= 0.0f) return;
+    VectorF x;
+    float t;
+    if (SegmentsIntersectAt(q.mFrom, q.mTo, a, b, x, t) && t < hit.mT) TakeHit(hit, x, t, -1, toy, point);
+}
+
+// Whether two queries' filters pass the same candidates.
+bool SameFilters(const GridSegmentQuery& a, const GridSegmentQuery& b)
+{
+    return a.mTestStatic == b.mTestStatic && a.mTestToys == b.mTestToys && a.mMover == b.mMover &&
+           a.mExcludedToy == b.mExcludedToy && a.mExcludedRobot == b.mExcludedRobot &&
+           a.mExcludedOwner == b.mExcludedOwner && a.mExcludedSlot == b.mExcludedSlot;
+}
+
+} // namespace
+
+void SpatialGrid::TestCell(const GridSegmentQuery& q, int32_t cell, bool stamped, GridQueryContext& context,
+                           GridSegmentHit& hit) const
+{
+    if (q.mTestStatic)
+        ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
+            if (!SkipStatic(s, q.mMover, q.mExcludedOwner, q.mExcludedSlot))
+                TestStaticCandidate(q, s.mStart, s.mEnd, s.mDirection, node, hit);
+            return true;
+        });
+    if (q.mTestToys)
+        ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
+            VectorF a, b;
+            if (!SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) && ToyEdge(entry, a, b))
+                TestToyEdgeCandidate(q, a, b, entry.mToy, entry.mPoint, hit);
+            return true;
+        });
+}
+
 bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& context, GridSegmentHit& hit) const
 {
     hit = GridSegmentHit{};
     CellRange r;
     bool stamped;
     if (!BeginWalk(q.mFrom, q.mTo, context, r, stamped)) return false;
-    auto take = [&hit](const VectorF& x, float t, int32_t segment, Toy* toy, int32_t point) {
-        hit.mT = t;
-        hit.mPoint = x;
-        hit.mStaticSegment = segment;
-        hit.mToy = toy;
-        hit.mToyPoint = point;
-    };
     ForEachCell(r, [&](int32_t cell) {
-        if (q.mTestStatic)
-            ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
-                if (SkipStatic(s, q.mMover, q.mExcludedOwner, q.mExcludedSlot)) return true;
-                // Outlines wind clockwise on screen: an edge is hit from the side of its
-                // normal (d.y, -d.x), where Cross(d, p - start) < 0.
-                if (Cross(s.mDirection, q.mFrom - s.mStart) >= 0.0f) {
-                    // Not hit from behind; crossing it tells that the start lies inside.
-                    if (q.mReportInside && SegmentsIntersect(q.mFrom, q.mTo, s.mStart, s.mEnd)) hit.mInside = true;
-                    return true;
-                }
-                VectorF x;
-                float t;
-                if (SegmentsIntersectAt(q.mFrom, q.mTo, s.mStart, s.mEnd, x, t) && t < hit.mT)
-                    take(x, t, node, nullptr, -1);
-                return true;
-            });
-        if (q.mTestToys)
-            ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
-                VectorF a, b, x;
-                float t;
-                if (SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) || !ToyEdge(entry, a, b)) return true;
-                if (Cross(b - a, q.mFrom - a) >= 0.0f) return true;
-                if (SegmentsIntersectAt(q.mFrom, q.mTo, a, b, x, t) && t < hit.mT)
-                    take(x, t, -1, entry.mToy, entry.mPoint);
-                return true;
-            });
+        TestCell(q, cell, stamped, context, hit);
         return true;
     });
+    return hit.mT <= 1.0f;
+}
+
+void SpatialGrid::GatherCell(const GridSegmentQuery& q, const CellRange& r, GridQueryContext& context) const
+{
+    const int32_t cell = GetCellIndex(r.mColumn0, r.mRow0);
+    GridCellGather& g = context.Gather();
+    // A point lies in column c when c <= offset / size < c + 1. With a
+    // power-of-two size the quotient is the offset scaled exactly, so the
+    // offset itself can be compared with c * size and (c + 1) * size, which
+    // are whole and exact: the same answer as the cell range, without it.
+    g.mLowX = g.mHighX = g.mLowY = g.mHighY = 0.0f;
+    if (mLayout.mInverseCellSize != 0.0f) {
+        const float size = static_cast<float>(mLayout.mCellSize);
+        g.mLowX = static_cast<float>(r.mColumn0) * size;
+        g.mHighX = g.mLowX + size;
+        g.mLowY = static_cast<float>(r.mRow0) * size;
+        g.mHighY = g.mLowY + size;
+    }
+    g.mStatics.clear();
+    g.mToyEdges.clear();
+    if (q.mTestStatic)
+        ForEachStatic(cell, false, context, [&](int32_t node, const StaticSegment& s) {
+            if (!SkipStatic(s, q.mMover, q.mExcludedOwner, q.mExcludedSlot))
+                g.mStatics.push_back({s.mStart, s.mEnd, s.mDirection, node});
+            return true;
+        });
+    if (q.mTestToys)
+        ForEachToyEdge(cell, false, context, [&](int32_t, const ToyEdgeEntry& entry) {
+            VectorF a, b;
+            if (!SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) && ToyEdge(entry, a, b))
+                g.mToyEdges.push_back({a, b, entry.mToy, entry.mPoint});
+            return true;
+        });
+    g.mCell = cell;
+}
+
+namespace {
+
+// Whether both ends of the segment lie within the copied cell's span.
+bool WithinGatheredCell(const GridCellGather& g, const GridLayout& layout, const VectorF& a, const VectorF& b)
+{
+    const float x0 = static_cast<float>(layout.mX0), y0 = static_cast<float>(layout.mY0);
+    const float ax = a.mX - x0, ay = a.mY - y0, bx = b.mX - x0, by = b.mY - y0;
+    // Not-a-number fails every comparison and so is never within.
+    return ax >= g.mLowX && ax < g.mHighX && bx >= g.mLowX && bx < g.mHighX && ay >= g.mLowY && ay < g.mHighY &&
+           by >= g.mLowY && by < g.mHighY;
+}
+
+} // namespace
+
+bool SpatialGrid::QuerySegmentInRun(const GridSegmentQuery& q, GridQueryContext& context, GridSegmentHit& hit) const
+{
+    GridCellGather& g = context.Gather();
+    if (!SameFilters(q, g.mFilters)) {
+        g.mFilters = q;
+        g.mCell = -1;
+        g.mLastCell = -1;
+    }
+    // The inside report tests edges the copies leave out: it takes the plain walk.
+    if (q.mReportInside) return QuerySegment(q, context, hit);
+    CellRange r;
+    int32_t cell = g.mCell;
+    if (cell < 0 || !WithinGatheredCell(g, mLayout, q.mFrom, q.mTo)) {
+        // Walks over several cells stamp: those take the plain walk too.
+        if (!GetCellRange(q.mFrom, q.mTo, r) || !r.IsSingleCell()) return QuerySegment(q, context, hit);
+        cell = GetCellIndex(r.mColumn0, r.mRow0);
+    }
+    hit = GridSegmentHit{};
+    if (g.mCell != cell) {
+        // A cell is copied out only when a second query in a row meets it.
+        const bool again = g.mLastCell == cell;
+        g.mLastCell = cell;
+        if (!again) {
+            TestCell(q, cell, false, context, hit);
+            return hit.mT <= 1.0f;
+        }
+        GatherCell(q, r, context);
+    }
+    for (const GatheredStatic& s : g.mStatics) TestStaticCandidate(q, s.mStart, s.mEnd, s.mDirection, s.mNode, hit);
+    for (const GatheredToyEdge& e : g.mToyEdges) TestToyEdgeCandidate(q, e.mA, e.mB, e.mToy, e.mPoint, hit);
     return hit.mT <= 1.0f;
 }
 

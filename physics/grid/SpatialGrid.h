@@ -91,6 +91,34 @@ struct GridDebugLine {
     ColorRGBA mColor;
 };
 
+// The candidates of one cell, copied out of the cell lists for a run of
+// queries that meet that cell again (see GridQueryRun): what the filters of
+// the run's queries pass, in the order a walk of the cell meets them.
+struct GatheredStatic {
+    VectorF mStart;
+    VectorF mEnd;
+    VectorF mDirection;
+    int32_t mNode = -1;
+};
+
+struct GatheredToyEdge {
+    VectorF mA;
+    VectorF mB;
+    Toy* mToy = nullptr;
+    int32_t mPoint = -1;
+};
+
+struct GridCellGather {
+    int32_t mCell = -1;      // the cell the lists hold, -1 for none
+    int32_t mLastCell = -1;  // the cell of the run's last one-cell query
+    // The cell's span of offsets from the grid's corner; empty when the
+    // layout's cells cannot be told this way (see SpatialGrid::GatherCell).
+    float mLowX = 0.0f, mHighX = 0.0f, mLowY = 0.0f, mHighY = 0.0f;
+    GridSegmentQuery mFilters;
+    std::vector<GatheredStatic> mStatics;
+    std::vector<GatheredToyEdge> mToyEdges;
+};
+
 // Query stamps of one thread. A multi-cell query stamps every segment it has
 // tested so that a segment listed in several cells is tested once. Each
 // thread that queries the grid owns one context, so parallel queries neither
@@ -107,10 +135,13 @@ public:
     // true when it was already tested under the current stamp.
     bool CheckAndMark(int32_t store, int32_t node);
     int32_t GetNodeStamp(int32_t store, int32_t node) const;
+    // Scratch of the query runs made with this context.
+    GridCellGather& Gather() { return mGather; }
 
 private:
     int32_t mStamp = 0;
     std::vector<int32_t> mStamps[2];
+    GridCellGather mGather;
 };
 
 // The uniform grid over the world that files terrain edges and toy outline
@@ -198,6 +229,9 @@ public:
     int32_t GetCellCount() const { return mLayout.mCellCount; }
 
 private:
+    friend class GridQueryRun;
+    // The same answer as QuerySegment, for a query of a run.
+    bool QuerySegmentInRun(const GridSegmentQuery& query, GridQueryContext& context, GridSegmentHit& hit) const;
     void WriteStaticSegments(int32_t slot, const StaticOutline& outline);
     void LinkStaticNode(int32_t node);
     void LinkToyNode(int32_t node, const VectorF* points, int32_t count);
@@ -211,6 +245,11 @@ private:
     bool ForEachStatic(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
     template <typename Visit>
     bool ForEachToyEdge(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
+    // Tests the segment against what one cell lists; the nearest crossing goes to hit.
+    void TestCell(const GridSegmentQuery& q, int32_t cell, bool stamped, GridQueryContext& context,
+                  GridSegmentHit& hit) const;
+    // Copies the candidates of the range's one cell out for a run.
+    void GatherCell(const GridSegmentQuery& q, const CellRange& r, GridQueryContext& context) const;
     bool SkipToy(const Toy* candidate, const Toy* querying, const Robot* excludedRobot) const;
     bool SkipStatic(const StaticSegment& s, GridMover mover, const void* excludedOwner,
                     int32_t excludedSlot = -1) const;
@@ -221,6 +260,30 @@ private:
     SlotList mToys;
     Array<ToyEdgeEntry> mToyEntries;
     std::vector<std::unique_ptr<GridQueryContext>> mContexts;
+};
+
+// A run of segment queries against a grid that does not change meanwhile,
+// such as the paths of one outline's points, which mostly stay within one
+// cell and meet the same cells one after another. A cell met by two
+// one-cell queries in a row is copied out once, with what the filters drop
+// left out, and the queries that follow in it test the copy: the same
+// candidates in the same order, so the same answers as QuerySegment. Worlds
+// whose paths rarely share a cell pay no copy.
+class GridQueryRun {
+public:
+    GridQueryRun(const SpatialGrid& grid, GridQueryContext& context) : mGrid(grid), mContext(context)
+    {
+        mContext.Gather().mCell = -1;
+        mContext.Gather().mLastCell = -1;
+    }
+    bool QuerySegment(const GridSegmentQuery& query, GridSegmentHit& hit)
+    {
+        return mGrid.QuerySegmentInRun(query, mContext, hit);
+    }
+
+private:
+    const SpatialGrid& mGrid;
+    GridQueryContext& mContext;
 };
 
 } // namespace KIV

@@ -171,11 +171,13 @@ void Toy::CollectPointContacts(const SpatialGrid& grid, GridQueryContext& contex
     q.mMover = GridMover::kToy;
     q.mExcludedToy = this;
     q.mExcludedRobot = mDontBounceOffRobotLinked ? mOwningRobot : nullptr;
+    // Neighbouring points' paths mostly lie in one cell: a run tests its candidates once copied out.
+    GridQueryRun run(grid, context);
     for (int32_t i = n - 1; i >= 0; --i) {
         q.mFrom = mOutline[i];
         q.mTo = mPredictedOutline[i];
         GridSegmentHit hit;
-        if (!grid.QuerySegment(q, context, hit)) continue;
+        if (!run.QuerySegment(q, hit)) continue;
         ContactRecord c;
         c.mPointIndex = i;
         c.mTimeFraction = hit.mT;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -608,5 +609,248 @@ TEST_F(SpatialGridTest, ParallelQueriesWithTheirOwnContextsMatchSerialOnes)
         EXPECT_EQ(parallel[i].mPoint, serial[i].mPoint);
         EXPECT_EQ(parallel[i].mToy, serial[i].mToy);
         EXPECT_EQ(parallel[i].mStaticSegment, serial[i].mStaticSegment);
+    }
+}
+
+namespace {
+
+// Round outlines of many short edges, as the run's main users have: the
+// paths of neighbouring points meet the same cells again and again.
+std::vector<VectorF> RoundOutline(const VectorF& centre, float radius, int32_t points)
+{
+    std::vector<VectorF> outline;
+    for (int32_t i = 0; i < points; ++i) {
+        // Clockwise on screen, as the grid's toys wind.
+        const float a = 6.2831853f * static_cast<float>(i) / static_cast<float>(points);
+        outline.push_back(centre + VectorF(radius * std::cos(a), radius * std::sin(a)));
+    }
+    return outline;
+}
+
+void ExpectSameHit(bool gotRun, const GridSegmentHit& run, bool gotPlain, const GridSegmentHit& plain,
+                   const char* name, size_t query)
+{
+    EXPECT_EQ(gotRun, gotPlain) << name << " query " << query;
+    EXPECT_EQ(run.mT, plain.mT) << name << " query " << query;
+    EXPECT_EQ(run.mPoint, plain.mPoint) << name << " query " << query;
+    EXPECT_EQ(run.mStaticSegment, plain.mStaticSegment) << name << " query " << query;
+    EXPECT_EQ(run.mToy, plain.mToy) << name << " query " << query;
+    EXPECT_EQ(run.mToyPoint, plain.mToyPoint) << name << " query " << query;
+    EXPECT_EQ(run.mInside, plain.mInside) << name << " query " << query;
+}
+
+} // namespace
+
+TEST_F(SpatialGridTest, QueryRunsAnswerAsSingleQueries)
+{
+    Random r;
+    AddRandomTerrain(r, 600);
+    AddRandomToys(r, 300);
+    // Round toys crowded into one corner, where cells list many edges of several toys.
+    std::vector<Toy*> round;
+    for (int32_t i = 0; i < 60; ++i) {
+        const VectorF centre(r.NextFloatInRange(100.0f, 300.0f), r.NextFloatInRange(100.0f, 300.0f));
+        mToys.push_back(MakeOutlineToy(RoundOutline(centre, r.NextFloatInRange(6.0f, 30.0f), 40 + i), 300 + i));
+        ASSERT_TRUE(mGrid.InsertToy(*mToys.back()));
+        round.push_back(mToys.back().get());
+    }
+    Robot* robot = reinterpret_cast<Robot*>(static_cast<uintptr_t>(0x1000));  // only compared, never read
+    for (size_t i = 0; i < mToys.size(); i += 5) mToys[i]->mOwningRobot = robot;
+    for (size_t i = 0; i < mToys.size(); i += 7) mToys[i]->mPairFlags[round[0]->mSlotIndex] = 0;
+    int placeholder = 0;
+    const void* owner = &placeholder;
+
+    // Each case is one run: its queries in order, as a toy's step would ask them.
+    enum class Kind {
+        kOutlinePaths,
+        kLongPaths,
+        kFiltersChange,
+        kTwoCellsInTurn,
+        kOffTheGrid,
+        kInsideReports,
+        kOnCellBorders
+    };
+    // The grid's corner: cell borders lie a whole number of cells from it.
+    const VectorF corner(static_cast<float>(mGrid.GetBounds().mP1.mX), static_cast<float>(mGrid.GetBounds().mP1.mY));
+    const float cellSize = static_cast<float>(SpatialGrid::kCellSize);
+    auto onBorder = [&](float v, float origin, int32_t ulps) {
+        float b = origin + std::round((v - origin) / cellSize) * cellSize;
+        for (; ulps > 0; --ulps) b = std::nextafter(b, kInf);
+        for (; ulps < 0; ++ulps) b = std::nextafter(b, -kInf);
+        return b;
+    };
+    // Terrain edges lying on row borders, listed only in the cells below
+    // them: a path that ends on such a border meets them in the next row.
+    for (float y = 96.0f; y < 310.0f; y += 2.0f * cellSize) {
+        const float b = onBorder(y, corner.mY, 0);
+        const VectorF below[3] = {{60.0f, b}, {340.0f, b}, {200.0f, b + 3.0f}};
+        const VectorF above[3] = {{340.0f, b + cellSize}, {60.0f, b + cellSize}, {200.0f, b + cellSize + 3.0f}};
+        ASSERT_GE(mGrid.InsertStaticPolygon(below, 3), 0);
+        ASSERT_GE(mGrid.InsertStaticPolygon(above, 3), 0);
+    }
+    struct Case {
+        const char* name;
+        Kind kind;
+    };
+    const Case cases[] = {
+        {"each point's short path, outline order", Kind::kOutlinePaths},
+        {"paths leaving their cells among short ones", Kind::kLongPaths},
+        {"the filters change within one cell", Kind::kFiltersChange},
+        {"two cells in turn", Kind::kTwoCellsInTurn},
+        {"ends off the grid or not numbers", Kind::kOffTheGrid},
+        {"inside reports among plain queries", Kind::kInsideReports},
+        {"ends on cell borders and a hair either side", Kind::kOnCellBorders},
+    };
+    int32_t toyHits = 0, terrainHits = 0;
+    for (const Case& c : cases) {
+        int32_t copied = 0;
+        for (Toy* toy : round) {
+            std::vector<GridSegmentQuery> queries;
+            const int32_t n = toy->mOutline.Count();
+            for (int32_t i = n - 1; i >= 0; --i) {
+                GridSegmentQuery q;
+                q.mFrom = toy->mOutline[i];
+                q.mTo = q.mFrom + RandomOffset(r, 1.5f);
+                q.mMover = GridMover::kToy;
+                q.mExcludedToy = toy;
+                switch (c.kind) {
+                case Kind::kOutlinePaths:
+                    q.mExcludedRobot = toy->mOwningRobot;
+                    break;
+                case Kind::kLongPaths:
+                    if (i % 3 == 0) q.mTo = q.mFrom + RandomOffset(r, 24.0f);
+                    break;
+                case Kind::kFiltersChange: {
+                    // Every few points, so that copies are made before the filters change.
+                    const int32_t j = i / 3;
+                    q.mExcludedToy = j % 2 ? toy : round[0];
+                    q.mExcludedRobot = j % 3 ? robot : nullptr;
+                    q.mTestToys = j % 5 != 0;
+                    q.mTestStatic = j % 7 != 0;
+                    q.mMover = j % 4 ? GridMover::kToy : GridMover::kParticle;
+                    q.mExcludedOwner = j % 6 ? nullptr : owner;
+                    q.mExcludedSlot = j % 8 ? -1 : 3;
+                    break;
+                }
+                case Kind::kTwoCellsInTurn:
+                    q.mFrom = toy->mOutline[(i / 2) % 2 ? i : (i + n / 2) % n];
+                    q.mTo = q.mFrom + RandomOffset(r, 1.0f);
+                    break;
+                case Kind::kOffTheGrid: {
+                    const float far = i % 2 ? -50.0f : kWorld.x2 + 50.0f;
+                    if (i % 4 == 0) q.mTo = {far, q.mFrom.mY};
+                    if (i % 4 == 1) q.mFrom = {far, q.mFrom.mY};
+                    if (i % 9 == 0) q.mTo = {kNaN, q.mFrom.mY};
+                    if (i % 11 == 0) q.mFrom = {q.mFrom.mX, kInf};
+                    break;
+                }
+                case Kind::kInsideReports:
+                    q.mReportInside = i % 3 == 0;
+                    break;
+                case Kind::kOnCellBorders:
+                    if (i % 3 != 2) q.mFrom.mX = onBorder(q.mFrom.mX, corner.mX, i % 3 - 1);
+                    if (i % 4 != 3) q.mTo.mY = onBorder(q.mTo.mY, corner.mY, i % 4 - 1);
+                    break;
+                }
+                queries.push_back(q);
+            }
+            GridQueryRun run(mGrid, Context());
+            for (size_t k = 0; k < queries.size(); ++k) {
+                GridSegmentHit a, b;
+                const bool gotRun = run.QuerySegment(queries[k], a);
+                // A plain query on the same context between the run's queries must not disturb it.
+                const bool gotPlain = mGrid.QuerySegment(queries[k], Context(), b);
+                ExpectSameHit(gotRun, a, gotPlain, b, c.name, k);
+                toyHits += gotRun && a.mToy ? 1 : 0;
+                terrainHits += gotRun && a.mStaticSegment >= 0 ? 1 : 0;
+            }
+            copied += Context().Gather().mCell >= 0 ? 1 : 0;
+        }
+        EXPECT_GT(copied, 10) << c.name << ": the copies must be exercised, not only the plain walk";
+    }
+    EXPECT_GT(toyHits, 200);
+    EXPECT_GT(terrainHits, 200);
+}
+
+TEST(SpatialGridQueryRun, ANewRunSeesWhatChangedInTheGridSinceTheLastRun)
+{
+    // Toy 0 with terrain just inside it, which its points' inward paths
+    // cross; toy 1 far away until a change brings it.
+    struct World {
+        SpatialGrid grid;
+        std::vector<std::unique_ptr<Toy>> toys;
+        int32_t terrain = -1;
+        World()
+        {
+            EXPECT_TRUE(grid.SetupCells(kWorld));
+            toys.push_back(MakeOutlineToy(RoundOutline({400, 400}, 20.0f, 60), 0));
+            toys.push_back(MakeOutlineToy(RoundOutline({1400, 400}, 20.0f, 60), 1));
+            for (const auto& t : toys) EXPECT_TRUE(grid.InsertToy(*t));
+            terrain = grid.InsertStaticPolygon(RoundOutline({400, 400}, 18.5f, 30).data(), 30);
+        }
+        GridSegmentQuery Path(int32_t i) const
+        {
+            GridSegmentQuery q;
+            q.mFrom = toys[0]->mOutline[i];
+            q.mTo = q.mFrom - (q.mFrom - VectorF(400, 400)) * 0.1f;
+            q.mMover = GridMover::kToy;
+            q.mExcludedToy = toys[0].get();
+            return q;
+        }
+    };
+    auto moveIn = [](World& w) {
+        for (VectorF& p : w.toys[1]->mOutline) p += VectorF(-1000.5f, 0.25f);
+        return w.grid.UpdateToy(*w.toys[1]);
+    };
+    struct Change {
+        const char* name;
+        std::function<bool(World&)> apply;
+    };
+    const Change changes[] = {
+        {"a toy moved into the cells", moveIn},
+        {"that toy's outline bent in place",
+         [&](World& w) {
+             if (!moveIn(w)) return false;
+             for (int32_t i = 0; i < w.toys[1]->mOutline.Count(); i += 2) w.toys[1]->mOutline[i] += VectorF(0.75f, -0.5f);
+             return w.grid.UpdateToy(*w.toys[1]);
+         }},
+        {"the terrain there switched off", [](World& w) { return w.grid.SetStaticEntryDisabled(w.terrain, true); }},
+    };
+    for (const Change& c : changes) {
+        // A path within one cell whose answer the change alters, found with plain queries.
+        int32_t probe = -1;
+        {
+            World before, after;
+            ASSERT_TRUE(c.apply(after)) << c.name;
+            for (int32_t i = 0; i < before.toys[0]->mOutline.Count() && probe < 0; ++i) {
+                CellRange range;
+                const GridSegmentQuery q = before.Path(i);
+                if (!before.grid.GetCellRange(q.mFrom, q.mTo, range) || !range.IsSingleCell()) continue;
+                GridSegmentHit a, b;
+                before.grid.QuerySegment(q, before.grid.GetQueryContext(), a);
+                after.grid.QuerySegment(q, after.grid.GetQueryContext(), b);
+                if (a.mToy != b.mToy || a.mStaticSegment != b.mStaticSegment) probe = i;
+            }
+        }
+        ASSERT_GE(probe, 0) << c.name << " must change what some path hits";
+        // One run copies the probe's cell out; the grid changes; the next run
+        // asks the same paths and must answer as plain queries do.
+        World w;
+        GridQueryContext& context = w.grid.GetQueryContext();
+        const GridSegmentQuery q = w.Path(probe);
+        GridSegmentHit hit;
+        {
+            GridQueryRun run(w.grid, context);
+            run.QuerySegment(q, hit);
+            run.QuerySegment(q, hit);
+        }
+        ASSERT_GE(context.Gather().mCell, 0);
+        ASSERT_TRUE(c.apply(w)) << c.name;
+        GridQueryRun run(w.grid, context);
+        for (int32_t k = 0; k < 2; ++k) {
+            GridSegmentHit plain;
+            const bool gotRun = run.QuerySegment(q, hit);
+            ExpectSameHit(gotRun, hit, w.grid.QuerySegment(q, context, plain), plain, c.name, static_cast<size_t>(k));
+        }
     }
 }
