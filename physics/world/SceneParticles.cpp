@@ -83,6 +83,11 @@ void Scene::UpdateParticleSystems(bool parallel)
     const int32_t count = mParticleSystems.Count();
     int32_t particles = 0;
     for (int32_t i = 0; i < count; ++i) {
+        // Most systems are bursts of a few particles whose flight is over in
+        // less time than fetching their state takes: the next ones are
+        // fetched while this one flies.
+        if (i + 2 < count) mParticleSystems[i + 2]->PrefetchStepState();
+        if (i + 1 < count) mParticleSystems[i + 1]->PrefetchFirstParticle();
         ParticleSystem& system = *mParticleSystems[i];
         system.Fly(mGrid, false, this, parallel);
         system.Fly(mGrid, true, this, parallel);
