@@ -137,12 +137,11 @@ bool ParticleSystem::FadesOutOnly() const
     return mDoFadeAlpha && !(mFadeIn * mDt > 0.0f) && mFadeOut * mDt > 0.0f;
 }
 
-bool ParticleSystem::FadeOut(int32_t slot, float out)
+bool ParticleSystem::FadeOut(float& alpha, uint8_t& shown, float out)
 {
-    float& alpha = mFadeStartAlphas[slot];
     alpha -= out;
     if (alpha < 1.0f) return false;
-    mColors[slot].mAlpha = static_cast<uint8_t>(alpha);
+    shown = static_cast<uint8_t>(alpha);
     return true;
 }
 
@@ -158,9 +157,15 @@ void ParticleSystem::MoveAndFadeOut()
     // faded out are freed in the same (list) order: the bits are theirs.
     const UniformPull pull(*this);
     const float out = mFadeOut * mDt;
+    // Held apart from the arrays, which writes through these could alias.
+    VectorF* positions = mPositions.Data();
+    VectorF* velocities = mVelocities.Data();
+    float* alphas = mFadeStartAlphas.Data();
+    ColorRGBA* colors = mColors.Data();
+    const ParticleLink* links = mLinks.Data();
     for (int32_t slot = mMoving.mHead; slot >= 0;) {
-        pull.Move(mPositions[slot], mVelocities[slot]);
-        slot = FadeOut(slot, out) ? mLinks[slot].mNext : FreeParticle(mMoving, slot);
+        pull.Move(positions[slot], velocities[slot]);
+        slot = FadeOut(alphas[slot], colors[slot].mAlpha, out) ? links[slot].mNext : FreeParticle(mMoving, slot);
     }
 }
 
@@ -482,7 +487,8 @@ void ParticleSystem::Fade(bool sleepingPass)
         // Fading out only, as most bursts do: the same steps as below without
         // the tests that cannot pass.
         for (int32_t slot = list.mHead; slot >= 0;)
-            slot = FadeOut(slot, out) ? mLinks[slot].mNext : FreeParticle(list, slot);
+            slot = FadeOut(mFadeStartAlphas[slot], mColors[slot].mAlpha, out) ? mLinks[slot].mNext
+                                                                              : FreeParticle(list, slot);
         return;
     }
     // The alpha is kept as a float beside the colour's byte, so fades slower

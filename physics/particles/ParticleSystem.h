@@ -617,9 +617,9 @@ private:
     void MoveWithoutHits();
     struct UniformPull;
     bool FadesOutOnly() const;
-    // Lowers the particle's alpha by out; false when it has faded out (and is
-    // to be freed).
-    bool FadeOut(int32_t slot, float out);
+    // Lowers a particle's alpha by out and shows it; false when it has faded
+    // out (and is to be freed).
+    static bool FadeOut(float& alpha, uint8_t& shown, float out);
     void MoveAndFadeOut();
     // Planned side by side, then applied in list order.
     void MoveWithHits(SpatialGrid& grid, Scene* scene, bool parallel);

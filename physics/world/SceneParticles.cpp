@@ -91,7 +91,8 @@ void Scene::UpdateParticleSystems(bool parallel)
         ParticleSystem& system = *mParticleSystems[i];
         system.Fly(mGrid, false, this, parallel);
         system.Fly(mGrid, true, this, parallel);
-        system.UpdateEmission();
+        // Bursts have emitted already: most systems have nothing to emit.
+        if (system.mBoomRequested || system.mParticleEmitting) system.UpdateEmission();
         system.MarkBoundsStale();
         if (system.mDeleteWhenEmpty && system.GetParticleCount() == 0) system.mFinished = 1;
         particles += system.GetParticleCount();
