@@ -34,11 +34,23 @@ bool ParticleSystemList::Delete(ParticleSystem* system)
     if (i < 0) return false;
     // The index goes back with the system, or the pool runs dry after 32768
     // short-lived systems.
+    // Finished systems mostly go from the end of the noted ones.
+    if (system->mFinished) {
+        if (!mFinished.IsEmpty() && mFinished.Last() == system) mFinished.SetCount(mFinished.Count() - 1);
+        else mFinished.RemoveValue(system);
+    }
     if (mIndexPool.IsInUse(system->mPoolIndex)) {
         mIndexPool.Release(system->mPoolIndex);
         --mUsedCount;
     }
     return mSystems.DeleteAt(i);
+}
+
+void ParticleSystemList::MarkFinished(ParticleSystem& system)
+{
+    if (system.mFinished) return;
+    system.mFinished = 1;
+    if (!mFinished.PushBack(&system)) mFinishedUnlisted = true;
 }
 
 void ParticleSystemList::DeleteAll()
