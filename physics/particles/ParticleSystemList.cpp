@@ -32,13 +32,13 @@ bool ParticleSystemList::Delete(ParticleSystem* system)
 {
     const int32_t i = mSystems.IndexOf(system);
     if (i < 0) return false;
-    // The index goes back with the system, or the pool runs dry after 32768
-    // short-lived systems.
     // Finished systems mostly go from the end of the noted ones.
     if (system->mFinished) {
         if (!mFinished.IsEmpty() && mFinished.Last() == system) mFinished.SetCount(mFinished.Count() - 1);
         else mFinished.RemoveValue(system);
     }
+    // The index goes back with the system, or the pool runs dry after 32768
+    // short-lived systems.
     if (mIndexPool.IsInUse(system->mPoolIndex)) {
         mIndexPool.Release(system->mPoolIndex);
         --mUsedCount;
