@@ -110,21 +110,71 @@ VectorF ParticleSystem::Acceleration(int32_t slot) const
     return a;
 }
 
+// The same pull on every particle: the products that depend only on it are
+// the same bits for each, so they are made once.
+struct ParticleSystem::UniformPull {
+    VectorF mDrift;
+    VectorF mGain;
+    float mDt;
+
+    explicit UniformPull(const ParticleSystem& ps)
+    {
+        VectorF a;
+        if (ps.mDoVectorGravity) a = ps.mUseSceneGravity ? ps.mSceneGravity : ps.mGravityVector;
+        mDrift = a * ps.mHalfDtSquared;
+        mGain = a * ps.mDt;
+        mDt = ps.mDt;
+    }
+    void Move(VectorF& position, VectorF& velocity) const
+    {
+        position += mDrift + velocity * mDt;
+        velocity += mGain;
+    }
+};
+
+bool ParticleSystem::FadesOutOnly() const
+{
+    return mDoFadeAlpha && !(mFadeIn * mDt > 0.0f) && mFadeOut * mDt > 0.0f;
+}
+
+bool ParticleSystem::FadeOut(float& alpha, uint8_t& shown, float out)
+{
+    alpha -= out;
+    if (alpha < 1.0f) return false;
+    shown = static_cast<uint8_t>(alpha);
+    return true;
+}
+
+bool ParticleSystem::MovesAndFadesOutOnly() const
+{
+    return mActingCodeCount == 2 && mActingCodes[0] == kStepMove && mActingCodes[1] == kStepFadeAlpha &&
+           !mBounceOffTerrain && !mBounceOffToys && !mDoGravityToPoint && !mDoAirFriction && FadesOutOnly();
+}
+
+void ParticleSystem::MoveAndFadeOut()
+{
+    // Each particle is moved and then faded as the two passes would, and the
+    // faded out are freed in the same (list) order: the bits are theirs.
+    const UniformPull pull(*this);
+    const float out = mFadeOut * mDt;
+    // Held apart from the arrays, which writes through these could alias.
+    VectorF* positions = mPositions.Data();
+    VectorF* velocities = mVelocities.Data();
+    float* alphas = mFadeStartAlphas.Data();
+    ColorRGBA* colors = mColors.Data();
+    const ParticleLink* links = mLinks.Data();
+    for (int32_t slot = mMoving.mHead; slot >= 0;) {
+        pull.Move(positions[slot], velocities[slot]);
+        slot = FadeOut(alphas[slot], colors[slot].mAlpha, out) ? links[slot].mNext : FreeParticle(mMoving, slot);
+    }
+}
+
 void ParticleSystem::MoveWithoutHits()
 {
     if (!mDoGravityToPoint && !mDoAirFriction) {
-        // Every particle feels the same pull: the products that depend only on
-        // it are the same bits for each, so they are made once.
-        VectorF a;
-        if (mDoVectorGravity) a = mUseSceneGravity ? mSceneGravity : mGravityVector;
-        const VectorF drift = a * mHalfDtSquared;
-        const VectorF gain = a * mDt;
-        const float dt = mDt;
-        for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext) {
-            VectorF& v = mVelocities[slot];
-            mPositions[slot] += drift + v * dt;
-            v += gain;
-        }
+        const UniformPull pull(*this);
+        for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext)
+            pull.Move(mPositions[slot], mVelocities[slot]);
         return;
     }
     for (int32_t slot = mMoving.mHead; slot >= 0; slot = mLinks[slot].mNext) {
@@ -436,16 +486,9 @@ void ParticleSystem::Fade(bool sleepingPass)
     if (!(in > 0.0f) && out > 0.0f) {
         // Fading out only, as most bursts do: the same steps as below without
         // the tests that cannot pass.
-        for (int32_t slot = list.mHead; slot >= 0;) {
-            float& alpha = mFadeStartAlphas[slot];
-            alpha -= out;
-            if (alpha < 1.0f) {
-                slot = FreeParticle(list, slot);
-                continue;
-            }
-            mColors[slot].mAlpha = static_cast<uint8_t>(alpha);
-            slot = mLinks[slot].mNext;
-        }
+        for (int32_t slot = list.mHead; slot >= 0;)
+            slot = FadeOut(mFadeStartAlphas[slot], mColors[slot].mAlpha, out) ? mLinks[slot].mNext
+                                                                              : FreeParticle(list, slot);
         return;
     }
     // The alpha is kept as a float beside the colour's byte, so fades slower
@@ -621,6 +664,13 @@ void ParticleSystem::MoveWithHits(SpatialGrid& grid, Scene* scene, bool parallel
 
 void ParticleSystem::FlyList(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel)
 {
+    // Most effect bursts fly through everything and fade out: one walk of
+    // the list does both codes.
+    if (!sleepingPass && MovesAndFadesOutOnly()) {
+        MoveAndFadeOut();
+        Spin(false);
+        return;
+    }
     for (int32_t i = 0; i < mActingCodeCount; ++i) {
         switch (mActingCodes[i]) {
         case kStepMove:

@@ -72,6 +72,49 @@ enum ParticleStepCode : int32_t {
 // repeats its particles exactly in a replay.
 class ParticleSystem {
 public:
+    // ---- what every step reads of every system ----
+    // A scene holds hundreds of short bursts, each a few particles: the step
+    // visits each of them, and their fields spread over the object would cost
+    // a dozen cache lines a burst. These four lines hold all the step reads of
+    // a burst that moves, fades and ends; the properties follow.
+    alignas(64) ParticleList mMoving;
+    ParticleList mSleeping;
+    int32_t mFreeHead = 0;
+    float mDt = 0.0f;
+    float mHalfDtSquared = 0.0f;
+    float mTimeToNextEmission = 0.0f;
+    VectorF mSceneGravity;
+    VectorF mGravityVector;
+    float mFadeIn = 0.0f;
+    float mFadeOut = 0.0f;
+    int32_t mParticleRotationStyle = 0;
+    // The codes of the program that the flight acts on, in its order (each at most once).
+    uint8_t mActingCodes[6] = {};
+    uint8_t mActingCodeCount = 0;
+    uint8_t mFinished = 0;
+    uint8_t mDeleteWhenEmpty = 0;
+    uint8_t mBoomRequested = 0;
+    uint8_t mParticleEmitting = 1;
+    uint8_t mBoundsStale = 0;
+    uint8_t mBounceOffTerrain = 1;
+    uint8_t mBounceOffToys = 1;
+    uint8_t mAllowSleepingParticles = 1;
+    uint8_t mDoVectorGravity = 0;
+    uint8_t mUseSceneGravity = 0;
+    uint8_t mDoGravityToPoint = 0;
+    uint8_t mDoAirFriction = 0;
+    uint8_t mDoFadeAlpha = 0;
+    uint8_t mDoSizing = 0;
+    uint8_t mPenetratingParticles = 0;
+    uint8_t mShardSystem = 0;
+    // Per-particle attributes, indexed by slot; the rest are with their features.
+    Array<ParticleLink> mLinks;
+    Array<VectorF> mPositions;
+    Array<VectorF> mVelocities;
+    Array<ColorRGBA> mColors;
+    Array<float> mFadeStartAlphas;
+    Array<float> mSizes;
+
     // How scripts name the system; what they kept of it goes stale with it.
     ObjectHandle mScriptHandle;
 
@@ -271,6 +314,23 @@ public:
     // them, and measuring every particle of every burst each step would cost
     // more than the burst's own flight. They are measured on the first read.
     void MarkBoundsStale() { mBoundsStale = 1; }
+    // Hints for a walk over many systems, a step or two ahead of their turn:
+    // the lines of the step's state, then the first particle's attributes.
+    void PrefetchStepState() const
+    {
+        const char* p = reinterpret_cast<const char*>(this);
+        for (int32_t line = 0; line < 4; ++line) __builtin_prefetch(p + 64 * line);
+    }
+    void PrefetchFirstParticle() const
+    {
+        const int32_t slot = mMoving.mHead;
+        if (slot < 0) return;
+        __builtin_prefetch(mLinks.Data() + slot);
+        __builtin_prefetch(mPositions.Data() + slot);
+        __builtin_prefetch(mVelocities.Data() + slot);
+        __builtin_prefetch(mColors.Data() + slot);
+        __builtin_prefetch(mFadeStartAlphas.Data() + slot);
+    }
     const RectF& GetBounds()
     {
         if (mBoundsStale) UpdateBounds();
@@ -303,6 +363,9 @@ public:
         // an empty one (most bursts never sleep) has nothing to run.
         if ((sleepingPass ? mSleeping : mMoving).mHead >= 0) FlyList(grid, sleepingPass, scene, parallel);
     }
+    // The program is a move through everything under one pull and a fade
+    // out, nothing else: the flight runs the two in one walk of the list.
+    bool MovesAndFadesOutOnly() const;
     // A particle that struck a terrain edge: slowed, mirrored about the edge
     // and turned a little, placed just in front of it.
     void BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene);
@@ -364,6 +427,8 @@ public:
     }
 
     // ---- fields ----
+    // The switches and per-particle arrays the step reads are in the block at
+    // the top; their features' other properties and arrays are here.
     int32_t mPoolIndex = -1;
     FastName mName;
     std::string mTextureFileName;
@@ -376,12 +441,7 @@ public:
     float mQuadTemplate[5] = {};
     Random mRandom;
 
-    Array<ParticleLink> mLinks;
-    ParticleList mMoving;
-    ParticleList mSleeping;
-    int32_t mFreeHead = 0;
     RectF mBounds;
-    uint8_t mBoundsStale = 0;
     int32_t mInitialPoolSize = 1024;
     int32_t mPoolGrowth = 1024;
 
@@ -393,9 +453,7 @@ public:
     uint8_t mDoRotateByLinkedToy = 1;
     Robot* mLinkedRobot = nullptr;
 
-    float mDt = 0.0f;
     float mInverseDt = 0.0f;
-    float mHalfDtSquared = 0.0f;
 
     VectorF mPosition;
     VectorF mLine;
@@ -412,66 +470,37 @@ public:
     int32_t mParticleStartPosition = 0;
     ColorRGBA mColor1{255, 255, 255, 255};
     ColorRGBA mColor2{255, 255, 255, 255};
-    uint8_t mFinished = 0;
-    uint8_t mDeleteWhenEmpty = 0;
-    uint8_t mBoomRequested = 0;
     IntervalI mEmitBoomCount{100, 200};
-    uint8_t mParticleEmitting = 1;
     IntervalF mEmittingInterval{0.1f, 0.1f};
     int32_t mEmittingCount = 1;
-    float mTimeToNextEmission = 0.0f;
     int32_t mSpareValue = 0;  // kept only so the record gives back what it was given
-    int32_t mParticleRotationStyle = 0;
     Array<int32_t> mStepProgram;
-    // The codes of the program that the flight acts on, in its order (each at most once).
-    uint8_t mActingCodes[6] = {};
-    uint8_t mActingCodeCount = 0;
 
-    uint8_t mBounceOffTerrain = 1;
-    uint8_t mBounceOffToys = 1;
     uint8_t mDontBounceOffRobotLinked = 1;
     uint8_t mDisappearAfterFirstBounce = 0;
     uint8_t mDoBulletDeform = 0;
     float mBulletDeformPower = 2.0f;
     float mSharpness = 1.0f;
-    uint8_t mAllowSleepingParticles = 1;
 
     // Per-particle attributes, indexed by slot.
-    Array<VectorF> mPositions;
     Array<RectF> mTexRects;
-    Array<float> mSizes;
-    Array<ColorRGBA> mColors;
-    Array<VectorF> mVelocities;
     Array<float> mAngles;
     Array<float> mAngularSpeeds;
     Array<uint8_t> mSleepCountdowns;
 
-    uint8_t mShardSystem = 0;
     Array<ShardRecord> mShards;
     uint8_t mAllowEffectDent = 0;
     uint8_t mAllowEffectHoles = 0;
-    uint8_t mPenetratingParticles = 0;
     Array<ParticlePenetration> mPenetrations;
 
-    uint8_t mDoSizing = 0;
     IntervalF mSizingBy{2.0f, 2.0f};
     Array<float> mSizingFactors;
 
-    uint8_t mDoVectorGravity = 0;
-    VectorF mGravityVector;
-    uint8_t mUseSceneGravity = 0;
-    VectorF mSceneGravity;
-    uint8_t mDoGravityToPoint = 0;
     float mGravityToPointPower = 1.0f;
     VectorF mGravityToPointPoint;
 
-    uint8_t mDoFadeAlpha = 0;
-    float mFadeIn = 0.0f;
-    float mFadeOut = 0.0f;
     Array<uint8_t> mFadePhases;
-    Array<float> mFadeStartAlphas;
 
-    uint8_t mDoAirFriction = 0;
     IntervalF mAirFrictionCoef{0.9f, 1.05f};
     Array<float> mAirFrictionCoefs;
 
@@ -586,6 +615,12 @@ private:
     VectorF Acceleration(int32_t slot) const;
     void FlyList(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel);
     void MoveWithoutHits();
+    struct UniformPull;
+    bool FadesOutOnly() const;
+    // Lowers a particle's alpha by out and shows it; false when it has faded
+    // out (and is to be freed).
+    static bool FadeOut(float& alpha, uint8_t& shown, float out);
+    void MoveAndFadeOut();
     // Planned side by side, then applied in list order.
     void MoveWithHits(SpatialGrid& grid, Scene* scene, bool parallel);
     void PlanMove(FlightStep& step, const SpatialGrid& grid, GridQueryContext& context) const;

@@ -32,6 +32,11 @@ bool ParticleSystemList::Delete(ParticleSystem* system)
 {
     const int32_t i = mSystems.IndexOf(system);
     if (i < 0) return false;
+    // Finished systems mostly go from the end of the noted ones.
+    if (system->mFinished) {
+        if (!mFinished.IsEmpty() && mFinished.Last() == system) mFinished.SetCount(mFinished.Count() - 1);
+        else mFinished.RemoveValue(system);
+    }
     // The index goes back with the system, or the pool runs dry after 32768
     // short-lived systems.
     if (mIndexPool.IsInUse(system->mPoolIndex)) {
@@ -39,6 +44,13 @@ bool ParticleSystemList::Delete(ParticleSystem* system)
         --mUsedCount;
     }
     return mSystems.DeleteAt(i);
+}
+
+void ParticleSystemList::MarkFinished(ParticleSystem& system)
+{
+    if (system.mFinished) return;
+    system.mFinished = 1;
+    if (!mFinished.PushBack(&system)) mFinishedUnlisted = true;
 }
 
 void ParticleSystemList::DeleteAll()

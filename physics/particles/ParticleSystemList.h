@@ -33,11 +33,18 @@ public:
     ParticleSystem* const* end() const { return mSystems.end(); }
     int32_t IndexOf(const ParticleSystem* system) const { return mSystems.IndexOf(system); }
     int32_t GetUsedCount() const { return mUsedCount; }
+    // Marks the system finished (once) and notes it: removing the finished
+    // systems then reads these, not every system of the list.
+    void MarkFinished(ParticleSystem& system);
     const IndexPool& GetIndexPool() const { return mIndexPool; }
 
     PtrArray<ParticleSystem> mSystems;
     IndexPool mIndexPool;
     int32_t mUsedCount = 0;
+    // The systems marked finished and not yet deleted (Delete takes a system
+    // off); mFinishedUnlisted when one of them could not be noted.
+    Array<ParticleSystem*> mFinished;
+    bool mFinishedUnlisted = false;
 };
 
 // Constructs a system and appends it to the array (growing it by its

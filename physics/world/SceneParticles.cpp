@@ -79,16 +79,25 @@ void Scene::UpdateParticleSystems(bool parallel)
     StatSetInt(kStatParticlesTotalCount, 0);
     StatSetInt(kStatParticlesEmittedLastFrame, 0);
     if (parallel) mGrid.ReserveQueryContexts(WorkTeam::Shared().GetThreadCount());
+    // Systems finished by an earlier pass and not yet removed would break
+    // the list order of those noted: their removal looks at every system.
+    if (mParticleSystems.mFinished.Count() > 0) mParticleSystems.mFinishedUnlisted = true;
     // Copies that hits spawn during the pass wait for the next step.
     const int32_t count = mParticleSystems.Count();
     int32_t particles = 0;
     for (int32_t i = 0; i < count; ++i) {
+        // Most systems are bursts of a few particles whose flight is over in
+        // less time than fetching their state takes: the next ones are
+        // fetched while this one flies.
+        if (i + 2 < count) mParticleSystems[i + 2]->PrefetchStepState();
+        if (i + 1 < count) mParticleSystems[i + 1]->PrefetchFirstParticle();
         ParticleSystem& system = *mParticleSystems[i];
         system.Fly(mGrid, false, this, parallel);
         system.Fly(mGrid, true, this, parallel);
-        system.UpdateEmission();
+        // Bursts have emitted already: most systems have nothing to emit.
+        if (system.mBoomRequested || system.mParticleEmitting) system.UpdateEmission();
         system.MarkBoundsStale();
-        if (system.mDeleteWhenEmpty && system.GetParticleCount() == 0) system.mFinished = 1;
+        if (system.mDeleteWhenEmpty && system.GetParticleCount() == 0) mParticleSystems.MarkFinished(system);
         particles += system.GetParticleCount();
     }
     // One shared write for the pass, not one per burst.
@@ -97,8 +106,24 @@ void Scene::UpdateParticleSystems(bool parallel)
 
 void Scene::RemoveFinishedParticleSystems()
 {
-    for (int32_t i = mParticleSystems.Count() - 1; i >= 0; --i)
-        if (mParticleSystems[i]->mFinished) DeleteParticleSystem(mParticleSystems, mParticleSystems[i]);
+    // Last to first in the list: the order their pool indices go back in
+    // decides which index each later system gets.
+    ParticleSystemList& list = mParticleSystems;
+    if (list.mFinishedUnlisted) {
+        for (int32_t i = list.Count() - 1; i >= 0; --i)
+            if (list[i]->mFinished) DeleteParticleSystem(list, list[i]);
+        list.mFinished.Clear();
+        list.mFinishedUnlisted = false;
+    } else {
+        // The noted ones only, which one pass noted in list order: reading
+        // every system of the list again would cost more than their flight did.
+        Array<ParticleSystem*>& finished = list.mFinished;
+        while (finished.Count() > 0) {
+            ParticleSystem* system = finished.Last();
+            // One no longer in the list has nothing to delete.
+            if (!DeleteParticleSystem(list, system)) finished.RemoveValue(system);
+        }
+    }
     StatSetInt(kStatParticleSystemsCount, mParticleSystems.Count());
     StatSetInt(kStatParticleSystemsEditCount, mEditParticleSystems.Count());
 }

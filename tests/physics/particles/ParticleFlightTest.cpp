@@ -124,6 +124,84 @@ TEST_F(FlightWorld, ParticlesDieAsTheyShrinkOrFadeAway)
     }
 }
 
+// A burst that only moves through everything and fades out has its two codes
+// run in one walk of its list. Its twin with a sizing code that changes
+// nothing runs them one after the other; every step the two must hold the
+// same particles, in the same lists, with the same bits.
+TEST_F(FlightWorld, ABurstMovedAndFadedInOneWalkMatchesTheTwoPasses)
+{
+    struct Case {
+        const char* name;
+        void (*setUp)(ParticleSystem&);
+    };
+    const Case cases[] = {
+        {"no pull", [](ParticleSystem&) {}},
+        {"its own gravity",
+         [](ParticleSystem& p) {
+             p.SetDoVectorGravity(true);
+             p.SetGravityVector(VectorF(30.0f, 700.0f));
+         }},
+        {"the scene's gravity, spinning",
+         [](ParticleSystem& p) {
+             p.mSceneGravity = VectorF(0.0f, 900.0f);
+             p.SetDoVectorGravity(true);
+             p.SetUseSceneGravity(true);
+             p.SetParticleRotationStyle(1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParticleSystem* twins[2] = {};
+        for (int32_t t = 0; t < 2; ++t) {
+            ParticleSystem& p = *scene.NewParticleSystem(scene.mParticleSystems);
+            p.SwitchOFFParticleEmitting();
+            p.SetBounceOffTerrain(false);
+            p.SetBounceOffToys(false);
+            p.SetStartSpeed(150.0f);
+            p.SetScattering(2.0f);
+            // Alphas spread over the range: the particles fade out on different steps.
+            p.SetColor1(ColorRGBA(255, 255, 255, 10));
+            p.SetColor2(ColorRGBA(255, 255, 255, 255));
+            p.SetDoFadeAlpha(true);
+            p.SetFadeAlphaFadeOut(300.0f);
+            c.setUp(p);
+            if (t == 1) {
+                p.SetDoSizing(true);
+                p.SetSizingBy(IntervalF(0.0f, 0.0f));
+            }
+            p.SetEmitBoomCountMin(12);
+            p.SetEmitBoomCountMax(12);
+            p.EmitBoom();
+            p.UpdateEmission();
+            twins[t] = &p;
+        }
+        ASSERT_TRUE(twins[0]->MovesAndFadesOutOnly());
+        ASSERT_FALSE(twins[1]->MovesAndFadesOutOnly());
+        const ParticleSystem& a = *twins[0];
+        const ParticleSystem& b = *twins[1];
+        ASSERT_EQ(a.GetParticleCount(), 12);
+        for (int32_t step = 0; step < 220 && a.GetParticleCount() > 0; ++step) {
+            for (ParticleSystem* p : twins) {
+                p->Fly(scene.GetGrid(), false, &scene);
+                p->Fly(scene.GetGrid(), true, &scene);
+            }
+            ASSERT_EQ(a.GetChecksumValue(), b.GetChecksumValue()) << "step " << step;
+            ASSERT_EQ(a.GetMovingCount(), b.GetMovingCount()) << "step " << step;
+            for (int32_t slot = a.GetMovingHead(); slot >= 0; slot = a.GetLink(slot).mNext) {
+                ASSERT_EQ(a.mPositions[slot], b.mPositions[slot]) << "step " << step;
+                ASSERT_EQ(a.mVelocities[slot], b.mVelocities[slot]) << "step " << step;
+                ASSERT_EQ(a.mColors[slot], b.mColors[slot]) << "step " << step;
+                if (a.HasRotation()) {
+                    ASSERT_EQ(a.mAngles[slot], b.mAngles[slot]) << "step " << step;
+                }
+            }
+            for (int32_t slot = a.GetFreeHead(), n = 0; slot >= 0 && n < 12; slot = a.GetLink(slot).mNext, ++n)
+                ASSERT_EQ(a.GetLink(slot).mNext, b.GetLink(slot).mNext) << "step " << step;
+        }
+        EXPECT_EQ(a.GetParticleCount(), 0);
+    }
+}
+
 TEST_F(FlightWorld, AFastParticleStillHitsAThinTerrainEdge)
 {
     AddSlab(RectF(0.0f, 500.0f, 1000.0f, 501.0f));

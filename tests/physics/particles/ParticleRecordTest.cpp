@@ -146,6 +146,25 @@ void ChangeEverything(ParticleSystem& ps)
     ps.mAlphaBlinkAlpha2 = 230;
 }
 
+using Switch = uint8_t ParticleSystem::*;
+// The recorded switches.
+const Switch kSwitches[] = {
+    &ParticleSystem::mDoMoveByLinkedToy, &ParticleSystem::mDoRotateByLinkedToy,
+    &ParticleSystem::mStartSpeedMulInUse, &ParticleSystem::mDeleteWhenEmpty,
+    &ParticleSystem::mPenetratingParticles, &ParticleSystem::mAllowEffectDent,
+    &ParticleSystem::mAllowEffectHoles, &ParticleSystem::mParticleEmitting,
+    &ParticleSystem::mBounceOffTerrain, &ParticleSystem::mBounceOffToys,
+    &ParticleSystem::mDontBounceOffRobotLinked, &ParticleSystem::mDisappearAfterFirstBounce,
+    &ParticleSystem::mDoBulletDeform, &ParticleSystem::mAllowSleepingParticles,
+    &ParticleSystem::mDoSizing, &ParticleSystem::mDoVectorGravity,
+    &ParticleSystem::mUseSceneGravity, &ParticleSystem::mDoGravityToPoint,
+    &ParticleSystem::mDoFadeAlpha, &ParticleSystem::mDoAirFriction,
+    &ParticleSystem::mDoAngleTracker, &ParticleSystem::mAngleTrackerRandomStartIndex,
+    &ParticleSystem::mAngleTrackerExtra, &ParticleSystem::mDoColorBlink,
+    &ParticleSystem::mColorBlinkColor1Random, &ParticleSystem::mColorBlinkColor2Random,
+    &ParticleSystem::mDoAlphaBlink, &ParticleSystem::mAlphaBlinkAlpha1Random,
+    &ParticleSystem::mAlphaBlinkAlpha2Random};
+
 // Reader failures are reported as notices; the tests keep stderr quiet.
 class ParticleRecord : public ::testing::Test {
 protected:
@@ -194,6 +213,76 @@ TEST_F(ParticleRecord, CopyingATemplateTakesItsPropertiesButNotItsParticles)
     EXPECT_EQ(RecordOf(copy), RecordOf(source));
     EXPECT_EQ(copy.GetParticleCount(), 0);
     EXPECT_EQ(copy.GetPosition(), VectorF(12.5f, -30.0f));
+}
+
+// A copy is made field by field, not through the record: it must still be
+// the system that reading the template's record gives, down to what the
+// properties derive (arrays, program, tracker table, generator) and the
+// switches a record stores as 0 or 1 whatever byte the template held.
+TEST_F(ParticleRecord, ACopyIsTheSystemThatReadingTheTemplatesRecordGives)
+{
+    struct Case {
+        const char* name;
+        void (*make)(ParticleSystem&);
+    };
+    const Case cases[] = {
+        {"a new system", [](ParticleSystem&) {}},
+        {"every property changed", [](ParticleSystem& ps) { ChangeEverything(ps); }},
+        {"switches held as 2 and an atlas of no cells",
+         [](ParticleSystem& ps) {
+             ChangeEverything(ps);
+             for (Switch sw : kSwitches)
+                 if (ps.*sw) ps.*sw = 2;
+             ps.mMultiTexture = VectorI(0, -3);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParticleSystem source;
+        c.make(source);
+        MemoryStream s;
+        ASSERT_TRUE(source.WriteProps(s));
+        s.SetPosition(0);
+        ParticleSystem read;
+        ASSERT_TRUE(read.ReadProps(s, false));
+        ParticleSystem copy;
+        ASSERT_TRUE(copy.CopyFrom(source));
+
+        EXPECT_EQ(RecordOf(copy), RecordOf(read));
+        for (Switch sw : kSwitches) EXPECT_EQ(copy.*sw, read.*sw);
+        EXPECT_EQ(copy.mStartMoveVectorValid, read.mStartMoveVectorValid);
+        EXPECT_EQ(copy.GetMultiTexture(), read.GetMultiTexture());
+        EXPECT_EQ(copy.mStepProgram.Count(), read.mStepProgram.Count());
+        for (int32_t i = 0; i < copy.mStepProgram.Count() && i < read.mStepProgram.Count(); ++i)
+            EXPECT_EQ(copy.mStepProgram[i], read.mStepProgram[i]) << i;
+        EXPECT_EQ(copy.mActingCodeCount, read.mActingCodeCount);
+        EXPECT_EQ(std::memcmp(copy.mActingCodes, read.mActingCodes, sizeof(copy.mActingCodes)), 0);
+        EXPECT_EQ(copy.GetPoolCapacity(), read.GetPoolCapacity());
+        EXPECT_EQ(copy.mTexRects.Capacity(), read.mTexRects.Capacity());
+        EXPECT_EQ(copy.mSizingFactors.Capacity(), read.mSizingFactors.Capacity());
+        EXPECT_EQ(copy.mFadePhases.Capacity(), read.mFadePhases.Capacity());
+        EXPECT_EQ(copy.mAirFrictionCoefs.Capacity(), read.mAirFrictionCoefs.Capacity());
+        EXPECT_EQ(copy.mColorBlinkTimers.Capacity(), read.mColorBlinkTimers.Capacity());
+        EXPECT_EQ(copy.mAlphaBlinkTimers.Capacity(), read.mAlphaBlinkTimers.Capacity());
+        EXPECT_EQ(copy.mPenetrations.Capacity(), read.mPenetrations.Capacity());
+        EXPECT_EQ(copy.mSleepCountdowns.Capacity(), read.mSleepCountdowns.Capacity());
+        ASSERT_EQ(copy.mAngleTrackerTable.Count(), read.mAngleTrackerTable.Count());
+        for (int32_t i = 0; i < copy.mAngleTrackerTable.Count(); ++i) {
+            EXPECT_EQ(copy.mAngleTrackerTable[i].mSin, read.mAngleTrackerTable[i].mSin) << i;
+            EXPECT_EQ(copy.mAngleTrackerTable[i].mCos, read.mAngleTrackerTable[i].mCos) << i;
+        }
+        // And they go on alike: the same particles, drawn from the same generator.
+        for (int32_t n = 0; n < 5; ++n) {
+            const int32_t a = copy.EmitOne();
+            ASSERT_EQ(a, read.EmitOne());
+            ASSERT_GE(a, 0);
+            EXPECT_EQ(copy.mPositions[a], read.mPositions[a]);
+            EXPECT_EQ(copy.mVelocities[a], read.mVelocities[a]);
+            EXPECT_EQ(copy.mColors[a], read.mColors[a]);
+            EXPECT_EQ(copy.mSizes[a], read.mSizes[a]);
+        }
+        EXPECT_EQ(copy.GetChecksumValue(), read.GetChecksumValue());
+    }
 }
 
 // Every cut of a record is refused and leaves the system and the stream as

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <vector>
 #include "base/Statistics.h"
 #include "physics/particles/ParticleSystem.h"
 #include "physics/world/Scene.h"
@@ -60,6 +61,65 @@ TEST_F(SceneParticles, FinishedSystemsLeaveAndGiveTheirIndexBack)
         Step();
         EXPECT_EQ(list.Count(), 0);
         EXPECT_EQ(list.GetUsedCount(), 0);
+    }
+}
+
+// Finished systems give their pool indices back last to first in the list,
+// which decides the index every later system gets. The pass notes those it
+// finishes so that their removal need not read every system; however they
+// were noted, the indices handed out next are those of deleting the same
+// systems by hand from the end of the list.
+TEST_F(SceneParticles, FinishedSystemsGoLastToFirstHoweverTheyWereNoted)
+{
+    struct Case {
+        const char* name;
+        std::vector<int32_t> firstPass;   // systems finishing in the first pass
+        std::vector<int32_t> secondPass;  // and in a second one, before any removal
+        bool unlisted;                    // a system the list could not note
+    };
+    const Case cases[] = {
+        {"one pass", {1, 3, 4}, {}, false},
+        {"two passes, the later one finishing earlier systems", {4, 5}, {0, 2}, false},
+        {"one that could not be noted", {2, 5}, {}, true},
+    };
+    constexpr int32_t kSystems = 6;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // By hand: the same systems deleted from the end of the list.
+        std::vector<int32_t> expected;
+        {
+            Scene byHand;
+            ParticleSystemList& list = byHand.mParticleSystems;
+            for (int32_t i = 0; i < kSystems; ++i) byHand.NewParticleSystem(list)->SwitchOFFParticleEmitting();
+            std::vector<ParticleSystem*> gone;
+            for (int32_t i = kSystems - 1; i >= 0; --i)
+                for (const std::vector<int32_t>* pass : {&c.firstPass, &c.secondPass})
+                    for (int32_t k : *pass)
+                        if (k == i) gone.push_back(list[i]);
+            for (ParticleSystem* system : gone) ASSERT_TRUE(byHand.DeleteParticleSystem(list, system));
+            for (size_t i = 0; i < gone.size(); ++i) expected.push_back(byHand.NewParticleSystem(list)->mPoolIndex);
+        }
+        Scene stepped;
+        ASSERT_TRUE(stepped.SetupGrid(RectF(0.0f, 0.0f, 1000.0f, 1000.0f)));
+        ParticleSystemList& list = stepped.mParticleSystems;
+        for (int32_t i = 0; i < kSystems; ++i) stepped.NewParticleSystem(list)->SwitchOFFParticleEmitting();
+        std::vector<ParticleSystem*> systems(list.begin(), list.end());
+        for (int32_t k : c.firstPass) systems[k]->SetDeleteWhenEmpty(true);
+        stepped.UpdateParticleSystems(false);
+        if (!c.secondPass.empty()) {
+            for (int32_t k : c.secondPass) systems[k]->SetDeleteWhenEmpty(true);
+            stepped.UpdateParticleSystems(false);
+        }
+        if (c.unlisted) {
+            list.mFinished.RemoveValue(systems[c.firstPass.back()]);
+            list.mFinishedUnlisted = true;
+        }
+        stepped.RemoveFinishedParticleSystems();
+        EXPECT_EQ(list.Count(), kSystems - static_cast<int32_t>(expected.size()));
+        EXPECT_TRUE(list.mFinished.IsEmpty());
+        std::vector<int32_t> handedOut;
+        for (size_t i = 0; i < expected.size(); ++i) handedOut.push_back(stepped.NewParticleSystem(list)->mPoolIndex);
+        EXPECT_EQ(handedOut, expected);
     }
 }
 
