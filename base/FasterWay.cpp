@@ -4,13 +4,26 @@
 
 namespace KIV {
 
-bool FasterWay::PickTeam()
+bool FasterWay::PickTeam(int64_t units)
 {
+    if (units > 0 && (mUnits == 0 || units >= kSizeChange * mUnits || units * kSizeChange <= mUnits)) {
+        // The slower way's timing was taken on other work; retrying it each
+        // time would halve a loop whose size swings, so not sooner than the
+        // first retry interval after the last try.
+        if (mUnits != 0) {
+            mRetryInterval = 0;
+            mRunsUntilRetry = std::min(mRunsUntilRetry, std::max(1, kFirstRetryInterval - mRunsSinceRetry));
+        }
+        mUnits = units;
+    }
     const double alone = mSecondsPerUnit[0], team = mSecondsPerUnit[1];
     if (team == 0.0) return true;
     if (alone == 0.0) return false;
     const bool teamFaster = team <= alone;
-    return --mRunsUntilRetry > 0 ? teamFaster : !teamFaster;
+    ++mRunsSinceRetry;
+    if (--mRunsUntilRetry > 0) return teamFaster;
+    mRunsSinceRetry = 0;
+    return !teamFaster;
 }
 
 void FasterWay::Record(bool team, double secondsPerUnit)
