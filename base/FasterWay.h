@@ -13,14 +13,14 @@ namespace KIV {
 // and the slower one is tried again now and then: after kFirstRetryInterval
 // runs, twice as long each time it loses again, kLongestRetryInterval at most.
 // The cost of forking is much the same for any size of work, so when the
-// work's size moves by kSizeChange or more (a large level loaded into the
-// scene, a pile falling asleep) the slower way is retried as soon as
-// kFirstRetryInterval runs have passed since its last try.
+// work's size moves by a factor of kSizeChange or more (a large level loaded
+// into the scene, a pile falling asleep) the slower way is retried as soon
+// as kFirstRetryInterval runs have passed since its last try.
 class FasterWay {
 public:
     static constexpr int32_t kFirstRetryInterval = 16;
     static constexpr int32_t kLongestRetryInterval = 512;
-    static constexpr int64_t kSizeChange = 2;
+    static constexpr double kSizeChange = 2.0;
 
     // Whether this run, of `units` units of work (0: not told), should go to
     // the team. Each way is tried once before either is trusted, the team first.
@@ -38,7 +38,8 @@ private:
     int32_t mRunsUntilRetry = 0;              // of the slower way
     int32_t mRetryInterval = 0;
     int32_t mRunsSinceRetry = 0;
-    int64_t mUnits = 0;  // the size of work when the size last moved far
+    double mMeanUnits = 0.0;  // the size of the recent runs
+    double mUnits = 0.0;      // mMeanUnits when it last moved far
 };
 
 // A place in the code, taken where a function that has it as a default

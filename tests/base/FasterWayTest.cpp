@@ -98,8 +98,11 @@ TEST(FasterWay, AChangeOfSizeIsFollowedWithinTheFirstRetryInterval)
         {"the work shrinks below where forking pays", {2048}, {8}, FasterWay::kFirstRetryInterval, kFollowing},
         // Sizes within the factor leave the retries far apart.
         {"the size wanders within a factor of two", {300}, {300, 200, 390, 160}, 0, 4},
-        // A size that swings far every run retries the slower way at most once per interval.
-        {"the size swings far every run", {2048}, {2048, 512}, 0, 1200 / FasterWay::kFirstRetryInterval + 2},
+        // Nor does a size that swings far every run: it is the same work by turns.
+        {"the size swings far every run", {2048}, {2048, 256}, 0, 4},
+        // A size that keeps moving far retries the slower way at most once per interval.
+        {"the size doubles and halves by turns of ten runs", {2048}, {2048, 2048, 2048, 2048, 2048, 2048, 2048, 2048,
+         2048, 2048, 256, 256, 256, 256, 256, 256, 256, 256, 256, 256}, 0, 1200 / FasterWay::kFirstRetryInterval + 2},
     };
     for (const Case& c : cases) {
         FasterWay way;
