@@ -1,7 +1,7 @@
+#include "physics/grid/SpatialGrid.h"
 #include <algorithm>
 #include <climits>
 #include "base/WorkTeam.h"
-#include "physics/grid/SpatialGrid.h"
 #include "physics/grid/ToyMovePlan.h"
 #include "physics/toys/Toy.h"
 
@@ -221,7 +221,8 @@ void SpatialGrid::LinkMovedToys(int32_t band)
                     const int32_t link = first + (row - r.mRow0) * width + (column - r.mColumn0);
                     const int32_t e = plan.EntryFor(m, link);
                     if (e < 0) continue;
-                    mToys.LinkAtCellHead(e, node, GetCellIndex(column, row), link > first ? plan.EntryFor(m, link - 1) : -1);
+                    const int32_t previous = link > first ? plan.EntryFor(m, link - 1) : -1;
+                    mToys.LinkAtCellHead(e, node, GetCellIndex(column, row), previous);
                     // The node's list starts at its last link, as AddCellEntry leaves it.
                     if (link + 1 == end || plan.EntryFor(m, link + 1) < 0) mToys.SetFirstEntry(node, e);
                 }
