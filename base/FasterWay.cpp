@@ -5,13 +5,31 @@
 
 namespace KIV {
 
-bool FasterWay::PickTeam()
+bool FasterWay::PickTeam(int64_t units)
 {
+    if (units > 0) {
+        // A running mean, so that work whose size swings from run to run
+        // (islands of different sizes by turns) is not taken for changed work.
+        const double size = static_cast<double>(units);
+        mMeanUnits = mMeanUnits == 0.0 ? size : mMeanUnits + 0.25 * (size - mMeanUnits);
+        if (mUnits == 0.0) {
+            mUnits = mMeanUnits;
+        } else if (mMeanUnits >= kSizeChange * mUnits || mMeanUnits * kSizeChange <= mUnits) {
+            // Retried not sooner than the first retry interval after the last
+            // try, however often the size moves.
+            mUnits = mMeanUnits;
+            mRetryInterval = 0;
+            mRunsUntilRetry = std::min(mRunsUntilRetry, std::max(1, kFirstRetryInterval - mRunsSinceRetry));
+        }
+    }
     const double alone = mSecondsPerUnit[0], team = mSecondsPerUnit[1];
     if (team == 0.0) return true;
     if (alone == 0.0) return false;
     const bool teamFaster = team <= alone;
-    return --mRunsUntilRetry > 0 ? teamFaster : !teamFaster;
+    ++mRunsSinceRetry;
+    if (--mRunsUntilRetry > 0) return teamFaster;
+    mRunsSinceRetry = 0;
+    return !teamFaster;
 }
 
 void FasterWay::Record(bool team, double secondsPerUnit)

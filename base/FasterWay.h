@@ -15,15 +15,20 @@ namespace KIV {
 // A retry costs what the slower way loses in one run, which on a busy
 // machine can be many runs of the faster way: the retries are spaced so that
 // their losses add up to no more than 1/kRetryLossShare of the time taken.
+// The cost of forking is much the same for any size of work, so when the
+// work's size moves by a factor of kSizeChange or more (a large level loaded
+// into the scene, a pile falling asleep) the slower way is retried as soon
+// as kFirstRetryInterval runs have passed since its last try.
 class FasterWay {
 public:
     static constexpr int32_t kFirstRetryInterval = 16;
     static constexpr int32_t kLongestRetryInterval = 512;
     static constexpr int32_t kRetryLossShare = 32;
+    static constexpr double kSizeChange = 2.0;
 
-    // Whether this run should go to the team. Each way is tried once before
-    // either is trusted, the team first.
-    bool PickTeam();
+    // Whether this run, of `units` units of work (0: not told), should go to
+    // the team. Each way is tried once before either is trusted, the team first.
+    bool PickTeam(int64_t units = 0);
     void Record(bool team, double secondsPerUnit);
     // 0 until measured.
     double SecondsPerUnit(bool team) const { return mSecondsPerUnit[team]; }
@@ -36,6 +41,9 @@ private:
     double mSecondsPerUnit[2] = {0.0, 0.0};  // alone, by the team
     int32_t mRunsUntilRetry = 0;              // of the slower way
     int32_t mRetryInterval = 0;
+    int32_t mRunsSinceRetry = 0;
+    double mMeanUnits = 0.0;  // the size of the recent runs
+    double mUnits = 0.0;      // mMeanUnits when it last moved far
 };
 
 // A place in the code, taken where a function that has it as a default
@@ -68,6 +76,25 @@ private:
 // Seconds on a steady clock, for the timings above.
 double SteadySeconds();
 
+// pass(team) for work of `units` units that goes to the team whenever told
+// to, as the timings of this place in the code choose, timed per unit; when
+// the work may not fork at all (`pays` false, one thread) pass(false) runs
+// untimed.
+template <typename Pass>
+void PickFaster(FasterWays& ways, int64_t units, bool pays, Pass&& pass,
+                const CodePlace& where = CodePlace::Here())
+{
+    if (!pays || units < 1 || !WorkTeam::Shared().CanFork()) {
+        pass(false);
+        return;
+    }
+    FasterWay& way = ways.At(where);
+    const bool team = way.PickTeam(units);
+    const double start = SteadySeconds();
+    pass(team);
+    way.Record(team, (SteadySeconds() - start) / static_cast<double>(units));
+}
+
 // team.For(count, grain, ...) forked or on the calling thread, as the
 // timings of this place in the code choose, when the loop may fork at all:
 // `pays` false, one thread or fewer than two chunks run it alone, untimed.
@@ -77,15 +104,8 @@ void ForFaster(FasterWays& ways, int32_t count, int32_t grain, bool pays, Body&&
 {
     WorkTeam& team = WorkTeam::Shared();
     if (grain < 1) grain = 1;
-    if (!pays || count <= grain || !team.CanFork()) {
-        team.For(count, grain, false, body);
-        return;
-    }
-    FasterWay& way = ways.At(where);
-    const bool fork = way.PickTeam();
-    const double start = SteadySeconds();
-    team.For(count, grain, fork, body);
-    way.Record(fork, (SteadySeconds() - start) / count);
+    PickFaster(ways, count, pays && count > grain,
+               [&](bool fork) { team.For(count, grain, fork, body); }, where);
 }
 
 // pass(parallel) for work whose loops choose their own chunks and may or may

@@ -357,7 +357,7 @@ int32_t SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSet
 {
     if (count <= 0 || settings.mVelIterations <= 0) return 0;
     const double start = SteadySeconds();
-    bool team = mAlwaysTeam || mWay.PickTeam();
+    bool team = mAlwaysTeam || mWay.PickTeam(count);
     bool ahead = false;
     int32_t threads = 1;
     if (team) {

@@ -163,12 +163,43 @@ void SlotList::ReleaseChain(int32_t object)
     obj.mNodeCount = 0;
 }
 
-int32_t SlotList::AddCellEntry(int32_t node, int32_t cell)
+bool SlotList::ReserveFreeEntries(int32_t n)
 {
-    if (cell < 0 || cell >= mCellHeads.Count() || node < 0 || node >= mNodes.Count()) return -1;
-    if (mFreeEntry < 0 && !GrowEntries()) return -1;
-    int32_t e = mFreeEntry;
+    while (mEntries.Count() - mUsedEntries < n)
+        if (!GrowEntries()) return false;
+    return true;
+}
+
+int32_t SlotList::TakeFreeEntry()
+{
+    const int32_t e = mFreeEntry;
+    if (e < 0) return -1;
     mFreeEntry = mEntries[e].mNextInCell;
+    ++mUsedEntries;
+    return e;
+}
+
+void SlotList::ReturnEntry(int32_t e)
+{
+    SlotCellEntry& entry = mEntries[e];
+    entry = SlotCellEntry{};
+    entry.mNextInCell = mFreeEntry;
+    mFreeEntry = e;
+    --mUsedEntries;
+}
+
+void SlotList::UnlinkFromCell(int32_t e)
+{
+    const SlotCellEntry& entry = mEntries[e];
+    if (entry.mPrevInCell >= 0)
+        mEntries[entry.mPrevInCell].mNextInCell = entry.mNextInCell;
+    else
+        mCellHeads[entry.mCell] = entry.mNextInCell;
+    if (entry.mNextInCell >= 0) mEntries[entry.mNextInCell].mPrevInCell = entry.mPrevInCell;
+}
+
+void SlotList::LinkAtCellHead(int32_t e, int32_t node, int32_t cell, int32_t nextOfNode)
+{
     SlotCellEntry& entry = mEntries[e];
     entry.mNode = node;
     entry.mCell = cell;
@@ -176,9 +207,16 @@ int32_t SlotList::AddCellEntry(int32_t node, int32_t cell)
     entry.mNextInCell = mCellHeads[cell];
     if (entry.mNextInCell >= 0) mEntries[entry.mNextInCell].mPrevInCell = e;
     mCellHeads[cell] = e;
-    entry.mNextOfNode = mNodes[node].mFirstEntry;
+    entry.mNextOfNode = nextOfNode;
+}
+
+int32_t SlotList::AddCellEntry(int32_t node, int32_t cell)
+{
+    if (cell < 0 || cell >= mCellHeads.Count() || node < 0 || node >= mNodes.Count()) return -1;
+    if (mFreeEntry < 0 && !GrowEntries()) return -1;
+    const int32_t e = TakeFreeEntry();
+    LinkAtCellHead(e, node, cell, mNodes[node].mFirstEntry);
     mNodes[node].mFirstEntry = e;
-    ++mUsedEntries;
     return e;
 }
 
@@ -186,17 +224,9 @@ void SlotList::RemoveNodeCellEntries(int32_t node)
 {
     int32_t e = mNodes[node].mFirstEntry;
     while (e >= 0) {
-        SlotCellEntry& entry = mEntries[e];
-        int32_t nextOfNode = entry.mNextOfNode;
-        if (entry.mPrevInCell >= 0)
-            mEntries[entry.mPrevInCell].mNextInCell = entry.mNextInCell;
-        else
-            mCellHeads[entry.mCell] = entry.mNextInCell;
-        if (entry.mNextInCell >= 0) mEntries[entry.mNextInCell].mPrevInCell = entry.mPrevInCell;
-        entry = SlotCellEntry{};
-        entry.mNextInCell = mFreeEntry;
-        mFreeEntry = e;
-        --mUsedEntries;
+        const int32_t nextOfNode = mEntries[e].mNextOfNode;
+        UnlinkFromCell(e);
+        ReturnEntry(e);
         e = nextOfNode;
     }
     mNodes[node].mFirstEntry = -1;

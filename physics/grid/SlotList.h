@@ -59,6 +59,24 @@ public:
     // Every object released, every cell empty; capacities kept.
     void Clear();
 
+    // The pieces of AddCellEntry and RemoveNodeCellEntries for callers that
+    // relink many nodes at once and plan which entry goes where themselves.
+    // Unlinking and linking touch only the cell's list (and the entry), so
+    // callers that own disjoint sets of cells may do them side by side.
+    // Room for n more entries without growth; false when the table cannot grow.
+    bool ReserveFreeEntries(int32_t n);
+    // A free entry, counted as used; -1 when none is left.
+    int32_t TakeFreeEntry();
+    // An entry back to the free chain, no longer counted as used; it must no
+    // longer be linked into its cell.
+    void ReturnEntry(int32_t entry);
+    // Takes the entry out of its cell's list; its own fields are left as they are.
+    void UnlinkFromCell(int32_t entry);
+    // Links the entry at the head of the cell's list as a link of the node,
+    // after nextOfNode in the node's own list.
+    void LinkAtCellHead(int32_t entry, int32_t node, int32_t cell, int32_t nextOfNode);
+    void SetFirstEntry(int32_t node, int32_t entry) { mNodes[node].mFirstEntry = entry; }
+
     bool IsObjectInUse(int32_t object) const
     {
         return object >= 0 && object < mObjects.Count() && mObjects[object].mInUse != 0;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include "physics/geometry/SegmentIntersection.h"
+#include "physics/grid/ToyMovePlan.h"
 #include "physics/toys/Toy.h"
 
 namespace KIV {
@@ -241,28 +242,40 @@ bool SpatialGrid::InsertToy(Toy& toy)
     return true;
 }
 
-bool SpatialGrid::UpdateToy(Toy& toy)
+bool SpatialGrid::HoldsToy(const Toy& toy) const
 {
     const int32_t slot = toy.mGridSlot;
-    if (!mToys.IsObjectInUse(slot) || mToyEntries[mToys.GetObject(slot).mFirstNode].mToy != &toy) return false;
+    return mToys.IsObjectInUse(slot) && mToyEntries[mToys.GetObject(slot).mFirstNode].mToy == &toy;
+}
+
+bool SpatialGrid::ReshapeToyChain(Toy& toy)
+{
+    const int32_t slot = toy.mGridSlot;
+    const int32_t n = toy.mOutline.Count();
+    for (int32_t node = mToys.GetObject(slot).mFirstNode; node >= 0; node = mToys.GetNode(node).mNext)
+        mToyEntries[node] = ToyEdgeEntry{};
+    mToys.ReleaseChain(slot);
+    if (mToys.AllocateChain(slot, n) < 0 || !SyncSideTable(mToyEntries, mToys.GetNodeCapacity())) {
+        mToys.Release(slot);
+        toy.mGridSlot = -1;
+        toy.mGridEntryCount = 0;
+        return false;
+    }
+    int32_t point = 0;
+    for (int32_t node = mToys.GetObject(slot).mFirstNode; node >= 0; node = mToys.GetNode(node).mNext, ++point)
+        mToyEntries[node] = ToyEdgeEntry{point, &toy};
+    toy.mGridEntryCount = n;
+    return true;
+}
+
+bool SpatialGrid::UpdateToy(Toy& toy)
+{
+    if (!HoldsToy(toy)) return false;
+    const int32_t slot = toy.mGridSlot;
     const int32_t n = toy.mOutline.Count();
     if (n < 3) return false;
-    if (mToys.GetObject(slot).mNodeCount != n) {
-        // The outline changed its point count: the chain is made anew.
-        for (int32_t node = mToys.GetObject(slot).mFirstNode; node >= 0; node = mToys.GetNode(node).mNext)
-            mToyEntries[node] = ToyEdgeEntry{};
-        mToys.ReleaseChain(slot);
-        if (mToys.AllocateChain(slot, n) < 0 || !SyncSideTable(mToyEntries, mToys.GetNodeCapacity())) {
-            mToys.Release(slot);
-            toy.mGridSlot = -1;
-            toy.mGridEntryCount = 0;
-            return false;
-        }
-        int32_t point = 0;
-        for (int32_t node = mToys.GetObject(slot).mFirstNode; node >= 0; node = mToys.GetNode(node).mNext, ++point)
-            mToyEntries[node] = ToyEdgeEntry{point, &toy};
-        toy.mGridEntryCount = n;
-    }
+    // The outline changed its point count: the chain is made anew.
+    if (mToys.GetObject(slot).mNodeCount != n && !ReshapeToyChain(toy)) return false;
     for (int32_t node = mToys.GetObject(slot).mFirstNode; node >= 0; node = mToys.GetNode(node).mNext) {
         mToys.RemoveNodeCellEntries(node);
         LinkToyNode(node, toy.mOutline.Data(), n);

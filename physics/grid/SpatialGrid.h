@@ -14,6 +14,7 @@ namespace KIV {
 
 class Toy;
 class Robot;
+struct ToyMovePlan;
 
 // One terrain edge in the grid.
 struct StaticSegment {
@@ -184,6 +185,12 @@ public:
     // Toy outline edges: one entry per outline point.
     bool InsertToy(Toy& toy);
     bool UpdateToy(Toy& toy);
+    // UpdateToy for every toy of the list that is awake, leaving every cell
+    // list as the calls one after another in list order would (which entry
+    // records hold the links may differ). sideBySide lets the work team share
+    // the relinking, cell columns to each thread; it pays only for many
+    // moving toys.
+    void UpdateAwakeToys(Toy* const* toys, int32_t count, bool sideBySide);
     // The toy leaves the grid: its grid slot becomes -1 and its entry count 0.
     bool ReleaseToy(Toy& toy);
     // Re-sizes the tables and re-enters every terrain edge and the given toys.
@@ -235,6 +242,18 @@ private:
     void WriteStaticSegments(int32_t slot, const StaticOutline& outline);
     void LinkStaticNode(int32_t node);
     void LinkToyNode(int32_t node, const VectorF* points, int32_t count);
+    // Whether the toy's slot is its own object in the grid.
+    bool HoldsToy(const Toy& toy) const;
+    // A new chain of nodes for an outline whose point count changed, its
+    // links gone; false (the toy out of the grid) when the tables cannot grow.
+    bool ReshapeToyChain(Toy& toy);
+    // Steps of UpdateAwakeToys' side-by-side path (SpatialGridMoves.cpp).
+    void PlanToyMoves(Toy* const* toys, int32_t count);
+    void PlanToyMove(Toy& toy, int32_t index, int32_t thread);
+    void PlanToyNodes(const Toy& toy, int32_t index);
+    void UnlinkMovedToys(int32_t band);
+    void LinkMovedToys(int32_t band);
+    void FinishToyMoves();
     // The cells of a walk from a to b; a new stamp when it spans several.
     bool BeginWalk(const VectorF& a, const VectorF& b, GridQueryContext& context, CellRange& range,
                    bool& stamped) const;
@@ -260,6 +279,7 @@ private:
     SlotList mToys;
     Array<ToyEdgeEntry> mToyEntries;
     std::vector<std::unique_ptr<GridQueryContext>> mContexts;
+    std::unique_ptr<ToyMovePlan> mMoves;
 };
 
 // A run of segment queries against a grid that does not change meanwhile,

@@ -20,8 +20,8 @@
 // island write other toys, yet run on a team: each waits for the earlier
 // solves it shares a toy with, so the chain order's results come out.
 // Un-penetration goes side by side in groups of toys whose pushes read each
-// other's outlines. The grid updates of stage 11 stay serial: the grid's
-// cell lists are shared.
+// other's outlines. The grid updates of stage 11 go side by side in bands
+// of cell columns, each band's cell lists relinked in list order.
 
 namespace KIV {
 
@@ -247,8 +247,7 @@ void StagePredictedOutlines(const StepContext& s)
     });
 }
 
-// Stage 11: sleep and commit, then the grid follows the toys that moved
-// (serially: the grid's cell lists are shared).
+// Stage 11: sleep and commit, then the grid follows the toys that moved.
 void StageSleepAndCommit(const StepContext& s)
 {
     const bool sleeping = s.mSettings.mSleepingEnabled != 0;
@@ -258,8 +257,18 @@ void StageSleepAndCommit(const StepContext& s)
         if (!toy.mSleeping) toy.RefreshBounds();
     });
     PtrArray<Toy>& toys = s.Toys();
-    for (int32_t i = 0; i < toys.Count(); ++i)
-        if (!toys[i]->mSleeping) grid.UpdateToy(*toys[i]);
+    int32_t awake = 0;
+    int64_t awakePoints = 0;
+    for (const Toy* toy : toys)
+        if (!toy->mSleeping) {
+            ++awake;
+            awakePoints += toy->mOutline.Count();
+        }
+    // Relinking side by side costs a plan and three forks: the timings
+    // judge when that pays, over worlds of enough moving outline to try.
+    const bool pays = s.mParallel && awakePoints >= 2 * kChunkPointsOutlines;
+    PickFaster(s.mScene.mLoopWays, awake, pays,
+               [&](bool sideBySide) { grid.UpdateAwakeToys(toys.begin(), toys.Count(), sideBySide); });
 }
 
 // Stage 12: velocity history and the measured maxima of awake toys.

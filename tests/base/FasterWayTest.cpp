@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "base/FasterWay.h"
+#include <initializer_list>
 
 namespace KIV {
 namespace {
@@ -86,6 +87,67 @@ TEST(FasterWay, RetriesOfAFarSlowerWayCostLittle)
         way.Record(team, team ? 1.2 : 1.0);
     }
     EXPECT_GE(retries, 2);
+// A loop whose fork costs kForkCost whatever its size, each unit of work
+// kUnitCost alone and an eighth of it on the team: forking pays from about
+// 23 units on.
+constexpr double kForkCost = 20.0;
+constexpr double kUnitCost = 1.0;
+double CostPerUnit(bool team, int64_t units)
+{
+    return team ? kForkCost / static_cast<double>(units) + kUnitCost / 8.0 : kUnitCost;
+}
+
+struct SizedRuns {
+    int32_t mFirstFaster = -1;  // the run that first took the faster way
+    int32_t mSlower = 0;        // runs that took the slower way
+};
+// `runs` runs whose size cycles through `sizes`.
+SizedRuns RunSizes(FasterWay& way, std::initializer_list<int64_t> sizes, int32_t runs)
+{
+    SizedRuns out;
+    for (int32_t run = 0; run < runs; ++run) {
+        const int64_t units = sizes.begin()[run % sizes.size()];
+        const bool team = way.PickTeam(units);
+        const bool faster = CostPerUnit(team, units) <= CostPerUnit(!team, units);
+        if (faster && out.mFirstFaster < 0) out.mFirstFaster = run;
+        out.mSlower += !faster;
+        way.Record(team, CostPerUnit(team, units));
+    }
+    return out;
+}
+
+TEST(FasterWay, AChangeOfSizeIsFollowedWithinTheFirstRetryInterval)
+{
+    struct Case {
+        const char* mName;
+        std::initializer_list<int64_t> mBefore, mAfter;
+        int32_t mLatestFirstFaster;  // runs after the change
+        int32_t mMostSlower;         // runs of the slower way after the change, of 1200
+    };
+    // Up to the first retry the old choice stands; then the retries of the
+    // new loser spread out again.
+    constexpr int32_t kFollowing = FasterWay::kFirstRetryInterval + 8;
+    // Long enough before the change for the retries to have grown far apart.
+    const Case cases[] = {
+        // A large level loaded into the scene: the team, long the loser, wins now.
+        {"the work grows past where forking pays", {8}, {2048}, FasterWay::kFirstRetryInterval, kFollowing},
+        {"the work shrinks below where forking pays", {2048}, {8}, FasterWay::kFirstRetryInterval, kFollowing},
+        // Sizes within the factor leave the retries far apart.
+        {"the size wanders within a factor of two", {300}, {300, 200, 390, 160}, 0, 4},
+        // Nor does a size that swings far every run: it is the same work by turns.
+        {"the size swings far every run", {2048}, {2048, 256}, 0, 4},
+        // A size that keeps moving far retries the slower way at most once per interval.
+        {"the size doubles and halves by turns of ten runs", {2048}, {2048, 2048, 2048, 2048, 2048, 2048, 2048, 2048,
+         2048, 2048, 256, 256, 256, 256, 256, 256, 256, 256, 256, 256}, 0, 1200 / FasterWay::kFirstRetryInterval + 2},
+    };
+    for (const Case& c : cases) {
+        FasterWay way;
+        RunSizes(way, c.mBefore, 1200);
+        const SizedRuns after = RunSizes(way, c.mAfter, 1200);
+        EXPECT_LE(after.mFirstFaster, c.mLatestFirstFaster) << c.mName;
+        EXPECT_GE(after.mFirstFaster, 0) << c.mName;
+        EXPECT_LE(after.mSlower, c.mMostSlower) << c.mName;
+    }
 }
 
 TEST(FasterWay, EachPlaceInTheCodeKeepsItsOwnTimings)
