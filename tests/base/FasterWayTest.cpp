@@ -87,6 +87,8 @@ TEST(FasterWay, RetriesOfAFarSlowerWayCostLittle)
         way.Record(team, team ? 1.2 : 1.0);
     }
     EXPECT_GE(retries, 2);
+}
+
 // A loop whose fork costs kForkCost whatever its size, each unit of work
 // kUnitCost alone and an eighth of it on the team: forking pays from about
 // 23 units on.
