@@ -78,6 +78,11 @@ uint8_t PairFlag(const Toy* partner, int32_t slot)
     return partner && slot >= 0 && slot < Toy::kMaxToys ? partner->mPairFlags[slot] : 0;
 }
 
+// The walk passes over its own toy's entries and empty ones before it reads
+// anything of them (and their stamps mark only themselves): where they stand
+// in a cell's list does not change its events.
+bool ReadByWalk(const ToyEdgeEntry& entry, const Toy& toy) { return entry.mToy && entry.mToy != &toy; }
+
 // The cells the walk reads: those of every edge's range, each once, in
 // ascending order.
 bool WalkedCells(const Toy& toy, const SpatialGrid& grid, Array<int32_t>& cells)
@@ -119,9 +124,10 @@ bool KeptWalkHolds(const Toy& toy, const SpatialGrid& grid, uint64_t pass)
         const int32_t toyEnd = m.mToyEnds[k];
         for (int32_t e = toys.GetCellHead(cell); e >= 0; e = toys.GetEntry(e).mNextInCell) {
             const int32_t node = toys.GetEntry(e).mNode;
+            const ToyEdgeEntry& entry = grid.GetToyEntry(node);
+            if (!ReadByWalk(entry, toy)) continue;
             if (t == toyEnd) return false;
             const CrossingToyEdge& kept = m.mToyEdges[t++];
-            const ToyEdgeEntry& entry = grid.GetToyEntry(node);
             if (kept.mNode != node || kept.mToy != entry.mToy || kept.mPoint != entry.mPoint) return false;
         }
         if (t != toyEnd) return false;
@@ -174,10 +180,11 @@ bool KeepWalk(Toy& toy, const SpatialGrid& grid)
             CrossingToyEdge edge;
             edge.mNode = toys.GetEntry(e).mNode;
             const ToyEdgeEntry& entry = grid.GetToyEntry(edge.mNode);
+            if (!ReadByWalk(entry, toy)) continue;
             edge.mToy = entry.mToy;
             edge.mPoint = entry.mPoint;
             if (!m.mToyEdges.PushBack(edge)) return false;
-            if (entry.mToy && entry.mToy != last) {
+            if (entry.mToy != last) {
                 if (!AddPartner(m.mPartners, entry.mToy, slot)) return false;
                 last = entry.mToy;
             }

@@ -82,10 +82,10 @@ struct CrossingMemo {
     GridLayout mLayout;
     Array<int32_t> mCells{64};   // the cells the walk read, ascending
     Array<int32_t> mStaticEnds;  // per cell of mCells, where its terrain edges end in mStatics
-    Array<int32_t> mToyEnds;     // per cell, where its toy edges end in mToyEdges
+    Array<int32_t> mToyEnds;     // per cell, where its partners' edges end in mToyEdges
     Array<CrossingStatic> mStatics{16};
     Array<CrossingToyEdge> mToyEdges{64};
-    Array<CrossingPartner> mPartners{8};  // every toy of mToyEdges once, the walking toy too
+    Array<CrossingPartner> mPartners{8};  // every toy of mToyEdges once
     Array<ContactRecord> mEvents;
 };
 
