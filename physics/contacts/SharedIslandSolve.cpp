@@ -357,7 +357,9 @@ int32_t SharedIslandSolve::Run(Toy* const* members, int32_t count, const GameSet
 {
     if (count <= 0 || settings.mVelIterations <= 0) return 0;
     const double start = SteadySeconds();
-    bool team = mAlwaysTeam || mWay.PickTeam(count);
+    // The calling thread alone goes first: until its time is known, a team
+    // that runs slow has nothing to give up against.
+    bool team = mAlwaysTeam || (mWay.SecondsPerUnit(false) > 0.0 && mWay.PickTeam(count));
     bool ahead = false;
     int32_t threads = 1;
     if (team) {

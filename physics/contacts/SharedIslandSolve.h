@@ -49,7 +49,8 @@ struct GameSettings;
 // context switch): once the judged iterations have taken kGiveUpRatio times
 // what the calling thread alone would have needed for them, the team gives
 // up, the work past the last judged iteration is undone, and the calling
-// thread finishes the iterations alone.
+// thread finishes the iterations alone. So the calling thread alone is timed
+// first, before the team is ever tried.
 class SharedIslandSolve {
 public:
     // members: the island's toys in chain order. Opens its own parallel
