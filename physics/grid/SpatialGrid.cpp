@@ -441,24 +441,6 @@ bool SameFilters(const GridSegmentQuery& a, const GridSegmentQuery& b)
 
 } // namespace
 
-void SpatialGrid::TestCell(const GridSegmentQuery& q, int32_t cell, bool stamped, GridQueryContext& context,
-                           GridSegmentHit& hit) const
-{
-    if (q.mTestStatic)
-        ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
-            if (!SkipStatic(s, q.mMover, q.mExcludedOwner, q.mExcludedSlot))
-                TestStaticCandidate(q, s.mStart, s.mEnd, s.mDirection, node, hit);
-            return true;
-        });
-    if (q.mTestToys)
-        ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
-            VectorF a, b;
-            if (!SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) && ToyEdge(entry, a, b))
-                TestToyEdgeCandidate(q, a, b, entry.mToy, entry.mPoint, hit);
-            return true;
-        });
-}
-
 bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& context, GridSegmentHit& hit) const
 {
     hit = GridSegmentHit{};
@@ -466,7 +448,19 @@ bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& cont
     bool stamped;
     if (!BeginWalk(q.mFrom, q.mTo, context, r, stamped)) return false;
     ForEachCell(r, [&](int32_t cell) {
-        TestCell(q, cell, stamped, context, hit);
+        if (q.mTestStatic)
+            ForEachStatic(cell, stamped, context, [&](int32_t node, const StaticSegment& s) {
+                if (!SkipStatic(s, q.mMover, q.mExcludedOwner, q.mExcludedSlot))
+                    TestStaticCandidate(q, s.mStart, s.mEnd, s.mDirection, node, hit);
+                return true;
+            });
+        if (q.mTestToys)
+            ForEachToyEdge(cell, stamped, context, [&](int32_t, const ToyEdgeEntry& entry) {
+                VectorF a, b;
+                if (!SkipToy(entry.mToy, q.mExcludedToy, q.mExcludedRobot) && ToyEdge(entry, a, b))
+                    TestToyEdgeCandidate(q, a, b, entry.mToy, entry.mPoint, hit);
+                return true;
+            });
         return true;
     });
     return hit.mT <= 1.0f;
@@ -526,7 +520,6 @@ bool SpatialGrid::QuerySegmentInRun(const GridSegmentQuery& q, GridQueryContext&
     if (!SameFilters(q, g.mFilters)) {
         g.mFilters = q;
         g.mCell = -1;
-        g.mLastCell = -1;
     }
     // The inside report tests edges the copies leave out: it takes the plain walk.
     if (q.mReportInside) return QuerySegment(q, context, hit);
@@ -538,16 +531,7 @@ bool SpatialGrid::QuerySegmentInRun(const GridSegmentQuery& q, GridQueryContext&
         cell = GetCellIndex(r.mColumn0, r.mRow0);
     }
     hit = GridSegmentHit{};
-    if (g.mCell != cell) {
-        // A cell is copied out only when a second query in a row meets it.
-        const bool again = g.mLastCell == cell;
-        g.mLastCell = cell;
-        if (!again) {
-            TestCell(q, cell, false, context, hit);
-            return hit.mT <= 1.0f;
-        }
-        GatherCell(q, r, context);
-    }
+    if (g.mCell != cell) GatherCell(q, r, context);
     for (const GatheredStatic& s : g.mStatics) TestStaticCandidate(q, s.mStart, s.mEnd, s.mDirection, s.mNode, hit);
     for (const GatheredToyEdge& e : g.mToyEdges) TestToyEdgeCandidate(q, e.mA, e.mB, e.mToy, e.mPoint, hit);
     return hit.mT <= 1.0f;

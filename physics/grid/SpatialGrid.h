@@ -111,7 +111,6 @@ struct GatheredToyEdge {
 
 struct GridCellGather {
     int32_t mCell = -1;      // the cell the lists hold, -1 for none
-    int32_t mLastCell = -1;  // the cell of the run's last one-cell query
     // The cell's span of offsets from the grid's corner; empty when the
     // layout's cells cannot be told this way (see SpatialGrid::GatherCell).
     float mLowX = 0.0f, mHighX = 0.0f, mLowY = 0.0f, mHighY = 0.0f;
@@ -264,9 +263,6 @@ private:
     bool ForEachStatic(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
     template <typename Visit>
     bool ForEachToyEdge(int32_t cell, bool stamped, GridQueryContext& context, Visit&& visit) const;
-    // Tests the segment against what one cell lists; the nearest crossing goes to hit.
-    void TestCell(const GridSegmentQuery& q, int32_t cell, bool stamped, GridQueryContext& context,
-                  GridSegmentHit& hit) const;
     // Copies the candidates of the range's one cell out for a run.
     void GatherCell(const GridSegmentQuery& q, const CellRange& r, GridQueryContext& context) const;
     bool SkipToy(const Toy* candidate, const Toy* querying, const Robot* excludedRobot) const;
@@ -284,17 +280,16 @@ private:
 
 // A run of segment queries against a grid that does not change meanwhile,
 // such as the paths of one outline's points, which mostly stay within one
-// cell and meet the same cells one after another. A cell met by two
-// one-cell queries in a row is copied out once, with what the filters drop
-// left out, and the queries that follow in it test the copy: the same
-// candidates in the same order, so the same answers as QuerySegment. Worlds
-// whose paths rarely share a cell pay no copy.
+// cell and meet the same cells one after another. The cell of a one-cell
+// query is copied out once, with what the filters drop left out, and the
+// queries that follow in it test the copy: the same candidates in the same
+// order, so the same answers as QuerySegment. Paths over several cells take
+// the plain walk, so worlds of fast movers copy little.
 class GridQueryRun {
 public:
     GridQueryRun(const SpatialGrid& grid, GridQueryContext& context) : mGrid(grid), mContext(context)
     {
         mContext.Gather().mCell = -1;
-        mContext.Gather().mLastCell = -1;
     }
     bool QuerySegment(const GridSegmentQuery& query, GridSegmentHit& hit)
     {

@@ -19,6 +19,7 @@ namespace {
 constexpr float kBalancerStrength = 1000.0f;
 constexpr float kSleepSpeedSquared = 40.0f;
 constexpr float kSleepAngularSpeed = 0.15f;
+constexpr int32_t kPointsForQueryRun = 8;  // fewer, and the point contacts query the grid one path at a time
 
 VectorF TurnedLever(const VectorF& point, const VectorF& centre)
 {
@@ -171,13 +172,16 @@ void Toy::CollectPointContacts(const SpatialGrid& grid, GridQueryContext& contex
     q.mMover = GridMover::kToy;
     q.mExcludedToy = this;
     q.mExcludedRobot = mDontBounceOffRobotLinked ? mOwningRobot : nullptr;
-    // Neighbouring points' paths mostly lie in one cell: a run tests its candidates once copied out.
+    // Neighbouring points' paths of a toy of many points mostly lie in one
+    // cell: a run tests that cell's candidates once copied out. The points of
+    // a toy of a few lie cells apart, where copies would not be used again.
     GridQueryRun run(grid, context);
+    const bool inRun = n >= kPointsForQueryRun;
     for (int32_t i = n - 1; i >= 0; --i) {
         q.mFrom = mOutline[i];
         q.mTo = mPredictedOutline[i];
         GridSegmentHit hit;
-        if (!run.QuerySegment(q, hit)) continue;
+        if (!(inRun ? run.QuerySegment(q, hit) : grid.QuerySegment(q, context, hit))) continue;
         ContactRecord c;
         c.mPointIndex = i;
         c.mTimeFraction = hit.mT;
