@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include "physics/geometry/SampleOutlines.h"
+#include "physics/toys/ElasticLinks.h"
 #include "physics/toys/ToyDeform.h"
 #include "physics/geometry/TracedGeometry.h"
 
@@ -179,4 +180,88 @@ TEST(Dent, ResetRestoresTheRestShapeOnlyWhenAsked)
     for (const VectorF& f : g.mDentForces) ASSERT_TRUE(f.IsZero());
     ResetDeformation(g, true);
     for (int32_t i = 0; i < g.mPoints.Count(); ++i) ASSERT_EQ(g.mPoints[i], g.mRestPoints[i]);
+}
+
+namespace {
+
+// A dent spelled out from its public parts: the forces saved, then three
+// rounds of 15 plain relaxation passes, each round re-centred.
+void DentPassByPass(TracedGeometry& g)
+{
+    g.mSavedDentForces.Assign(g.mDentForces);
+    for (int32_t round = 0; round < 3; ++round) {
+        for (int32_t pass = 0; pass < 15; ++pass) RelaxDent(g);
+        RecentreShape(g, g.mPlasticKeepArea != 0);
+    }
+}
+
+bool SameBits(const Array<VectorF>& a, const Array<VectorF>& b)
+{
+    return a.Count() == b.Count() && std::memcmp(a.Data(), b.Data(), sizeof(VectorF) * size_t(a.Count())) == 0;
+}
+
+} // namespace
+
+// Dent runs its passes over lists it gathers once; every point, velocity and
+// force must come out bit for bit as from the plain passes, including where
+// the guard refuses moves, keeps core points, or lacks rest figures.
+TEST(Dent, LandsEveryFloatExactlyAsThePlainPasses)
+{
+    struct Case {
+        const char* name;
+        float impulse;  // times the hit point's position, pointing inwards when negative
+        bool keepArea;
+        bool core;
+        bool dropTriangleAreas;
+        bool dropSomeEdgeLengths;
+        bool straySpring;
+    };
+    const Case cases[] = {
+        {"gentle push", -5.0f, false, false, false, false, false},
+        {"hard push, guards refuse", -400.0f, false, false, false, false, false},
+        {"outward pull, keep area", 60.0f, true, false, false, false, false},
+        {"core points hold", -300.0f, true, true, false, false, false},
+        {"no rest areas", -120.0f, false, false, true, false, false},
+        {"edge lengths for some edges only", -120.0f, false, false, false, true, false},
+        {"spring naming a point past the mesh", -40.0f, false, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        TracedGeometry g = MeshedEllipse(40, 50.0f, 35.0f, 8.0f);
+        g.mPlasticKeepArea = c.keepArea ? 1 : 0;
+        g.mNearDentRadius = 30.0f;
+        g.mFarDentRadius = 12.0f;
+        if (c.core) {
+            g.mHullDistance = 0.0f;
+            g.mCoreRadius = 20.0f;
+            g.ClassifyCoreEdges();
+            g.MarkCorePoints();
+        }
+        if (c.dropTriangleAreas) g.mTriangleAreas.Clear();
+        if (c.dropSomeEdgeLengths) {
+            g.mInnerEdgeInvLengths.SetCount(g.mInnerEdgeInvLengths.Count() / 2);
+            g.mOutlineEdgeInvLengths.Clear();
+        }
+        if (c.straySpring) {
+            ToyLink stray;
+            stray.mA = 0;
+            stray.mB = g.mPoints.Count();
+            g.mSprings.PushBack(stray);
+        }
+        TracedGeometry reference = g;
+        // Two dents in a row: the second starts from the first's velocities.
+        for (const int32_t hit : {3, 17}) {
+            for (TracedGeometry* r : {&g, &reference}) {
+                ApplyImpactForces(*r, hit, r->mPoints[hit] * (c.impulse * 0.01f));
+                ApplyImpactForces(*r, hit + 5, r->mPoints[hit + 5] * (c.impulse * 0.02f));
+            }
+            const Array<VectorF> before = g.mPoints;
+            Dent(g);
+            DentPassByPass(reference);
+            EXPECT_GT(MaxPointShift(g, before), 0.0f) << c.name;
+            EXPECT_TRUE(SameBits(g.mPoints, reference.mPoints)) << c.name << ", hit " << hit;
+            EXPECT_TRUE(SameBits(g.mDentVelocities, reference.mDentVelocities)) << c.name << ", hit " << hit;
+            EXPECT_TRUE(SameBits(g.mDentForces, reference.mDentForces)) << c.name << ", hit " << hit;
+            EXPECT_TRUE(SameBits(g.mSavedDentForces, reference.mSavedDentForces)) << c.name << ", hit " << hit;
+        }
+    }
 }
