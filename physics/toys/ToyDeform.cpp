@@ -37,6 +37,7 @@ void SizeDentLists(TracedGeometry& g)
 struct EdgeCheck {
     int32_t mA, mB;  // the length measured is that of point B minus point A
     float mInvRest;
+    float mInvRestSquared;  // NaN where its square would leave the normal range
 };
 struct TriangleCheck {
     int32_t mA, mB, mC;  // in the triangle's own corner order, for its winding
@@ -49,6 +50,7 @@ struct DentPlan {
     Array<int32_t> mTriangleStart;  // likewise
     Array<TriangleCheck> mTriangles;
     Array<uint8_t> mFixed;          // core points never move in a dent
+    Array<VectorF> mAhead;          // per pass: each point moved by its velocity
 };
 
 // Moves accepted by the plastic guard: edge length ratios (squared bounds of
@@ -58,8 +60,21 @@ constexpr float kMaxEdgeRatio = 4.0f;
 constexpr float kMinAreaFactor = 0.1f;
 constexpr float kMaxAreaFactor = 2.5f;
 constexpr float kNoAreaBound = std::numeric_limits<float>::infinity();
+// Most edges sit well inside their bounds: their squared ratio, off by a few
+// units in the last place at most, settles them without the square root when
+// it keeps clear of the squared bounds by far more than that. Only edges near
+// a bound, or with figures outside the normal range, take the exact test.
+constexpr float kClearMinRatioSquared = kMinEdgeRatio * kMinEdgeRatio * 1.0001f;
+constexpr float kClearMaxRatioSquared = kMaxEdgeRatio * kMaxEdgeRatio * 0.9999f;
+constexpr float kLeastSquarableInverse = 1e-18f;
+constexpr float kMostSquarableInverse = 1e18f;
 
-void AddEdgeCheck(DentPlan& plan, int32_t a, int32_t b, float invRest) { plan.mEdges.PushBack({a, b, invRest}); }
+void AddEdgeCheck(DentPlan& plan, int32_t a, int32_t b, float invRest)
+{
+    const bool squarable = invRest >= kLeastSquarableInverse && invRest <= kMostSquarableInverse;
+    plan.mEdges.PushBack(
+        {a, b, invRest, squarable ? invRest * invRest : std::numeric_limits<float>::quiet_NaN()});
+}
 
 bool GatherDentPlan(const TracedGeometry& g, DentPlan& plan)
 {
@@ -67,7 +82,9 @@ bool GatherDentPlan(const TracedGeometry& g, DentPlan& plan)
     plan.mSprings.Clear();
     plan.mEdges.Clear();
     plan.mTriangles.Clear();
-    if (!plan.mEdgeStart.Resize(n + 1) || !plan.mTriangleStart.Resize(n + 1) || !plan.mFixed.Resize(n)) return false;
+    if (!plan.mEdgeStart.Resize(n + 1) || !plan.mTriangleStart.Resize(n + 1) || !plan.mFixed.Resize(n) ||
+        !plan.mAhead.Resize(n))
+        return false;
     for (const ToyLink& s : g.mSprings)
         if (s.mA >= 0 && s.mA < n && s.mB >= 0 && s.mB < n) plan.mSprings.PushBack(s);
     const int32_t outline = g.mOutlineCount;
@@ -112,7 +129,11 @@ bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& 
     p[i] = old + offset;
     for (int32_t k = plan.mEdgeStart[i], end = plan.mEdgeStart[i + 1]; k < end; ++k) {
         const EdgeCheck& e = plan.mEdges[k];
-        const float ratio = (p[e.mB] - p[e.mA]).GetLength() * e.mInvRest;
+        const VectorF d = p[e.mB] - p[e.mA];
+        const float lengthSquared = d.mX * d.mX + d.mY * d.mY;
+        const float clear = lengthSquared * e.mInvRestSquared;
+        if (clear > kClearMinRatioSquared && clear < kClearMaxRatioSquared) continue;
+        const float ratio = SqrtF(lengthSquared) * e.mInvRest;
         if (!(ratio >= kMinEdgeRatio && ratio <= kMaxEdgeRatio)) {
             p[i] = old;
             return false;
@@ -132,15 +153,19 @@ bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& 
 }
 
 // One relaxation pass as RelaxDent runs it, over the gathered plan.
-void RelaxPlanned(TracedGeometry& g, const DentPlan& plan)
+void RelaxPlanned(TracedGeometry& g, DentPlan& plan)
 {
     const int32_t n = g.mPoints.Count();
     VectorF* force = g.mDentForces.Data();
     VectorF* velocity = g.mDentVelocities.Data();
     VectorF* p = g.mPoints.Data();
-    for (int32_t i = 0; i < n; ++i) velocity[i] += force[i] * kForceToVelocity;
+    VectorF* ahead = plan.mAhead.Data();
+    for (int32_t i = 0; i < n; ++i) {
+        velocity[i] += force[i] * kForceToVelocity;
+        ahead[i] = p[i] + velocity[i];
+    }
     for (const ToyLink& s : plan.mSprings) {
-        const VectorF d = (p[s.mA] + velocity[s.mA]) - (p[s.mB] + velocity[s.mB]);
+        const VectorF d = ahead[s.mA] - ahead[s.mB];
         const float length = d.GetLength();
         if (!(length > 0.0f)) continue;
         const VectorF pull = d * (s.mInvRestLength * length - 1.0f);
