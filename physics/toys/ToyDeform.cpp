@@ -127,6 +127,17 @@ bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& 
 {
     const VectorF old = p[i];
     p[i] = old + offset;
+    // The triangles first: a refused move mostly fails on one of them.
+    for (int32_t k = plan.mTriangleStart[i], end = plan.mTriangleStart[i + 1]; k < end; ++k) {
+        const TriangleCheck& t = plan.mTriangles[k];
+        const VectorF& a = p[t.mA];
+        const float cross = Cross(p[t.mB] - a, p[t.mC] - a);
+        const float area = cross * 0.5f;
+        if (cross <= 0.0f || area < t.mMinArea || area > t.mMaxArea) {
+            p[i] = old;
+            return false;
+        }
+    }
     for (int32_t k = plan.mEdgeStart[i], end = plan.mEdgeStart[i + 1]; k < end; ++k) {
         const EdgeCheck& e = plan.mEdges[k];
         const VectorF d = p[e.mB] - p[e.mA];
@@ -135,16 +146,6 @@ bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& 
         if (clear > kClearMinRatioSquared && clear < kClearMaxRatioSquared) continue;
         const float ratio = SqrtF(lengthSquared) * e.mInvRest;
         if (!(ratio >= kMinEdgeRatio && ratio <= kMaxEdgeRatio)) {
-            p[i] = old;
-            return false;
-        }
-    }
-    for (int32_t k = plan.mTriangleStart[i], end = plan.mTriangleStart[i + 1]; k < end; ++k) {
-        const TriangleCheck& t = plan.mTriangles[k];
-        const VectorF& a = p[t.mA];
-        const float cross = Cross(p[t.mB] - a, p[t.mC] - a);
-        const float area = cross * 0.5f;
-        if (cross <= 0.0f || area < t.mMinArea || area > t.mMaxArea) {
             p[i] = old;
             return false;
         }
@@ -172,14 +173,19 @@ void RelaxPlanned(TracedGeometry& g, DentPlan& plan)
         force[s.mA] -= pull;
         force[s.mB] += pull;
     }
-    // The forces are spent as soon as they are read.
+    // The forces are spent as soon as they are read; the velocities' sum
+    // runs in the same order as AveragePoints adds them.
+    VectorF sum;
     for (int32_t i = 0; i < n; ++i) {
         velocity[i] = velocity[i] * kVelocityKeep + force[i] * kForceShare;
         force[i] = VectorF();
+        sum += velocity[i];
     }
-    SubtractOffsetFromPoints(velocity, n, AveragePoints(velocity, n));
-    for (int32_t i = 0; i < n; ++i)
+    const VectorF drift = sum / static_cast<float>(n);
+    for (int32_t i = 0; i < n; ++i) {
+        velocity[i] -= drift;
         if (!plan.mFixed[i] && TryPlannedMove(plan, p, i, velocity[i])) TryPlannedMove(plan, p, i, velocity[i]);
+    }
 }
 
 } // namespace
