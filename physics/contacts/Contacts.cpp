@@ -506,6 +506,7 @@ void UnPenetrate(Toy& toy, const SpatialGrid& grid, GridQueryContext& context)
 
 void ComputePointContactTargets(Toy& toy, const SpatialGrid& grid, GridQueryContext& context)
 {
+    if (toy.mPointContactMemo.mReused) return;  // the kept contacts carry their targets
     const int32_t n = toy.mOutline.Count();
     for (ContactRecord& c : toy.mPointContacts) {
         if (c.mPointIndex < 0 || c.mPointIndex >= n) {
@@ -558,6 +559,7 @@ void ComputePointContactTargets(Toy& toy, const SpatialGrid& grid, GridQueryCont
         c.mTarget = hit.mPoint - slide * kContactStandOff +
                     crossed.mDirection * (Dot(rest, crossed.mDirection) * toy.mSlippery);
     }
+    KeepPointContacts(toy, grid, context);
 }
 
 void MarkInsidePoints(Toy& toy)

@@ -1,5 +1,6 @@
 #include "physics/grid/SlotList.h"
 #include <algorithm>
+#include <atomic>
 
 namespace KIV {
 
@@ -14,16 +15,22 @@ int32_t GrownSize(int32_t current, int32_t needed)
     return size > INT32_MAX / 2 ? -1 : static_cast<int32_t>(size);
 }
 
+// Epochs of every store of the process: a store set up anew, or a new store
+// in the place of a destroyed one, never meets counts kept from before.
+std::atomic<uint64_t> gEpochs{0};
+
 } // namespace
 
 bool SlotList::Init(int32_t cellCount, int32_t capacity)
 {
     if (cellCount < 0) return false;
     capacity = std::max(capacity, 2);
-    if (!mCellHeads.Resize(cellCount) || !mEntries.Resize(capacity) || !mNodes.Resize(capacity) ||
-        !mObjects.Resize(capacity))
+    mEpoch = ++gEpochs;
+    if (!mCellHeads.Resize(cellCount) || !mCellChanges.Resize(cellCount) || !mEntries.Resize(capacity) ||
+        !mNodes.Resize(capacity) || !mObjects.Resize(capacity))
         return false;
     mCellHeads.FillMinusOne();
+    for (uint32_t& changes : mCellChanges) changes = 0;
     for (int32_t i = 0; i < capacity; ++i) {
         mEntries[i] = SlotCellEntry{};
         mEntries[i].mNextInCell = i + 1 < capacity ? i + 1 : -1;
@@ -196,6 +203,7 @@ void SlotList::UnlinkFromCell(int32_t e)
     else
         mCellHeads[entry.mCell] = entry.mNextInCell;
     if (entry.mNextInCell >= 0) mEntries[entry.mNextInCell].mPrevInCell = entry.mPrevInCell;
+    ++mCellChanges[entry.mCell];
 }
 
 void SlotList::LinkAtCellHead(int32_t e, int32_t node, int32_t cell, int32_t nextOfNode)
@@ -208,6 +216,7 @@ void SlotList::LinkAtCellHead(int32_t e, int32_t node, int32_t cell, int32_t nex
     if (entry.mNextInCell >= 0) mEntries[entry.mNextInCell].mPrevInCell = e;
     mCellHeads[cell] = e;
     entry.mNextOfNode = nextOfNode;
+    ++mCellChanges[cell];
 }
 
 int32_t SlotList::AddCellEntry(int32_t node, int32_t cell)
@@ -237,6 +246,13 @@ void SlotList::RemoveCellEntries(int32_t object)
     if (!IsObjectInUse(object)) return;
     for (int32_t node = mObjects[object].mFirstNode; node >= 0; node = mNodes[node].mNext)
         RemoveNodeCellEntries(node);
+}
+
+void SlotList::TouchObjectCells(int32_t object)
+{
+    if (!IsObjectInUse(object)) return;
+    for (int32_t node = mObjects[object].mFirstNode; node >= 0; node = mNodes[node].mNext)
+        for (int32_t e = mNodes[node].mFirstEntry; e >= 0; e = mEntries[e].mNextOfNode) ++mCellChanges[mEntries[e].mCell];
 }
 
 } // namespace KIV

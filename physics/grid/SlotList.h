@@ -77,6 +77,15 @@ public:
     void LinkAtCellHead(int32_t entry, int32_t node, int32_t cell, int32_t nextOfNode);
     void SetFirstEntry(int32_t node, int32_t entry) { mNodes[node].mFirstEntry = entry; }
 
+    // A cell's change count moves on whenever an entry joins or leaves its
+    // list, and when the owner reports that an object listed there changed
+    // in place (TouchObjectCells). Whoever read a cell may keep its count and
+    // trust what it read while the count is the same and the store was not
+    // set up anew meanwhile: every Init takes an epoch no store has had.
+    uint32_t GetCellChanges(int32_t cell) const { return mCellChanges[cell]; }
+    uint64_t GetEpoch() const { return mEpoch; }
+    void TouchObjectCells(int32_t object);
+
     bool IsObjectInUse(int32_t object) const
     {
         return object >= 0 && object < mObjects.Count() && mObjects[object].mInUse != 0;
@@ -102,6 +111,8 @@ private:
     int32_t CountFreeNodes() const { return mNodes.Count() - mUsedNodes; }
 
     Array<int32_t> mCellHeads;
+    Array<uint32_t> mCellChanges;
+    uint64_t mEpoch = 0;
     Array<SlotCellEntry> mEntries;
     int32_t mFreeEntry = -1;
     int32_t mUsedEntries = 0;

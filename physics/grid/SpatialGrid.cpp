@@ -202,6 +202,7 @@ bool SpatialGrid::SetStaticEntryDisabled(int32_t slot, bool disabled)
     if (!mStatic.IsObjectInUse(slot)) return false;
     for (int32_t node = mStatic.GetObject(slot).mFirstNode; node >= 0; node = mStatic.GetNode(node).mNext)
         mStaticSegments[node].mDisabled = disabled ? 1 : 0;
+    mStatic.TouchObjectCells(slot);
     return true;
 }
 
@@ -357,6 +358,7 @@ bool SpatialGrid::BeginWalk(const VectorF& a, const VectorF& b, GridQueryContext
                             bool& stamped) const
 {
     if (!GetCellRange(a, b, range)) return false;
+    context.NoteRead(range);
     // One cell lists every segment once: only a walk over several cells stamps.
     stamped = !range.IsSingleCell();
     if (stamped) context.Advance();
@@ -469,6 +471,7 @@ bool SpatialGrid::QuerySegment(const GridSegmentQuery& q, GridQueryContext& cont
 void SpatialGrid::GatherCell(const GridSegmentQuery& q, const CellRange& r, GridQueryContext& context) const
 {
     const int32_t cell = GetCellIndex(r.mColumn0, r.mRow0);
+    context.NoteRead(r);
     GridCellGather& g = context.Gather();
     // A point lies in column c when c <= offset / size < c + 1. With a
     // power-of-two size the quotient is the offset scaled exactly, so the
@@ -657,6 +660,7 @@ void SpatialGrid::QueryRect(const RectF& rect, GridQueryContext& context, Array<
     const RectF box = rect.GetNormalized();
     CellRange r;
     if (!GetCellRange({box.x1, box.y1}, {box.x2, box.y2}, r)) return;
+    context.NoteRead(r);
     context.Advance();
     ForEachCell(r, [&](int32_t cell) {
         if (staticSegments)

@@ -8,6 +8,7 @@
 #include "base/Vector.h"
 #include "physics/contacts/Contact.h"
 #include "physics/grid/GridLayout.h"
+#include "physics/grid/GridReads.h"
 #include "physics/grid/SlotList.h"
 
 namespace KIV {
@@ -137,8 +138,17 @@ public:
     int32_t GetNodeStamp(int32_t store, int32_t node) const;
     // Scratch of the query runs made with this context.
     GridCellGather& Gather() { return mGather; }
+    // While a log is set, every query made with this context notes the
+    // cells it reads there; null stops the noting.
+    void SetReadLog(GridReadLog* log) { mReadLog = log; }
+    GridReadLog* GetReadLog() const { return mReadLog; }
+    void NoteRead(const CellRange& range)
+    {
+        if (mReadLog) mReadLog->Note(range);
+    }
 
 private:
+    GridReadLog* mReadLog = nullptr;
     int32_t mStamp = 0;
     std::vector<int32_t> mStamps[2];
     GridCellGather mGather;

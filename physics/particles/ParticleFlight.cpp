@@ -127,15 +127,12 @@ struct ParticleSystem::UniformPull {
     }
     void Move(VectorF& position, VectorF& velocity) const
     {
-        position += mDrift + velocity * mDt;
-        velocity += mGain;
+        // The velocity is read once: the position's write could alias it.
+        const VectorF v = velocity;
+        position += mDrift + v * mDt;
+        velocity = v + mGain;
     }
 };
-
-bool ParticleSystem::FadesOutOnly() const
-{
-    return mDoFadeAlpha && !(mFadeIn * mDt > 0.0f) && mFadeOut * mDt > 0.0f;
-}
 
 bool ParticleSystem::FadeOut(float& alpha, uint8_t& shown, float out)
 {
@@ -143,12 +140,6 @@ bool ParticleSystem::FadeOut(float& alpha, uint8_t& shown, float out)
     if (alpha < 1.0f) return false;
     shown = static_cast<uint8_t>(alpha);
     return true;
-}
-
-bool ParticleSystem::MovesAndFadesOutOnly() const
-{
-    return mActingCodeCount == 2 && mActingCodes[0] == kStepMove && mActingCodes[1] == kStepFadeAlpha &&
-           !mBounceOffTerrain && !mBounceOffToys && !mDoGravityToPoint && !mDoAirFriction && FadesOutOnly();
 }
 
 void ParticleSystem::MoveAndFadeOut()
@@ -163,6 +154,21 @@ void ParticleSystem::MoveAndFadeOut()
     float* alphas = mFadeStartAlphas.Data();
     ColorRGBA* colors = mColors.Data();
     const ParticleLink* links = mLinks.Data();
+    const int32_t count = mMoving.mCount;
+    if (count == mLinks.Capacity()) {
+        // Every slot of the pool moves, as a burst's do until the first of
+        // them fades out: the walk goes in slot order and reads no links.
+        // Only the frees depend on the list's order, and they follow in it.
+        bool faded = false;
+        for (int32_t slot = 0; slot < count; ++slot) {
+            pull.Move(positions[slot], velocities[slot]);
+            faded |= !FadeOut(alphas[slot], colors[slot].mAlpha, out);
+        }
+        if (!faded) return;
+        for (int32_t slot = mMoving.mHead; slot >= 0;)
+            slot = alphas[slot] < 1.0f ? FreeParticle(mMoving, slot) : links[slot].mNext;
+        return;
+    }
     for (int32_t slot = mMoving.mHead; slot >= 0;) {
         pull.Move(positions[slot], velocities[slot]);
         slot = FadeOut(alphas[slot], colors[slot].mAlpha, out) ? links[slot].mNext : FreeParticle(mMoving, slot);
@@ -664,13 +670,6 @@ void ParticleSystem::MoveWithHits(SpatialGrid& grid, Scene* scene, bool parallel
 
 void ParticleSystem::FlyList(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel)
 {
-    // Most effect bursts fly through everything and fade out: one walk of
-    // the list does both codes.
-    if (!sleepingPass && MovesAndFadesOutOnly()) {
-        MoveAndFadeOut();
-        Spin(false);
-        return;
-    }
     for (int32_t i = 0; i < mActingCodeCount; ++i) {
         switch (mActingCodes[i]) {
         case kStepMove:

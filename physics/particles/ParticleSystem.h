@@ -361,11 +361,25 @@ public:
     {
         // Every code of the program walks the pass's list and nothing else:
         // an empty one (most bursts never sleep) has nothing to run.
-        if ((sleepingPass ? mSleeping : mMoving).mHead >= 0) FlyList(grid, sleepingPass, scene, parallel);
+        if ((sleepingPass ? mSleeping : mMoving).mHead < 0) return;
+        // Most effect bursts fly through everything and fade out: one walk
+        // of the list does both codes. A scene holds hundreds of them, each
+        // a few particles, and the flight's dispatch would cost as much as
+        // their walk: they are sent to it from here.
+        if (!sleepingPass && MovesAndFadesOutOnly()) {
+            MoveAndFadeOut();
+            if (mParticleRotationStyle == 1) Spin(false);
+            return;
+        }
+        FlyList(grid, sleepingPass, scene, parallel);
     }
     // The program is a move through everything under one pull and a fade
     // out, nothing else: the flight runs the two in one walk of the list.
-    bool MovesAndFadesOutOnly() const;
+    bool MovesAndFadesOutOnly() const
+    {
+        return mActingCodeCount == 2 && mActingCodes[0] == kStepMove && mActingCodes[1] == kStepFadeAlpha &&
+               !mBounceOffTerrain && !mBounceOffToys && !mDoGravityToPoint && !mDoAirFriction && FadesOutOnly();
+    }
     // A particle that struck a terrain edge: slowed, mirrored about the edge
     // and turned a little, placed just in front of it.
     void BounceOffTerrain(int32_t slot, const GridSegmentHit& hit, const SpatialGrid& grid, Scene* scene);
@@ -616,7 +630,7 @@ private:
     void FlyList(SpatialGrid& grid, bool sleepingPass, Scene* scene, bool parallel);
     void MoveWithoutHits();
     struct UniformPull;
-    bool FadesOutOnly() const;
+    bool FadesOutOnly() const { return mDoFadeAlpha && !(mFadeIn * mDt > 0.0f) && mFadeOut * mDt > 0.0f; }
     // Lowers a particle's alpha by out and shows it; false when it has faded
     // out (and is to be freed).
     static bool FadeOut(float& alpha, uint8_t& shown, float out);

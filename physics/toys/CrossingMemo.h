@@ -3,7 +3,8 @@
 #include "base/Array.h"
 #include "base/Vector.h"
 #include "physics/contacts/Contact.h"
-#include "physics/grid/GridLayout.h"
+#include "physics/grid/GridReads.h"
+#include "physics/toys/KeptGridReads.h"
 
 namespace KIV {
 
@@ -18,16 +19,15 @@ class Toy;
 // outlines and fields of the toys listed there. A settled pile mostly sleeps:
 // none of that changes from one step to the next, and the walk, the largest
 // part of a sleeping toy's step, would make the same events again. The memo
-// keeps the last walk's events with a copy of everything the walk read, and
-// gives the events back only when every part of that copy is still the same
-// bits, so the result is the walk's own.
+// keeps the last walk's events with the cells it read (KeptGridReads), and
+// gives the events back only when nothing the walk read has changed, so the
+// result is the walk's own.
 //
 // The toys' own parts are judged once per step, each by its toy, before any
 // walk (NoteCrossingInputs): a toy whose outline and fields are the bits it
 // had at the previous step is steady in this step. A walk may then be reused
 // when it was made or reused in the previous step, its toy and every toy its
-// cells list are steady, and the cells list the same entries in the same
-// order, with the same terrain edges and pair flags.
+// cells list are steady, and the cells' change counts are the same.
 
 // The fields of a toy that crossing walks read, its own or a partner's.
 struct CrossingFields {
@@ -42,32 +42,6 @@ struct CrossingFields {
     uint8_t mDontBounceOffRobotLinked = 0;
 };
 
-// A terrain edge as a walk saw it: what its filter and its events read.
-struct CrossingStatic {
-    int32_t mNode = -1;
-    uint8_t mInUse = 0;
-    uint8_t mDisabled = 0;
-    uint8_t mCollidesWithToys = 0;
-    VectorF mStart;
-    VectorF mEnd;
-    VectorF mDirection;
-    VectorF mNormal;
-    const void* mOwner = nullptr;
-};
-
-// A toy edge entry as a walk saw it.
-struct CrossingToyEdge {
-    const Toy* mToy = nullptr;
-    int32_t mNode = -1;
-    int32_t mPoint = -1;
-};
-
-// A toy the walk's cells listed, with its pair flag for the walking toy.
-struct CrossingPartner {
-    const Toy* mToy = nullptr;
-    uint8_t mPairFlag = 0;
-};
-
 struct CrossingMemo {
     // The toy's own inputs, noted once per step.
     uint64_t mNotedPass = 0;  // 0: never noted
@@ -78,14 +52,8 @@ struct CrossingMemo {
     // The last walk and what it read; mWalkPass 0 when there is none.
     uint64_t mWalkPass = 0;
     bool mReused = false;  // whether the last step took the kept events
-    const SpatialGrid* mGrid = nullptr;
-    GridLayout mLayout;
-    Array<int32_t> mCells{64};   // the cells the walk read, ascending
-    Array<int32_t> mStaticEnds;  // per cell of mCells, where its terrain edges end in mStatics
-    Array<int32_t> mToyEnds;     // per cell, where its partners' edges end in mToyEdges
-    Array<CrossingStatic> mStatics{16};
-    Array<CrossingToyEdge> mToyEdges{64};
-    Array<CrossingPartner> mPartners{8};  // every toy of mToyEdges once
+    KeptGridReads mReads;
+    GridReadLog mLog;
     Array<ContactRecord> mEvents;
 };
 

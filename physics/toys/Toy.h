@@ -10,6 +10,7 @@
 #include "physics/contacts/Contact.h"
 #include "physics/geometry/TracedGeometry.h"
 #include "physics/toys/CrossingMemo.h"
+#include "physics/toys/PointContactMemo.h"
 #include "render/Shape.h"
 
 namespace KIV {
@@ -412,6 +413,11 @@ public:
     int32_t mGridSlot = -1;       // the toy's object in the spatial grid
     int32_t mGridEntryCount = 0;  // outline entries the grid holds for it
 
+    // The last step's point contacts with their targets and what they read,
+    // given back while none of it changes; the toy's own inputs are noted at
+    // the first predicted outline of each step (PointContactMemo.h).
+    PointContactMemo mPointContactMemo;
+
     // State the step keeps between stages.
     uint8_t mContactListsPrepared = 0;
     uint8_t mSliverCheck = 0;  // look for a sliver triangle at the next game step
@@ -446,7 +452,8 @@ public:
     void ApplyPointForce(int32_t point, const VectorF& force);
     // Stage 8: pose after this step's move.
     void PredictPose();
-    // Stages 6 and 9: the mesh's outline placed at the predicted pose.
+    // Stages 6 and 9: the mesh's outline placed at the predicted pose. The
+    // step's first, which the point contacts test, notes their inputs.
     void BuildPredictedOutline();
     // Stage 11: pending impulses, the sleep test, and the commit of an awake toy.
     void SleepAndCommit(bool sleepingEnabled, const SpatialGrid& grid, GridQueryContext& context);

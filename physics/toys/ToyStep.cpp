@@ -67,6 +67,31 @@ float PenetrationDepth(const Toy& toy, int32_t first, int32_t last, const Vector
 // Steps from one index to another along a loop of n.
 int32_t RunLength(int32_t from, int32_t to, int32_t n) { return ((to - from) % n + n) % n; }
 
+void PlacePredictedOutline(Toy& toy)
+{
+    const int32_t n = toy.mOutline.Count();
+    if (n == 0 || toy.mGeometry.mPoints.Count() < n) return;
+    if (toy.mCarriedOutline.Count() != n) toy.mCarriedOutline.Resize(n);
+    if (toy.mDeformationVectors.Count() != n) toy.mDeformationVectors.Resize(n);
+    if (toy.mPredictedOutline.Count() != n) toy.mPredictedOutline.SetCapacity(n + 1, n);
+    const SinCos turn = MakeSinCos(toy.mPredictedOrientation - toy.mOrientation);
+    const SinCos pose = MakeSinCos(toy.mPredictedOrientation);
+    const VectorF* mesh = toy.mGeometry.mPoints.Data();
+    for (int32_t i = 0; i < n; ++i) {
+        const VectorF d = toy.mOutline[i];
+        // E: the point carried rigidly; R: the mesh's point at the predicted pose.
+        VectorF e = RotatedBy(d - toy.mPosition, turn) + toy.mPredictedPosition;
+        VectorF r = RotatedBy(mesh[i], pose) + toy.mPredictedPosition;
+        r = r - e;  // how far the deformation moves the point beyond the rigid motion
+        e = e - d;  // the point's rigid displacement
+        e = e + r;
+        toy.mCarriedOutline[i] = e;
+        toy.mDeformationVectors[i] = r;
+        toy.mPredictedOutline[i] = d + e;
+    }
+    CloseLoop(toy.mPredictedOutline);
+}
+
 } // namespace
 
 void Toy::BeginStep(const VectorF& gravity)
@@ -165,6 +190,8 @@ void Toy::ShareDepths()
 
 void Toy::CollectPointContacts(const SpatialGrid& grid, GridQueryContext& context)
 {
+    // A resting toy's paths would find the last step's contacts again.
+    if (TakeKeptPointContacts(*this, grid, context)) return;
     mPointContacts.Clear();
     const int32_t n = std::min(mOutline.Count(), mPredictedOutline.Count());
     GridSegmentQuery q;
@@ -253,27 +280,8 @@ void Toy::PredictPose()
 
 void Toy::BuildPredictedOutline()
 {
-    const int32_t n = mOutline.Count();
-    if (n == 0 || mGeometry.mPoints.Count() < n) return;
-    if (mCarriedOutline.Count() != n) mCarriedOutline.Resize(n);
-    if (mDeformationVectors.Count() != n) mDeformationVectors.Resize(n);
-    if (mPredictedOutline.Count() != n) mPredictedOutline.SetCapacity(n + 1, n);
-    const SinCos turn = MakeSinCos(mPredictedOrientation - mOrientation);
-    const SinCos pose = MakeSinCos(mPredictedOrientation);
-    const VectorF* mesh = mGeometry.mPoints.Data();
-    for (int32_t i = 0; i < n; ++i) {
-        const VectorF d = mOutline[i];
-        // E: the point carried rigidly; R: the mesh's point at the predicted pose.
-        VectorF e = RotatedBy(d - mPosition, turn) + mPredictedPosition;
-        VectorF r = RotatedBy(mesh[i], pose) + mPredictedPosition;
-        r = r - e;  // how far the deformation moves the point beyond the rigid motion
-        e = e - d;  // the point's rigid displacement
-        e = e + r;
-        mCarriedOutline[i] = e;
-        mDeformationVectors[i] = r;
-        mPredictedOutline[i] = d + e;
-    }
-    CloseLoop(mPredictedOutline);
+    PlacePredictedOutline(*this);
+    NotePointContactInputs(*this);
 }
 
 void Toy::SleepAndCommit(bool sleepingEnabled, const SpatialGrid& grid, GridQueryContext& context)

@@ -87,13 +87,16 @@ void Scene::BuildPenetrationGroups()
     ToyGroups& groups = mPenetrationGroups;
     groups.Begin(mToys, [](const Toy& toy) { return !toy.mPenetrationContacts.IsEmpty(); });
     // A partner without penetrations of its own keeps its outline: reading
-    // it binds nobody.
+    // it binds nobody. Of two partners, the later in the list pushes from
+    // where the earlier one's pushes left its outline.
     const int32_t n = mToys.Count();
     for (int32_t i = 0; i < n; ++i) {
         if (!groups.TakesPart(i)) continue;
+        int32_t last = -1;  // a run of records with one partner links once
         for (const PenetrationRecord& r : mToys[i]->mPenetrationContacts) {
             const int32_t j = groups.IndexOf(r.mPartner);
-            if (j >= 0) groups.Join(i, j);
+            if (j >= 0 && j != last) groups.Link(i, j);
+            last = j;
         }
     }
     groups.Finish(mToys);

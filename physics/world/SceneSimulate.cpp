@@ -168,20 +168,24 @@ void StageSharedDepth(const StepContext& s)
 }
 
 // Stage 5: un-penetration. A toy's pushes read the outlines of its
-// penetration partners, which their own pushes move: toys that reach each
-// other that way go in list order, per group, the groups side by side.
+// penetration partners, which their own pushes move: of two partners the
+// later in the list goes after the earlier. A settled pile's penetrations
+// chain through most of it, so rather than one group after another, every
+// member goes side by side with the rest, waiting only for its earlier
+// partners.
 void StageUnPenetration(const StepContext& s)
 {
     if (!s.mSettings.mUnPenetrate) return;
     Scene& scene = s.mScene;
     SpatialGrid& grid = s.Grid();
     scene.BuildPenetrationGroups();
-    const ToyGroups& groups = scene.mPenetrationGroups;
-    const Array<int32_t>& start = groups.Start();
+    ToyGroups& groups = scene.mPenetrationGroups;
     const Array<Toy*>& members = groups.Members();
-    s.For(groups.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t g, int32_t thread) {
-        GridQueryContext& context = grid.GetQueryContext(thread);
-        for (int32_t k = start[g]; k < start[g + 1]; ++k) UnPenetrate(*members[k], grid, context);
+    groups.BeginRun();
+    s.For(members.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t k, int32_t thread) {
+        groups.WaitForEarlier(k);
+        UnPenetrate(*members[k], grid, grid.GetQueryContext(thread));
+        groups.MarkDone(k);
     });
     // The rest only close their outlines, which nobody reads meanwhile.
     s.ForToys(s.Toys().Count(), kGrainBookkeeping, [&](Toy& toy, int32_t thread) {

@@ -5,16 +5,18 @@
 #include <ostream>
 #include <string>
 #include "physics/toys/CrossingMemo.h"
+#include "physics/toys/PointContactMemo.h"
 #include "physics/world/GameSettings.h"
 #include "physics/world/PhysicsStep.h"
 #include "physics/world/Scene.h"
 #include "physics/toys/Toy.h"
 #include "scenes/StepWorlds.h"
 
-// A toy's kept crossing walk against the walk itself: two copies of a
-// settled pile step side by side, one of them made to walk every toy every
-// step, after the same disturbance. Every step's crossing events and state
-// must be the same bits.
+// A toy's kept crossing walk and kept point contacts against the fresh
+// queries: two copies of a settled pile step side by side, one of them made
+// to walk and test every toy's paths every step, after the same
+// disturbance. Every step's crossing events, point contacts and state must
+// be the same bits.
 
 namespace KIV {
 namespace {
@@ -51,6 +53,22 @@ std::string EventDifference(const Scene& sa, const ContactRecord& a, const Scene
     if (Bits(a.mRestitution) != Bits(b.mRestitution) || Bits(a.mMorph) != Bits(b.mMorph) ||
         Bits(a.mInverseMassSum) != Bits(b.mInverseMassSum))
         return "material";
+    if (a.mPointIndex != b.mPointIndex || Bits(a.mTimeFraction) != Bits(b.mTimeFraction)) return "path";
+    if (!same(a.mTarget, b.mTarget)) return "target";
+    if (!same(a.mImpulse, b.mImpulse) || !same(a.mPointTerm, b.mPointTerm) || !same(a.mRelativeTerm, b.mRelativeTerm))
+        return "impulse";
+    return "";
+}
+
+// Where two lists of contacts differ, or an empty string.
+std::string ListDifference(const Scene& sa, const Array<ContactRecord>& a, const Scene& sb,
+                           const Array<ContactRecord>& b)
+{
+    if (a.Count() != b.Count()) return "count " + std::to_string(a.Count()) + " vs " + std::to_string(b.Count());
+    for (int32_t k = 0; k < a.Count(); ++k) {
+        const std::string d = EventDifference(sa, a[k], sb, b[k]);
+        if (!d.empty()) return d + " of contact " + std::to_string(k);
+    }
     return "";
 }
 
@@ -72,22 +90,29 @@ protected:
         }
     }
 
-    // Steps both piles once, the second walking every toy, and compares them.
+    // Steps both piles once, the second walking and testing every toy
+    // afresh, and compares them.
     void StepBoth(int32_t step)
     {
         PhysicsStep(mKept, mSettings);
-        for (Toy* toy : mWalked.mToys) ForgetCrossings(*toy);
+        for (Toy* toy : mWalked.mToys) {
+            ForgetCrossings(*toy);
+            ForgetPointContacts(*toy);
+        }
         PhysicsStep(mWalked, mSettings);
         ASSERT_EQ(mKept.mToys.Count(), mWalked.mToys.Count());
         EXPECT_EQ(Scenes::HashToyState(mKept), Scenes::HashToyState(mWalked)) << "step " << step;
         for (int32_t i = 0; i < mKept.mToys.Count(); ++i) {
-            const Array<ContactRecord>& a = mKept.mToys[i]->mLineContacts;
-            const Array<ContactRecord>& b = mWalked.mToys[i]->mLineContacts;
-            ASSERT_EQ(a.Count(), b.Count()) << "toy " << i << " step " << step;
-            for (int32_t k = 0; k < a.Count(); ++k)
-                ASSERT_EQ(EventDifference(mKept, a[k], mWalked, b[k]), "") << "toy " << i << " event " << k << " step " << step;
-            mReuses += mKept.mToys[i]->mCrossingMemo.mReused ? 1 : 0;
-            EXPECT_FALSE(mWalked.mToys[i]->mCrossingMemo.mReused);
+            const Toy& kept = *mKept.mToys[i];
+            const Toy& walked = *mWalked.mToys[i];
+            ASSERT_EQ(ListDifference(mKept, kept.mLineContacts, mWalked, walked.mLineContacts), "")
+                << "crossing events of toy " << i << " step " << step;
+            ASSERT_EQ(ListDifference(mKept, kept.mPointContacts, mWalked, walked.mPointContacts), "")
+                << "point contacts of toy " << i << " step " << step;
+            mReuses += kept.mCrossingMemo.mReused ? 1 : 0;
+            mPointReuses += kept.mPointContactMemo.mReused ? 1 : 0;
+            EXPECT_FALSE(walked.mCrossingMemo.mReused);
+            EXPECT_FALSE(walked.mPointContactMemo.mReused);
         }
     }
 
@@ -95,19 +120,23 @@ protected:
     Scene mKept;
     Scene mWalked;
     int64_t mReuses = 0;
+    int64_t mPointReuses = 0;
 };
 
 TEST_P(CrossingMemoTest, KeptEventsAreTheWalksOwn)
 {
     for (int32_t step = 0; step < 3; ++step) StepBoth(step);
     ASSERT_GT(mReuses, 0) << "the settled pile keeps its walks";
+    ASSERT_GT(mPointReuses, 0) << "the settled pile keeps its point contacts";
     mReuses = 0;
+    mPointReuses = 0;
     for (int32_t step = 0; step < kComparedSteps && !HasFatalFailure(); ++step) {
         GetParam().mDisturb(mKept, mSettings, step);
         GetParam().mDisturb(mWalked, mSettings, step);
         StepBoth(step);
     }
     EXPECT_GT(mReuses, 0) << "the untouched part of the pile still keeps its walks";
+    EXPECT_GT(mPointReuses, 0) << "the resting part of the pile still keeps its point contacts";
 }
 
 // The lowest toy: the pile rests on it, and it on the ground.
@@ -202,6 +231,15 @@ const Situation kSituations[] = {
          if (step == 6) s.GetGrid().SetStaticEntryDisabled(0, true);
      }},
     {"ToyRemoved", AtFirstStep([](Scene& s) { s.RemoveToy(s.mToys[s.mToys.Count() / 2]); })},
+    {"TerrainEnteredThroughAToy", AtFirstStep([](Scene& s) {
+         // A wedge of terrain appears through the bottom toy's lowest points.
+         const Toy& toy = Bottom(s);
+         VectorF low = toy.mOutline[0];
+         for (int32_t i = 1; i < toy.mOutline.Count(); ++i)
+             if (toy.mOutline[i].mY > low.mY) low = toy.mOutline[i];
+         const VectorF wedge[3] = {low + VectorF(-6.0f, 2.0f), low + VectorF(0.0f, -5.0f), low + VectorF(6.0f, 2.0f)};
+         s.GetGrid().InsertStaticPolygon(wedge, 3);
+     })},
 };
 
 INSTANTIATE_TEST_SUITE_P(Situations, CrossingMemoTest, ::testing::ValuesIn(kSituations),

@@ -110,3 +110,77 @@ TEST(SlotList, RandomWorkBeyondTheInitialCapacityKeepsBothViewsInStep)
     ExpectConsistent(list);
     for (int32_t o : live) EXPECT_EQ(list.GetObject(o).mInUse, 1);
 }
+
+namespace {
+
+// What a cell lists: its entries' records and nodes, in list order.
+std::vector<std::pair<int32_t, int32_t>> CellList(const SlotList& list, int32_t cell)
+{
+    std::vector<std::pair<int32_t, int32_t>> entries;
+    for (int32_t e = list.GetCellHead(cell); e >= 0; e = list.GetEntry(e).mNextInCell)
+        entries.emplace_back(e, list.GetEntry(e).mNode);
+    return entries;
+}
+
+} // namespace
+
+// A reader trusts a cell while its change count holds: no change to a cell's
+// list may leave its count where it was.
+TEST(SlotList, EveryChangeToACellsListMovesItsCount)
+{
+    constexpr int32_t kCells = 16;
+    SlotList list;
+    ASSERT_TRUE(list.Init(kCells, 2));
+    Random random;
+    std::vector<int32_t> live;
+    std::vector<std::vector<std::pair<int32_t, int32_t>>> lists(kCells);
+    std::vector<uint32_t> counts(kCells);
+    for (int32_t step = 0; step < 2000; ++step) {
+        for (int32_t cell = 0; cell < kCells; ++cell) {
+            lists[static_cast<size_t>(cell)] = CellList(list, cell);
+            counts[static_cast<size_t>(cell)] = list.GetCellChanges(cell);
+        }
+        const int32_t action = random.NextInt(5);
+        int32_t touched = -1;
+        if (action <= 1 || live.empty()) {
+            const int32_t o = list.Alloc(step);
+            ASSERT_GE(list.AllocateChain(o, 1 + random.NextInt(4)), 0);
+            for (int32_t node = list.GetObject(o).mFirstNode; node >= 0; node = list.GetNode(node).mNext)
+                for (int32_t k = random.NextInt(3); k > 0; --k) ASSERT_GE(list.AddCellEntry(node, random.NextInt(kCells)), 0);
+            live.push_back(o);
+        } else {
+            const size_t i = static_cast<size_t>(random.NextInt(static_cast<int32_t>(live.size())));
+            const int32_t o = live[i];
+            if (action == 2) {
+                ASSERT_TRUE(list.Release(o));
+                live.erase(live.begin() + static_cast<std::ptrdiff_t>(i));
+            } else if (action == 3) {
+                list.RemoveCellEntries(o);
+                for (int32_t node = list.GetObject(o).mFirstNode; node >= 0; node = list.GetNode(node).mNext)
+                    ASSERT_GE(list.AddCellEntry(node, random.NextInt(kCells)), 0);
+            } else {
+                // An object listed there changed in place: its cells move, and only they.
+                list.TouchObjectCells(o);
+                touched = o;
+            }
+        }
+        for (int32_t cell = 0; cell < kCells; ++cell) {
+            const bool moved = list.GetCellChanges(cell) != counts[static_cast<size_t>(cell)];
+            if (CellList(list, cell) != lists[static_cast<size_t>(cell)])
+                ASSERT_TRUE(moved) << "cell " << cell << " step " << step << " action " << action;
+            if (touched < 0) continue;
+            bool listsTouched = false;
+            for (int32_t node = list.GetObject(touched).mFirstNode; node >= 0; node = list.GetNode(node).mNext)
+                for (int32_t e = list.GetNode(node).mFirstEntry; e >= 0; e = list.GetEntry(e).mNextOfNode)
+                    listsTouched = listsTouched || list.GetEntry(e).mCell == cell;
+            ASSERT_EQ(moved, listsTouched) << "cell " << cell << " step " << step;
+        }
+    }
+    // Set up anew, the store starts an epoch no earlier store had.
+    const uint64_t epoch = list.GetEpoch();
+    list.Clear();
+    EXPECT_NE(list.GetEpoch(), epoch);
+    SlotList other;
+    ASSERT_TRUE(other.Init(kCells, 2));
+    EXPECT_NE(other.GetEpoch(), list.GetEpoch());
+}

@@ -854,3 +854,113 @@ TEST(SpatialGridQueryRun, ANewRunSeesWhatChangedInTheGridSinceTheLastRun)
         }
     }
 }
+
+TEST(SpatialGridReadRecord, HoldsUntilACellItReadChanges)
+{
+    // Toy 0's points' paths read the cells around it; toy 1 and a second
+    // piece of terrain lie far away until a change brings them.
+    struct World {
+        SpatialGrid grid;
+        std::vector<std::unique_ptr<Toy>> toys;
+        int32_t near = -1;
+        int32_t far = -1;
+        World()
+        {
+            EXPECT_TRUE(grid.SetupCells(kWorld));
+            toys.push_back(MakeOutlineToy(RoundOutline({400, 400}, 20.0f, 60), 0));
+            toys.push_back(MakeOutlineToy(RoundOutline({1400, 400}, 20.0f, 60), 1));
+            for (const auto& t : toys) EXPECT_TRUE(grid.InsertToy(*t));
+            near = grid.InsertStaticPolygon(RoundOutline({400, 400}, 18.5f, 30).data(), 30);
+            far = grid.InsertStaticPolygon(RoundOutline({1400, 1400}, 18.5f, 30).data(), 30);
+        }
+        // Every point's inward path: the first half's through a query run,
+        // which copies their cells out, the rest's with plain walks, some
+        // of those reaching the centre over several cells.
+        static float Reach(int32_t i, int32_t n) { return i >= n / 2 && i % 7 == 0 ? 1.0f : 0.1f; }
+        void Query(GridQueryContext& context)
+        {
+            GridQueryRun run(grid, context);
+            const Toy& toy = *toys[0];
+            for (int32_t i = 0; i < toy.mOutline.Count(); ++i) {
+                GridSegmentQuery q;
+                q.mFrom = toy.mOutline[i];
+                q.mTo = q.mFrom - (q.mFrom - VectorF(400, 400)) * Reach(i, toy.mOutline.Count());
+                q.mMover = GridMover::kToy;
+                q.mExcludedToy = &toy;
+                GridSegmentHit hit;
+                if (i < toy.mOutline.Count() / 2)
+                    run.QuerySegment(q, hit);
+                else
+                    grid.QuerySegment(q, context, hit);
+            }
+        }
+    };
+    auto shift = [](World& w, int32_t toy, const VectorF& by) {
+        for (VectorF& p : w.toys[static_cast<size_t>(toy)]->mOutline) p += by;
+        return w.grid.UpdateToy(*w.toys[static_cast<size_t>(toy)]);
+    };
+    struct Change {
+        const char* name;
+        std::function<bool(World&)> apply;
+        bool holds;
+    };
+    const Change changes[] = {
+        {"nothing", [](World&) { return true; }, true},
+        {"a toy moved far from the cells", [&](World& w) { return shift(w, 1, {0.0f, 300.0f}); }, true},
+        {"terrain far away switched off", [](World& w) { return w.grid.SetStaticEntryDisabled(w.far, true); }, true},
+        {"a toy moved into the cells", [&](World& w) { return shift(w, 1, {-1000.5f, 0.25f}); }, false},
+        {"the terrain there switched off", [](World& w) { return w.grid.SetStaticEntryDisabled(w.near, true); }, false},
+        {"the terrain there reshaped",
+         [](World& w) {
+             StaticOutline outline;
+             const std::vector<VectorF> points = RoundOutline({400, 400}, 17.0f, 30);
+             outline.mPoints = points.data();
+             outline.mCount = 30;
+             return w.grid.UpdateStaticEntry(w.near, outline);
+         },
+         false},
+        {"the terrain there released", [](World& w) { return w.grid.ReleaseStaticEntry(w.near); }, false},
+        {"the reading toy relinked", [&](World& w) { return shift(w, 0, {0.5f, 0.0f}); }, false},
+        {"the grid set up anew", [](World& w) { return w.grid.SetupCells(kWorld); }, false},
+    };
+    {
+        // A run's query within one cell reads the cell it copies out, though no walk covers it.
+        World w;
+        GridQueryContext& context = w.grid.GetQueryContext();
+        GridReadLog log;
+        context.SetReadLog(&log);
+        GridQueryRun run(w.grid, context);
+        GridSegmentQuery q;
+        q.mFrom = VectorF(400.5f, 400.5f);
+        q.mTo = VectorF(400.75f, 400.25f);
+        GridSegmentHit hit;
+        run.QuerySegment(q, hit);
+        context.SetReadLog(nullptr);
+        ASSERT_EQ(log.mRanges.Count(), 1);
+        EXPECT_TRUE(log.mRanges[0].IsSingleCell());
+        EXPECT_EQ(w.grid.GetCellIndex(log.mRanges[0].mColumn0, log.mRanges[0].mRow0), w.grid.GetCellIndex(q.mFrom));
+    }
+    for (const Change& c : changes) {
+        World w;
+        GridQueryContext& context = w.grid.GetQueryContext();
+        GridReadLog log;
+        context.SetReadLog(&log);
+        w.Query(context);
+        context.SetReadLog(nullptr);
+        // The record lists every cell the paths' walks cover, each once.
+        std::set<int32_t> walked;
+        const Toy& toy = *w.toys[0];
+        for (int32_t i = 0; i < toy.mOutline.Count(); ++i) {
+            const VectorF from = toy.mOutline[i];
+            const std::set<int32_t> cells =
+                ExpectedCells(w.grid, from, from - (from - VectorF(400, 400)) * World::Reach(i, toy.mOutline.Count()));
+            walked.insert(cells.begin(), cells.end());
+        }
+        GridReadRecord record;
+        ASSERT_TRUE(record.Keep(w.grid, log)) << c.name;
+        EXPECT_EQ(std::set<int32_t>(record.Cells().begin(), record.Cells().end()), walked) << c.name;
+        EXPECT_EQ(record.Cells().Count(), static_cast<int32_t>(walked.size())) << c.name;
+        ASSERT_TRUE(c.apply(w)) << c.name;
+        EXPECT_EQ(record.Holds(w.grid), c.holds) << c.name;
+    }
+}

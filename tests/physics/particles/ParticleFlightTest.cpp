@@ -127,27 +127,36 @@ TEST_F(FlightWorld, ParticlesDieAsTheyShrinkOrFadeAway)
 // A burst that only moves through everything and fades out has its two codes
 // run in one walk of its list. Its twin with a sizing code that changes
 // nothing runs them one after the other; every step the two must hold the
-// same particles, in the same lists, with the same bits.
+// same particles, in the same lists, with the same bits. A pool of the
+// burst's own size (an effect burst's) is full until the first fades out,
+// and is walked slot by slot while it is.
 TEST_F(FlightWorld, ABurstMovedAndFadedInOneWalkMatchesTheTwoPasses)
 {
     struct Case {
         const char* name;
+        int32_t poolSize;
         void (*setUp)(ParticleSystem&);
     };
+    const auto ownGravity = [](ParticleSystem& p) {
+        p.SetDoVectorGravity(true);
+        p.SetGravityVector(VectorF(30.0f, 700.0f));
+    };
+    const auto sceneGravitySpinning = [](ParticleSystem& p) {
+        p.mSceneGravity = VectorF(0.0f, 900.0f);
+        p.SetDoVectorGravity(true);
+        p.SetUseSceneGravity(true);
+        p.SetParticleRotationStyle(1);
+    };
     const Case cases[] = {
-        {"no pull", [](ParticleSystem&) {}},
-        {"its own gravity",
-         [](ParticleSystem& p) {
-             p.SetDoVectorGravity(true);
-             p.SetGravityVector(VectorF(30.0f, 700.0f));
-         }},
-        {"the scene's gravity, spinning",
-         [](ParticleSystem& p) {
-             p.mSceneGravity = VectorF(0.0f, 900.0f);
-             p.SetDoVectorGravity(true);
-             p.SetUseSceneGravity(true);
-             p.SetParticleRotationStyle(1);
-         }},
+        {"no pull", 1024, [](ParticleSystem&) {}},
+        {"its own gravity", 1024, ownGravity},
+        {"the scene's gravity, spinning", 1024, sceneGravitySpinning},
+        {"its own gravity, a pool of the burst", 12, ownGravity},
+        {"the scene's gravity, spinning, a pool of the burst", 12, sceneGravitySpinning},
+        // One alpha for all: they fade out on the same step, and the order
+        // they are freed in decides the free chain.
+        {"a pool of the burst fading out together", 12,
+         [](ParticleSystem& p) { p.SetColor1(ColorRGBA(255, 255, 255, 255)); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,6 +178,8 @@ TEST_F(FlightWorld, ABurstMovedAndFadedInOneWalkMatchesTheTwoPasses)
                 p.SetDoSizing(true);
                 p.SetSizingBy(IntervalF(0.0f, 0.0f));
             }
+            p.mInitialPoolSize = c.poolSize;
+            p.ApplyAllProperties();
             p.SetEmitBoomCountMin(12);
             p.SetEmitBoomCountMax(12);
             p.EmitBoom();
@@ -180,6 +191,7 @@ TEST_F(FlightWorld, ABurstMovedAndFadedInOneWalkMatchesTheTwoPasses)
         const ParticleSystem& a = *twins[0];
         const ParticleSystem& b = *twins[1];
         ASSERT_EQ(a.GetParticleCount(), 12);
+        ASSERT_EQ(a.GetPoolCapacity(), c.poolSize);
         for (int32_t step = 0; step < 220 && a.GetParticleCount() > 0; ++step) {
             for (ParticleSystem* p : twins) {
                 p->Fly(scene.GetGrid(), false, &scene);
@@ -195,7 +207,9 @@ TEST_F(FlightWorld, ABurstMovedAndFadedInOneWalkMatchesTheTwoPasses)
                     ASSERT_EQ(a.mAngles[slot], b.mAngles[slot]) << "step " << step;
                 }
             }
-            for (int32_t slot = a.GetFreeHead(), n = 0; slot >= 0 && n < 12; slot = a.GetLink(slot).mNext, ++n)
+            ASSERT_EQ(a.GetFreeHead(), b.GetFreeHead()) << "step " << step;
+            for (int32_t slot = a.GetFreeHead(), n = 0; slot >= 0 && slot < a.GetPoolCapacity() && n < 12;
+                 slot = a.GetLink(slot).mNext, ++n)
                 ASSERT_EQ(a.GetLink(slot).mNext, b.GetLink(slot).mNext) << "step " << step;
         }
         EXPECT_EQ(a.GetParticleCount(), 0);
