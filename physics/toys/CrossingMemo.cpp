@@ -7,30 +7,6 @@ namespace KIV {
 
 namespace {
 
-CrossingFields ReadFields(const Toy& toy)
-{
-    CrossingFields f;
-    f.mPosition = toy.mPosition;
-    f.mRestitution = toy.mRestitution;
-    f.mRestitutionWithTerrain = toy.mRestitutionWithTerrain;
-    f.mSlippery = toy.mSlippery;
-    f.mInverseMass = toy.mInverseMass;
-    f.mOwningRobot = toy.mOwningRobot;
-    f.mSlotIndex = toy.mSlotIndex;
-    f.mDontBounceOffToys = toy.mDontBounceOffToys;
-    f.mDontBounceOffRobotLinked = toy.mDontBounceOffRobotLinked;
-    return f;
-}
-
-bool SameFields(const CrossingFields& a, const CrossingFields& b)
-{
-    return SameBits(a.mPosition, b.mPosition) && SameBits(a.mRestitution, b.mRestitution) &&
-           SameBits(a.mRestitutionWithTerrain, b.mRestitutionWithTerrain) && SameBits(a.mSlippery, b.mSlippery) &&
-           SameBits(a.mInverseMass, b.mInverseMass) && a.mOwningRobot == b.mOwningRobot &&
-           a.mSlotIndex == b.mSlotIndex && a.mDontBounceOffToys == b.mDontBounceOffToys &&
-           a.mDontBounceOffRobotLinked == b.mDontBounceOffRobotLinked;
-}
-
 uint64_t CrossingNotedPass(const Toy& toy) { return toy.mCrossingMemo.mNotedPass; }
 uint64_t CrossingSteadyPass(const Toy& toy) { return toy.mCrossingMemo.mSteadyPass; }
 
@@ -47,8 +23,8 @@ bool KeepWalk(Toy& toy, const SpatialGrid& grid, uint64_t pass)
 void NoteCrossingInputs(Toy& toy, uint64_t pass)
 {
     CrossingMemo& m = toy.mCrossingMemo;
-    const CrossingFields fields = ReadFields(toy);
-    const bool same = m.mNotedPass != 0 && m.mNotedPass + 1 == pass && SameFields(fields, m.mFields) &&
+    const QueriedFields fields = ReadQueriedFields(toy);
+    const bool same = m.mNotedPass != 0 && m.mNotedPass + 1 == pass && SameQueriedFields(fields, m.mFields) &&
                       SameRecords(m.mOutline, toy.mOutline);
     m.mSteadyPass = same ? pass : 0;
     m.mNotedPass = pass;

@@ -5,11 +5,11 @@
 #include "physics/contacts/Contact.h"
 #include "physics/grid/GridReads.h"
 #include "physics/toys/KeptGridReads.h"
+#include "physics/toys/QueriedFields.h"
 
 namespace KIV {
 
 class GridQueryContext;
-class Robot;
 class SpatialGrid;
 class Toy;
 
@@ -29,24 +29,11 @@ class Toy;
 // when it was made or reused in the previous step, its toy and every toy its
 // cells list are steady, and the cells' change counts are the same.
 
-// The fields of a toy that crossing walks read, its own or a partner's.
-struct CrossingFields {
-    VectorF mPosition;
-    float mRestitution = 0.0f;
-    float mRestitutionWithTerrain = 0.0f;
-    float mSlippery = 0.0f;
-    float mInverseMass = 0.0f;
-    const Robot* mOwningRobot = nullptr;
-    int32_t mSlotIndex = -1;
-    uint8_t mDontBounceOffToys = 0;
-    uint8_t mDontBounceOffRobotLinked = 0;
-};
-
 struct CrossingMemo {
     // The toy's own inputs, noted once per step.
     uint64_t mNotedPass = 0;  // 0: never noted
     uint64_t mSteadyPass = 0;
-    CrossingFields mFields;
+    QueriedFields mFields;
     Array<VectorF> mOutline;
 
     // The last walk and what it read; mWalkPass 0 when there is none.

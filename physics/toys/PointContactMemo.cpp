@@ -10,29 +10,17 @@ namespace {
 PointContactFields ReadFields(const Toy& toy)
 {
     PointContactFields f;
-    f.mPosition = toy.mPosition;
+    f.mQueried = ReadQueriedFields(toy);
     f.mPredictedPosition = toy.mPredictedPosition;
     f.mOrientation = toy.mOrientation;
     f.mPredictedOrientation = toy.mPredictedOrientation;
-    f.mRestitution = toy.mRestitution;
-    f.mRestitutionWithTerrain = toy.mRestitutionWithTerrain;
-    f.mSlippery = toy.mSlippery;
-    f.mInverseMass = toy.mInverseMass;
-    f.mOwningRobot = toy.mOwningRobot;
-    f.mSlotIndex = toy.mSlotIndex;
-    f.mDontBounceOffToys = toy.mDontBounceOffToys;
-    f.mDontBounceOffRobotLinked = toy.mDontBounceOffRobotLinked;
     return f;
 }
 
 bool SameFields(const PointContactFields& a, const PointContactFields& b)
 {
-    return SameBits(a.mPosition, b.mPosition) && SameBits(a.mPredictedPosition, b.mPredictedPosition) &&
-           SameBits(a.mOrientation, b.mOrientation) && SameBits(a.mPredictedOrientation, b.mPredictedOrientation) &&
-           SameBits(a.mRestitution, b.mRestitution) && SameBits(a.mRestitutionWithTerrain, b.mRestitutionWithTerrain) &&
-           SameBits(a.mSlippery, b.mSlippery) && SameBits(a.mInverseMass, b.mInverseMass) &&
-           a.mOwningRobot == b.mOwningRobot && a.mSlotIndex == b.mSlotIndex &&
-           a.mDontBounceOffToys == b.mDontBounceOffToys && a.mDontBounceOffRobotLinked == b.mDontBounceOffRobotLinked;
+    return SameQueriedFields(a.mQueried, b.mQueried) && SameBits(a.mPredictedPosition, b.mPredictedPosition) &&
+           SameBits(a.mOrientation, b.mOrientation) && SameBits(a.mPredictedOrientation, b.mPredictedOrientation);
 }
 
 // The step's pass: noted by the crossing memo at the step's start.

@@ -5,11 +5,11 @@
 #include "physics/contacts/Contact.h"
 #include "physics/grid/GridReads.h"
 #include "physics/toys/KeptGridReads.h"
+#include "physics/toys/QueriedFields.h"
 
 namespace KIV {
 
 class GridQueryContext;
-class Robot;
 class SpatialGrid;
 class Toy;
 
@@ -28,20 +28,13 @@ class Toy;
 // predicted outline of the step (Toy::BuildPredictedOutline). The step's
 // pass is the crossing memo's, noted at the step's start.
 
-// The fields of a toy that the point contacts read, its own or a partner's.
+// The fields of a toy that the point contacts read, its own or a partner's:
+// what the queries read, and the pose the targets follow.
 struct PointContactFields {
-    VectorF mPosition;
+    QueriedFields mQueried;
     VectorF mPredictedPosition;
     float mOrientation = 0.0f;
     float mPredictedOrientation = 0.0f;
-    float mRestitution = 0.0f;
-    float mRestitutionWithTerrain = 0.0f;
-    float mSlippery = 0.0f;
-    float mInverseMass = 0.0f;
-    const Robot* mOwningRobot = nullptr;
-    int32_t mSlotIndex = -1;
-    uint8_t mDontBounceOffToys = 0;
-    uint8_t mDontBounceOffRobotLinked = 0;
 };
 
 struct PointContactMemo {
