@@ -314,7 +314,7 @@ void Scene::SimulateFrame(const GameSettings& settings)
         // The islands are rebuilt inside stage 6's time whether or not the stage runs.
         StageTimer timer(kStatToysStageBase + 6);
         if (settings.IsStageEnabled(6)) StagePointContacts(s);
-        BuildContactIslands();
+        BuildContactIslands(parallel);
     }
     RunStage(s, 7, StageImpulses);
     RunStage(s, 8, StagePrediction);
