@@ -70,6 +70,25 @@ void CriticalPath(const Scene& scene, int64_t& members, int64_t& levels, double&
     meanContacts = static_cast<double>(contacts) / static_cast<double>(members);
 }
 
+// How the last step's un-penetration could go side by side: its toys, its
+// largest group, and the rounds of toys that must run one after another
+// because each waits for an earlier partner.
+void UnPenetrationRounds(const Scene& scene, int32_t& toys, int32_t& largestGroup, int32_t& rounds)
+{
+    const ToyGroups& groups = scene.mPenetrationGroups;
+    toys = groups.Members().Count();
+    largestGroup = 0;
+    for (int32_t g = 0; g < groups.Count(); ++g)
+        largestGroup = std::max(largestGroup, groups.Start()[g + 1] - groups.Start()[g]);
+    std::vector<int32_t> round(toys, 0);
+    rounds = 0;
+    for (int32_t m = 0; m < toys; ++m) {
+        for (int32_t k = groups.WaitStart()[m]; k < groups.WaitStart()[m + 1]; ++k)
+            round[m] = std::max(round[m], round[groups.Waits()[k]]);
+        rounds = std::max(rounds, ++round[m]);
+    }
+}
+
 void Measure(Scene& scene, int32_t threads, int32_t steps)
 {
     GameSettings settings;
@@ -144,6 +163,9 @@ int main(int argc, char** argv)
     std::printf("largest island %lld toys, %.1f contact records each; its solves in %lld dependent rounds (%.1f side by side)\n",
                 static_cast<long long>(members), contacts, static_cast<long long>(levels),
                 levels ? static_cast<double>(members) / static_cast<double>(levels) : 0.0);
+    int32_t pushing = 0, largestGroup = 0, rounds = 0;
+    UnPenetrationRounds(scene, pushing, largestGroup, rounds);
+    std::printf("un-penetration: %d toys, largest group %d, in %d dependent rounds\n", pushing, largestGroup, rounds);
     Measure(scene, 1, steps);
     Measure(scene, 8, steps);
     return 0;

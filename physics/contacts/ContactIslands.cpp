@@ -31,12 +31,12 @@ Toy* JointPartner(const Joint* joint, const Toy* toy)
 
 } // namespace
 
-void Scene::BuildContactIslands()
+void Scene::BuildContactIslands(bool parallel)
 {
     mIslandPool.Init(kMaxToys, kMaxToys);
     if (mIslandOwners.Count() < kMaxToys) mIslandOwners.Resize(kMaxToys);
     mIslandCount = 0;
-    BuildTouchGraph();
+    BuildTouchGraph(parallel);
     for (Toy* toy : mToys) toy->mVisited = 0;
 
     mIslandSizes.Clear();
@@ -66,15 +66,27 @@ void Scene::BuildContactIslands()
     }
 }
 
-void Scene::BuildTouchGraph()
+void Scene::BuildTouchGraph(bool parallel)
 {
     const int32_t n = mToys.Count();
     if (mIslandIndexOfSlot.Count() < kMaxToys) mIslandIndexOfSlot.Resize(kMaxToys);
     mIslandIndexOfSlot.FillMinusOne();
-    for (int32_t i = 0; i < n; ++i) {
-        const int32_t slot = mToys[i]->mSlotIndex;
+    // Walking the records reads every toy's lists and looks each partner up:
+    // toy by toy, side by side. Each toy writes its partners into a range of
+    // its own, as long as all of its records and joints.
+    constexpr int32_t kGrainCounting = 256;  // a few lists' counts a toy
+    constexpr int32_t kGrainWalking = 32;    // some tens of records a toy
+    mIslandPartnerStart.Resize(n + 1);
+    mIslandPartnerStart[0] = 0;
+    ForFaster(mLoopWays, n, kGrainCounting, parallel, [this](int32_t i, int32_t) {
+        const Toy* toy = mToys[i];
+        const int32_t slot = toy->mSlotIndex;
         if (slot >= 0 && slot < kMaxToys) mIslandIndexOfSlot[slot] = i;
-    }
+        mIslandPartnerStart[i + 1] = toy->mPointContacts.Count() + toy->mContactList2.Count() +
+                                     toy->mPenetrationContacts.Count() + toy->mLineContacts.Count() +
+                                     toy->mJoints.Count();
+    });
+    for (int32_t i = 0; i < n; ++i) mIslandPartnerStart[i + 1] += mIslandPartnerStart[i];
     auto indexOf = [this, n](const Toy* partner) {
         if (!partner || partner->mSlotIndex < 0 || partner->mSlotIndex >= kMaxToys) return -1;
         const int32_t i = mIslandIndexOfSlot[partner->mSlotIndex];
@@ -83,35 +95,48 @@ void Scene::BuildTouchGraph()
 
     // Every partner a toy's contact records or joints name, in the order the
     // records list them (a run of records with one partner counts once).
-    mIslandPairs.Clear();
-    for (int32_t i = 0; i < n; ++i) {
+    mIslandPairs.Resize(mIslandPartnerStart[n]);
+    mIslandPartnerCount.Resize(n);
+    ForFaster(mLoopWays, n, kGrainWalking, parallel, [&](int32_t i, int32_t) {
         const Toy* toy = mToys[i];
+        int32_t* partners = mIslandPairs.Data() + mIslandPartnerStart[i];
+        int32_t count = 0;
         int32_t last = -1;
         auto link = [&](const Toy* partner) {
             const int32_t j = indexOf(partner);
             if (j < 0 || j == i || j == last) return;
             last = j;
-            mIslandPairs.PushBack(i);
-            mIslandPairs.PushBack(j);
+            partners[count++] = j;
         };
         for (const ContactRecord& c : toy->mPointContacts) link(c.mPartnerToy);
         for (const ContactRecord& c : toy->mContactList2) link(c.mPartnerToy);
         for (const PenetrationRecord& r : toy->mPenetrationContacts) link(r.mPartner);
         for (const ContactRecord& c : toy->mLineContacts) link(c.mPartnerToy);
         for (const Joint* joint : toy->mJoints) link(JointPartner(joint, toy));
-    }
+        mIslandPartnerCount[i] = count;
+    });
 
-    // Both directions of every link, grouped per toy in link order.
+    // Both directions of every link, grouped per toy in link order: the
+    // links toy by toy, each toy's in the order it named them.
     mIslandLinkStart.Resize(n + 1);
     mIslandLinkStart.FillZero();
-    const int32_t pairs = mIslandPairs.Count();
-    for (int32_t k = 0; k < pairs; ++k) ++mIslandLinkStart[mIslandPairs[k] + 1];
+    int32_t links = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t* partners = mIslandPairs.Data() + mIslandPartnerStart[i];
+        const int32_t count = mIslandPartnerCount[i];
+        mIslandLinkStart[i + 1] += count;
+        for (int32_t k = 0; k < count; ++k) ++mIslandLinkStart[partners[k] + 1];
+        links += 2 * count;
+    }
     for (int32_t i = 0; i < n; ++i) mIslandLinkStart[i + 1] += mIslandLinkStart[i];
-    mIslandLinks.Resize(pairs);
-    for (int32_t k = 0; k < pairs; k += 2) {
-        const int32_t a = mIslandPairs[k], b = mIslandPairs[k + 1];
-        mIslandLinks[mIslandLinkStart[a]++] = b;
-        mIslandLinks[mIslandLinkStart[b]++] = a;
+    mIslandLinks.Resize(links);
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t* partners = mIslandPairs.Data() + mIslandPartnerStart[i];
+        for (int32_t k = 0; k < mIslandPartnerCount[i]; ++k) {
+            const int32_t j = partners[k];
+            mIslandLinks[mIslandLinkStart[i]++] = j;
+            mIslandLinks[mIslandLinkStart[j]++] = i;
+        }
     }
     for (int32_t i = n; i > 0; --i) mIslandLinkStart[i] = mIslandLinkStart[i - 1];
     mIslandLinkStart[0] = 0;

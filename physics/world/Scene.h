@@ -101,10 +101,11 @@ public:
     // ---- the scene step (SceneSimulate.cpp, ContactIslands.cpp) ----
     // The twelve toy stages of one fixed step.
     void SimulateFrame(const GameSettings& settings);
-    // Groups the toys that touch, through contacts or joints, into islands.
-    void BuildContactIslands();
+    // Groups the toys that touch, through contacts or joints, into islands;
+    // with parallel, the toys' records are read side by side (same islands).
+    void BuildContactIslands(bool parallel = false);
     // The links between touching toys, both ways, that the island walk follows.
-    void BuildTouchGraph();
+    void BuildTouchGraph(bool parallel = false);
     // One island's velocity iterations; wholeTeam runs them on every thread
     // of a parallel region of their own (call from serial code), with the
     // same results.
@@ -122,7 +123,9 @@ public:
     // partners, both those it names and those that name it.
     Array<int32_t> mIslandLinkStart;
     Array<int32_t> mIslandLinks;
-    Array<int32_t> mIslandPairs;
+    Array<int32_t> mIslandPairs;         // per toy, the partners it names, in its range
+    Array<int32_t> mIslandPartnerStart;  // per toy, its range of mIslandPairs
+    Array<int32_t> mIslandPartnerCount;  // per toy, the partners it named
     Array<int32_t> mIslandIndexOfSlot;
     Array<int32_t> mIslandSizes;  // members per island
     SharedIslandSolve mSharedIslandSolve;

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <vector>
 #include "base/FasterWay.h"
 #include "base/Statistics.h"
 #include "base/WorkTeam.h"
@@ -256,18 +258,28 @@ void StageSleepAndCommit(const StepContext& s)
 {
     const bool sleeping = s.mSettings.mSleepingEnabled != 0;
     SpatialGrid& grid = s.Grid();
+    // The toys still awake are counted as they commit, per thread, rather
+    // than in a pass of their own over every toy after the loop.
+    struct alignas(64) Awake {
+        int32_t mToys = 0;
+        int64_t mPoints = 0;
+    };
+    const int32_t threads = std::max(WorkTeam::Shared().GetThreadCount(), WorkTeam::ThreadIndex() + 1);
+    std::vector<Awake> tally(static_cast<size_t>(threads));
     s.ForToysByPoints(s.Toys().Count(), kChunkPointsOutlines, [&](Toy& toy, int32_t thread) {
         toy.SleepAndCommit(sleeping, grid, grid.GetQueryContext(thread));
-        if (!toy.mSleeping) toy.RefreshBounds();
+        if (toy.mSleeping) return;
+        toy.RefreshBounds();
+        ++tally[thread].mToys;
+        tally[thread].mPoints += toy.mOutline.Count();
     });
     PtrArray<Toy>& toys = s.Toys();
     int32_t awake = 0;
     int64_t awakePoints = 0;
-    for (const Toy* toy : toys)
-        if (!toy->mSleeping) {
-            ++awake;
-            awakePoints += toy->mOutline.Count();
-        }
+    for (const Awake& t : tally) {
+        awake += t.mToys;
+        awakePoints += t.mPoints;
+    }
     // Relinking side by side costs a plan and three forks: the timings
     // judge when that pays, over worlds of enough moving outline to try.
     const bool pays = s.mParallel && awakePoints >= 2 * kChunkPointsOutlines;
@@ -314,7 +326,7 @@ void Scene::SimulateFrame(const GameSettings& settings)
         // The islands are rebuilt inside stage 6's time whether or not the stage runs.
         StageTimer timer(kStatToysStageBase + 6);
         if (settings.IsStageEnabled(6)) StagePointContacts(s);
-        BuildContactIslands();
+        BuildContactIslands(parallel);
     }
     RunStage(s, 7, StageImpulses);
     RunStage(s, 8, StagePrediction);
