@@ -70,9 +70,46 @@ bool LineContactApproaches(const ContactRecord& c, const VectorF& relative)
     return kOutsideSign * Cross(c.mEdgeVector, relative) > 0.0f;
 }
 
-void ApplyImmediately(Toy& toy, const GameSettings& settings)
+// The pending impulses, inlined into the responses that gather and apply
+// them once per contact.
+[[gnu::always_inline]] inline void GatherPending(Toy& toy, const VectorF& impulse, float angularImpulse)
 {
-    if (settings.mImmediateImpulses) ApplyPendingImpulses(toy);
+    float* p = toy.mPendingImpulse;
+    if (impulse.mX <= 0.0f) {
+        if (impulse.mX < p[kMinX]) p[kMinX] = impulse.mX;
+    } else if (impulse.mX > p[kMaxX]) {
+        p[kMaxX] = impulse.mX;
+    }
+    if (impulse.mY <= 0.0f) {
+        if (impulse.mY < p[kMinY]) p[kMinY] = impulse.mY;
+    } else if (impulse.mY > p[kMaxY]) {
+        p[kMaxY] = impulse.mY;
+    }
+    if (angularImpulse <= 0.0f) {
+        if (angularImpulse < p[kMinAngular]) p[kMinAngular] = angularImpulse;
+    } else if (angularImpulse > p[kMaxAngular]) {
+        p[kMaxAngular] = angularImpulse;
+    }
+}
+
+inline void ClearPending(Toy& toy)
+{
+    for (float& v : toy.mPendingImpulse) v = 0.0f;
+}
+
+[[gnu::always_inline]] inline void ApplyPending(Toy& toy)
+{
+    float* p = toy.mPendingImpulse;
+    toy.mVelocityAfterImpulses.mX += toy.mInverseMass * (p[kMinX] + p[kMaxX]);
+    toy.mVelocityAfterImpulses.mY += toy.mInverseMass * (p[kMinY] + p[kMaxY]);
+    toy.mAngularVelocityAfterImpulses -= toy.mInverseMoment * (p[kMinAngular] + p[kMaxAngular]);
+    ClearPending(toy);
+    ClampVelocity(toy.mVelocityAfterImpulses, toy.mAngularVelocityAfterImpulses);
+}
+
+inline void ApplyImmediately(Toy& toy, const GameSettings& settings)
+{
+    if (settings.mImmediateImpulses) ApplyPending(toy);
 }
 
 // The response from per-contact constants, applied at once. Inlined into
@@ -154,8 +191,8 @@ void ApplyImmediately(Toy& toy, const GameSettings& settings)
         const float j = -(1.0f + e) * Dot(u, d) / den;
         const VectorF impulse = d * j;
         accumulated += impulse;
-        GatherPendingImpulse(toy, impulse, Dot(impulse, lever));
-        GatherPendingImpulse(*partner, -impulse, -Dot(impulse, partnerLever));
+        GatherPending(toy, impulse, Dot(impulse, lever));
+        GatherPending(*partner, -impulse, -Dot(impulse, partnerLever));
         ApplyImmediately(toy, settings);
         ApplyImmediately(*partner, settings);
     } else {
@@ -165,7 +202,7 @@ void ApplyImmediately(Toy& toy, const GameSettings& settings)
         const float j = -(1.0f + e) * Dot(u, d) / den;
         const VectorF impulse = d * j;
         accumulated += impulse;
-        GatherPendingImpulse(toy, impulse, Dot(impulse, lever));
+        GatherPending(toy, impulse, Dot(impulse, lever));
         ApplyImmediately(toy, settings);
     }
     return true;
@@ -387,38 +424,12 @@ bool SolvePenetrationContacts(Toy& toy, bool firstIteration, const GameSettings&
 
 void GatherPendingImpulse(Toy& toy, const VectorF& impulse, float angularImpulse)
 {
-    float* p = toy.mPendingImpulse;
-    if (impulse.mX <= 0.0f) {
-        if (impulse.mX < p[kMinX]) p[kMinX] = impulse.mX;
-    } else if (impulse.mX > p[kMaxX]) {
-        p[kMaxX] = impulse.mX;
-    }
-    if (impulse.mY <= 0.0f) {
-        if (impulse.mY < p[kMinY]) p[kMinY] = impulse.mY;
-    } else if (impulse.mY > p[kMaxY]) {
-        p[kMaxY] = impulse.mY;
-    }
-    if (angularImpulse <= 0.0f) {
-        if (angularImpulse < p[kMinAngular]) p[kMinAngular] = angularImpulse;
-    } else if (angularImpulse > p[kMaxAngular]) {
-        p[kMaxAngular] = angularImpulse;
-    }
+    GatherPending(toy, impulse, angularImpulse);
 }
 
-void ApplyPendingImpulses(Toy& toy)
-{
-    float* p = toy.mPendingImpulse;
-    toy.mVelocityAfterImpulses.mX += toy.mInverseMass * (p[kMinX] + p[kMaxX]);
-    toy.mVelocityAfterImpulses.mY += toy.mInverseMass * (p[kMinY] + p[kMaxY]);
-    toy.mAngularVelocityAfterImpulses -= toy.mInverseMoment * (p[kMinAngular] + p[kMaxAngular]);
-    ClearPendingImpulses(toy);
-    ClampVelocity(toy.mVelocityAfterImpulses, toy.mAngularVelocityAfterImpulses);
-}
+void ApplyPendingImpulses(Toy& toy) { ApplyPending(toy); }
 
-void ClearPendingImpulses(Toy& toy)
-{
-    for (float& v : toy.mPendingImpulse) v = 0.0f;
-}
+void ClearPendingImpulses(Toy& toy) { ClearPending(toy); }
 
 void ClampVelocity(VectorF& velocity, float& angularVelocity)
 {
