@@ -184,7 +184,10 @@ void StageUnPenetration(const StepContext& s)
     ToyGroups& groups = scene.mPenetrationGroups;
     const Array<Toy*>& members = groups.Members();
     groups.BeginRun();
-    s.For(members.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t k, int32_t thread) {
+    // A chunk's members run in member order on its thread, so a few to a
+    // chunk keep every wait and save claims.
+    const int32_t grain = s.ToysPerChunk(kChunkPointsToyStep);
+    s.For(members.Count(), grain, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t k, int32_t thread) {
         groups.WaitForEarlier(k);
         UnPenetrate(*members[k], grid, grid.GetQueryContext(thread));
         groups.MarkDone(k);
