@@ -21,9 +21,10 @@
 // each other, the pair solves per contact island. The pair solves of a large
 // island write other toys, yet run on a team: each waits for the earlier
 // solves it shares a toy with, so the chain order's results come out.
-// Un-penetration goes side by side in groups of toys whose pushes read each
-// other's outlines. The grid updates of stage 11 go side by side in bands
-// of cell columns, each band's cell lists relinked in list order.
+// Un-penetration goes side by side toy by toy, each toy after the earlier
+// partners whose outlines its pushes read, as the pair solves wait. The grid
+// updates of stage 11 go side by side in bands of cell columns, each band's
+// cell lists relinked in list order.
 
 namespace KIV {
 
