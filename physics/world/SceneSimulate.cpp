@@ -21,9 +21,10 @@
 // each other, the pair solves per contact island. The pair solves of a large
 // island write other toys, yet run on a team: each waits for the earlier
 // solves it shares a toy with, so the chain order's results come out.
-// Un-penetration goes side by side in groups of toys whose pushes read each
-// other's outlines. The grid updates of stage 11 go side by side in bands
-// of cell columns, each band's cell lists relinked in list order.
+// Un-penetration goes side by side toy by toy, each toy after the earlier
+// partners whose outlines its pushes read, as the pair solves wait. The grid
+// updates of stage 11 go side by side in bands of cell columns, each band's
+// cell lists relinked in list order.
 
 namespace KIV {
 
@@ -184,7 +185,10 @@ void StageUnPenetration(const StepContext& s)
     ToyGroups& groups = scene.mPenetrationGroups;
     const Array<Toy*>& members = groups.Members();
     groups.BeginRun();
-    s.For(members.Count(), 1, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t k, int32_t thread) {
+    // A chunk's members run in member order on its thread, so a few to a
+    // chunk keep every wait and save claims.
+    const int32_t grain = s.ToysPerChunk(kChunkPointsToyStep);
+    s.For(members.Count(), grain, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t k, int32_t thread) {
         groups.WaitForEarlier(k);
         UnPenetrate(*members[k], grid, grid.GetQueryContext(thread));
         groups.MarkDone(k);
