@@ -42,7 +42,9 @@ struct SpringBlock {
     float mInvRest[kLanes];
 };
 struct EdgeBlock {
-    int32_t mA[kLanes], mB[kLanes];  // the length measured is that of point B minus point A
+    // The edge's other end from the moving point: the squared length is the
+    // same bits whichever way round the ends are taken.
+    int32_t mOther[kLanes];
     float mInvRest[kLanes];
     float mInvRestSquared[kLanes];  // NaN where its square would leave the normal range
 };
@@ -96,7 +98,7 @@ constexpr float kMostSquarableInverse = 1e18f;
 
 // One gathered check before it is packed into its lanes.
 struct EdgeCheck {
-    int32_t mA, mB;
+    int32_t mOther;
     float mInvRest, mInvRestSquared;
 };
 struct TriangleCheck {
@@ -104,41 +106,25 @@ struct TriangleCheck {
     float mMinArea, mMaxArea;
 };
 
-void AddEdgeCheck(Array<EdgeCheck>& run, int32_t a, int32_t b, float invRest)
+// False for an edge listed at point i that does not end there.
+bool AddEdgeCheck(Array<EdgeCheck>& run, int32_t i, int32_t a, int32_t b, float invRest)
 {
+    if (a != i && b != i) return false;
     const bool squarable = invRest >= kLeastSquarableInverse && invRest <= kMostSquarableInverse;
-    run.PushBack({a, b, invRest, squarable ? invRest * invRest : std::numeric_limits<float>::quiet_NaN()});
+    run.PushBack({a == i ? b : a, invRest, squarable ? invRest * invRest : std::numeric_limits<float>::quiet_NaN()});
+    return true;
 }
 
-void PackEdges(Array<EdgeBlock>& blocks, const Array<EdgeCheck>& run)
+// Packs one point's run of checks four to a block; the last block's spare
+// lanes repeat the run's last check.
+template <class Block, class Check, class Fill>
+void PackRun(Array<Block>& blocks, const Array<Check>& run, Fill fill)
 {
     const int32_t count = run.Count();
     for (int32_t first = 0; first < count; first += kLanes) {
-        EdgeBlock block;
-        for (int32_t lane = 0; lane < kLanes; ++lane) {
-            const EdgeCheck& e = run[first + lane < count ? first + lane : count - 1];
-            block.mA[lane] = e.mA;
-            block.mB[lane] = e.mB;
-            block.mInvRest[lane] = e.mInvRest;
-            block.mInvRestSquared[lane] = e.mInvRestSquared;
-        }
-        blocks.PushBack(block);
-    }
-}
-
-void PackTriangles(Array<TriangleBlock>& blocks, const Array<TriangleCheck>& run)
-{
-    const int32_t count = run.Count();
-    for (int32_t first = 0; first < count; first += kLanes) {
-        TriangleBlock block;
-        for (int32_t lane = 0; lane < kLanes; ++lane) {
-            const TriangleCheck& t = run[first + lane < count ? first + lane : count - 1];
-            block.mA[lane] = t.mA;
-            block.mB[lane] = t.mB;
-            block.mC[lane] = t.mC;
-            block.mMinArea[lane] = t.mMinArea;
-            block.mMaxArea[lane] = t.mMaxArea;
-        }
+        Block block;
+        for (int32_t lane = 0; lane < kLanes; ++lane)
+            fill(block, lane, run[first + lane < count ? first + lane : count - 1]);
         blocks.PushBack(block);
     }
 }
@@ -161,6 +147,8 @@ void PackSprings(Array<SpringBlock>& blocks, const Array<ToyLink>& springs, int3
     if (lane > 0) blocks.PushBack(block);
 }
 
+// False when the lists cannot be gathered, or when a point lists an edge that
+// does not end there (the passes then run on the record itself).
 bool GatherDentPlan(const TracedGeometry& g, DentPlan& plan)
 {
     const int32_t n = g.mPoints.Count();
@@ -180,17 +168,22 @@ bool GatherDentPlan(const TracedGeometry& g, DentPlan& plan)
         edges.Clear();
         for (int32_t node = g.FirstPointEdgeNode(i); node >= 0; node = g.NextPointEdgeNode(node)) {
             const int32_t e = g.mPointEdgeEntries[node];
-            if (e < g.mInnerEdgeInvLengths.Count())
-                AddEdgeCheck(edges, g.mInnerEdges[e].mA, g.mInnerEdges[e].mB, g.mInnerEdgeInvLengths[e]);
+            if (e < g.mInnerEdgeInvLengths.Count() &&
+                !AddEdgeCheck(edges, i, g.mInnerEdges[e].mA, g.mInnerEdges[e].mB, g.mInnerEdgeInvLengths[e]))
+                return false;
         }
         if (i < outline && outlineChecked) {
             const int32_t next = i + 1 < outline ? i + 1 : 0;
             const int32_t prev = i > 0 ? i - 1 : outline - 1;
-            AddEdgeCheck(edges, i, next, g.mOutlineEdgeInvLengths[i]);
-            AddEdgeCheck(edges, prev, i, g.mOutlineEdgeInvLengths[prev]);
+            AddEdgeCheck(edges, i, i, next, g.mOutlineEdgeInvLengths[i]);
+            AddEdgeCheck(edges, i, prev, i, g.mOutlineEdgeInvLengths[prev]);
         }
         plan.mEdgeStart[i] = plan.mEdges.Count();
-        PackEdges(plan.mEdges, edges);
+        PackRun(plan.mEdges, edges, [](EdgeBlock& block, int32_t lane, const EdgeCheck& e) {
+            block.mOther[lane] = e.mOther;
+            block.mInvRest[lane] = e.mInvRest;
+            block.mInvRestSquared[lane] = e.mInvRestSquared;
+        });
         triangles.Clear();
         for (int32_t node = g.FirstPointTriangleNode(i); node >= 0; node = g.NextPointTriangleNode(node)) {
             const int32_t t = g.mPointTriangleEntries[node];
@@ -205,7 +198,13 @@ bool GatherDentPlan(const TracedGeometry& g, DentPlan& plan)
             triangles.PushBack(c);
         }
         plan.mTriangleStart[i] = plan.mTriangles.Count();
-        PackTriangles(plan.mTriangles, triangles);
+        PackRun(plan.mTriangles, triangles, [](TriangleBlock& block, int32_t lane, const TriangleCheck& t) {
+            block.mA[lane] = t.mA;
+            block.mB[lane] = t.mB;
+            block.mC[lane] = t.mC;
+            block.mMinArea[lane] = t.mMinArea;
+            block.mMaxArea[lane] = t.mMaxArea;
+        });
     }
     plan.mEdgeStart[n] = plan.mEdges.Count();
     plan.mTriangleStart[n] = plan.mTriangles.Count();
@@ -239,11 +238,11 @@ bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& 
     }
     const __m128 clearMin = _mm_set1_ps(kClearMinRatioSquared), clearMax = _mm_set1_ps(kClearMaxRatioSquared);
     const __m128 minRatio = _mm_set1_ps(kMinEdgeRatio), maxRatio = _mm_set1_ps(kMaxEdgeRatio);
+    const __m128 movedX = _mm_set1_ps(p[i].mX), movedY = _mm_set1_ps(p[i].mY);
     for (int32_t k = plan.mEdgeStart[i], end = plan.mEdgeStart[i + 1]; k < end; ++k) {
         const EdgeBlock& e = plan.mEdges[k];
-        const Lanes2 a = GatherPoints(p, e.mA);
-        const Lanes2 b = GatherPoints(p, e.mB);
-        const __m128 dX = _mm_sub_ps(b.mX, a.mX), dY = _mm_sub_ps(b.mY, a.mY);
+        const Lanes2 other = GatherPoints(p, e.mOther);
+        const __m128 dX = _mm_sub_ps(other.mX, movedX), dY = _mm_sub_ps(other.mY, movedY);
         const __m128 lengthSquared = _mm_add_ps(_mm_mul_ps(dX, dX), _mm_mul_ps(dY, dY));
         const __m128 clear = _mm_mul_ps(lengthSquared, _mm_loadu_ps(e.mInvRestSquared));
         const __m128 settled = _mm_and_ps(_mm_cmpgt_ps(clear, clearMin), _mm_cmplt_ps(clear, clearMax));

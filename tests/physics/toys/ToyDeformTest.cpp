@@ -216,6 +216,7 @@ TEST(Dent, LandsEveryFloatExactlyAsThePlainPasses)
         bool dropSomeEdgeLengths;
         bool straySpring;
         int32_t springsDropped;  // from the end, so the last block of springs runs short
+        bool edgeOffItsPoints = false;  // an inner edge moved away from the points that list it
     };
     const Case cases[] = {
         {"gentle push", -5.0f, false, false, false, false, false, 0},
@@ -228,6 +229,7 @@ TEST(Dent, LandsEveryFloatExactlyAsThePlainPasses)
         {"one spring fewer", -120.0f, false, false, false, false, false, 1},
         {"two springs fewer", -120.0f, false, false, false, false, false, 2},
         {"three springs fewer", -400.0f, false, false, false, false, false, 3},
+        {"edge no longer ending at its listed points", -120.0f, false, false, false, false, false, 0, true},
     };
     for (const Case& c : cases) {
         TracedGeometry g = MeshedEllipse(40, 50.0f, 35.0f, 8.0f);
@@ -246,6 +248,7 @@ TEST(Dent, LandsEveryFloatExactlyAsThePlainPasses)
             g.mOutlineEdgeInvLengths.Clear();
         }
         g.mSprings.SetCount(g.mSprings.Count() - c.springsDropped);
+        if (c.edgeOffItsPoints) g.mInnerEdges[0] = {0, 20};  // across the shape: far past its stretch bound
         if (c.straySpring) {
             ToyLink stray;
             stray.mA = 0;
