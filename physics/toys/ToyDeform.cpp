@@ -79,6 +79,15 @@ inline Lanes2 GatherPoints(const VectorF* p, const int32_t* index)
     return {_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)), _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))};
 }
 constexpr int kAllLanes = (1 << kLanes) - 1;
+// Adds or takes an x, y pair (the low two lanes) to or from a point's figures.
+inline void AddToPoint(VectorF* p, int32_t i, __m128 pair)
+{
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p + i), _mm_castps_si128(_mm_add_ps(LoadPair(p, i), pair)));
+}
+inline void TakeFromPoint(VectorF* p, int32_t i, __m128 pair)
+{
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p + i), _mm_castps_si128(_mm_sub_ps(LoadPair(p, i), pair)));
+}
 
 // Moves accepted by the plastic guard: edge length ratios (squared bounds of
 // 0.02 and 2.0) and triangle areas against the rest area.
@@ -282,14 +291,18 @@ void RelaxPlanned(TracedGeometry& g, DentPlan& plan)
         const int pulling = _mm_movemask_ps(_mm_cmpgt_ps(length, zero));
         if (pulling == 0) continue;
         const __m128 stretch = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(s.mInvRest), length), one);
-        alignas(16) float pullX[kLanes], pullY[kLanes];
-        _mm_store_ps(pullX, _mm_mul_ps(dX, stretch));
-        _mm_store_ps(pullY, _mm_mul_ps(dY, stretch));
-        for (int32_t lane = 0; lane < kLanes; ++lane) {
-            if (!(pulling & (1 << lane))) continue;
-            const VectorF pull{pullX[lane], pullY[lane]};
-            force[s.mA[lane]] -= pull;
-            force[s.mB[lane]] += pull;
+        const __m128 pullX = _mm_mul_ps(dX, stretch), pullY = _mm_mul_ps(dY, stretch);
+        const __m128 low = _mm_unpacklo_ps(pullX, pullY), high = _mm_unpackhi_ps(pullX, pullY);
+        const __m128 pulls[kLanes] = {low, _mm_movehl_ps(low, low), high, _mm_movehl_ps(high, high)};
+        const auto take = [&](int32_t lane) {
+            TakeFromPoint(force, s.mA[lane], pulls[lane]);
+            AddToPoint(force, s.mB[lane], pulls[lane]);
+        };
+        if (pulling == kAllLanes) {
+            take(0), take(1), take(2), take(3);
+        } else {
+            for (int32_t lane = 0; lane < kLanes; ++lane)
+                if (pulling & (1 << lane)) take(lane);
         }
     }
     // The forces are spent as soon as they are read; the velocities' sum
