@@ -220,8 +220,9 @@ bool GatherDentPlan(const TracedGeometry& g, DentPlan& plan)
     return true;
 }
 
-// The guarded move of point i by the offset over the gathered checks.
-bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& offset)
+// The guarded move of point i by the offset over the gathered checks, inlined
+// so the pass loop keeps its bounds in registers from point to point.
+[[gnu::always_inline]] inline bool TryPlannedMove(const DentPlan& plan, VectorF* p, int32_t i, const VectorF& offset)
 {
     const VectorF old = p[i];
     p[i] = old + offset;
