@@ -215,15 +215,21 @@ TEST(Dent, LandsEveryFloatExactlyAsThePlainPasses)
         bool dropTriangleAreas;
         bool dropSomeEdgeLengths;
         bool straySpring;
+        int32_t springsDropped;  // from the end, so the last block of springs runs short
+        bool edgeOffItsPoints = false;  // an inner edge moved away from the points that list it
     };
     const Case cases[] = {
-        {"gentle push", -5.0f, false, false, false, false, false},
-        {"hard push, guards refuse", -400.0f, false, false, false, false, false},
-        {"outward pull, keep area", 60.0f, true, false, false, false, false},
-        {"core points hold", -300.0f, true, true, false, false, false},
-        {"no rest areas", -120.0f, false, false, true, false, false},
-        {"edge lengths for some edges only", -120.0f, false, false, false, true, false},
-        {"spring naming a point past the mesh", -40.0f, false, false, false, false, true},
+        {"gentle push", -5.0f, false, false, false, false, false, 0},
+        {"hard push, guards refuse", -400.0f, false, false, false, false, false, 0},
+        {"outward pull, keep area", 60.0f, true, false, false, false, false, 0},
+        {"core points hold", -300.0f, true, true, false, false, false, 0},
+        {"no rest areas", -120.0f, false, false, true, false, false, 0},
+        {"edge lengths for some edges only", -120.0f, false, false, false, true, false, 0},
+        {"spring naming a point past the mesh", -40.0f, false, false, false, false, true, 0},
+        {"one spring fewer", -120.0f, false, false, false, false, false, 1},
+        {"two springs fewer", -120.0f, false, false, false, false, false, 2},
+        {"three springs fewer", -400.0f, false, false, false, false, false, 3},
+        {"edge no longer ending at its listed points", -120.0f, false, false, false, false, false, 0, true},
     };
     for (const Case& c : cases) {
         TracedGeometry g = MeshedEllipse(40, 50.0f, 35.0f, 8.0f);
@@ -241,6 +247,8 @@ TEST(Dent, LandsEveryFloatExactlyAsThePlainPasses)
             g.mInnerEdgeInvLengths.SetCount(g.mInnerEdgeInvLengths.Count() / 2);
             g.mOutlineEdgeInvLengths.Clear();
         }
+        g.mSprings.SetCount(g.mSprings.Count() - c.springsDropped);
+        if (c.edgeOffItsPoints) g.mInnerEdges[0] = {0, 20};  // across the shape: far past its stretch bound
         if (c.straySpring) {
             ToyLink stray;
             stray.mA = 0;
