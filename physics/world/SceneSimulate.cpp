@@ -21,8 +21,9 @@
 // each other, the pair solves per contact island. The pair solves of a large
 // island write other toys, yet run on a team: each waits for the earlier
 // solves it shares a toy with, so the chain order's results come out.
-// Un-penetration goes side by side toy by toy, each toy after the earlier
-// partners whose outlines its pushes read, as the pair solves wait. The grid
+// Un-penetration goes side by side in groups of toys whose pushes read each
+// other's outlines, or, when one group is too large for that, toy by toy,
+// each toy after the earlier partners it reads, as the pair solves wait. The grid
 // updates of stage 11 go side by side in bands of cell columns, each band's
 // cell lists relinked in list order.
 
@@ -184,15 +185,31 @@ void StageUnPenetration(const StepContext& s)
     scene.BuildPenetrationGroups();
     ToyGroups& groups = scene.mPenetrationGroups;
     const Array<Toy*>& members = groups.Members();
-    groups.BeginRun();
-    // A chunk's members run in member order on its thread, so a few to a
-    // chunk keep every wait and save claims.
-    const int32_t grain = s.ToysPerChunk(kChunkPointsToyStep);
-    s.For(members.Count(), grain, s.Pays(members.Count(), kChunkPointsToyStep), [&](int32_t k, int32_t thread) {
-        groups.WaitForEarlier(k);
-        UnPenetrate(*members[k], grid, grid.GetQueryContext(thread));
-        groups.MarkDone(k);
-    });
+    const Array<int32_t>& start = groups.Start();
+    const bool pays = s.Pays(members.Count(), kChunkPointsToyStep);
+    int32_t largest = 0;
+    for (int32_t g = 0; g < groups.Count(); ++g) largest = std::max(largest, start[g + 1] - start[g]);
+    if (static_cast<int64_t>(largest) * WorkTeam::Shared().GetThreadCount() <= members.Count()) {
+        // Many small groups (toys scattered over a long world): whole groups
+        // side by side keep every thread busy without a single wait.
+        s.For(groups.Count(), 1, pays, [&](int32_t g, int32_t thread) {
+            GridQueryContext& context = grid.GetQueryContext(thread);
+            for (int32_t k = start[g]; k < start[g + 1]; ++k) UnPenetrate(*members[k], grid, context);
+        });
+    } else {
+        // A group too large for one thread's share (a settled pile's
+        // penetrations chain through most of it): its members go side by
+        // side, each after its earlier partners. A chunk's members run in
+        // member order on its thread, so a few to a chunk keep every wait and
+        // save claims.
+        groups.BeginRun();
+        const int32_t grain = s.ToysPerChunk(kChunkPointsToyStep);
+        s.For(members.Count(), grain, pays, [&](int32_t k, int32_t thread) {
+            groups.WaitForEarlier(k);
+            UnPenetrate(*members[k], grid, grid.GetQueryContext(thread));
+            groups.MarkDone(k);
+        });
+    }
     // The rest only close their outlines, which nobody reads meanwhile.
     s.ForToys(s.Toys().Count(), kGrainBookkeeping, [&](Toy& toy, int32_t thread) {
         if (toy.mPenetrationContacts.IsEmpty()) UnPenetrate(toy, grid, grid.GetQueryContext(thread));
