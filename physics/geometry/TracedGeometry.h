@@ -142,6 +142,14 @@ public:
     // rest area. The plastic form never moves a core point.
     bool TryMovePoint(int32_t point, const VectorF& offset);
     bool TryMovePointElastic(int32_t point, const VectorF& offset);
+    // The guard's bounds: edge length ratios (the squares of 0.02 and 2.0,
+    // compared with the plain ratio; the bounds themselves pass) and triangle
+    // areas as factors of the rest area.
+    static constexpr float kMinEdgeRatio = 0.0004f;
+    static constexpr float kMaxEdgeRatio = 4.0f;
+    static constexpr float kMinAreaFactor = 0.1f;
+    static constexpr float kPlasticMaxAreaFactor = 2.5f;
+    static constexpr float kElasticMaxAreaFactor = 3.5f;
     // Carries a point of the rest (or snapshot) shape into the current shape by
     // the barycentric weights of the first triangle that contains it.
     VectorF MapRestPointToCurrent(const VectorF& point) const;

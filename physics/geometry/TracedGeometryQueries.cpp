@@ -8,13 +8,6 @@ namespace KIV {
 
 namespace {
 
-// Length ratios an edge may reach in a guarded move (the squares of 0.02 and
-// 2.0, compared with the plain ratio); the bounds themselves pass.
-constexpr float kMinEdgeRatio = 0.0004f;
-constexpr float kMaxEdgeRatio = 4.0f;
-constexpr float kMinAreaFactor = 0.1f;
-constexpr float kPlasticMaxAreaFactor = 2.5f;
-constexpr float kElasticMaxAreaFactor = 3.5f;
 // A ray long enough to leave any body.
 constexpr float kRayLength = 1000000.0f;
 

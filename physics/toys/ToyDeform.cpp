@@ -89,12 +89,11 @@ inline void TakeFromPoint(VectorF* p, int32_t i, __m128 pair)
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p + i), _mm_castps_si128(_mm_sub_ps(LoadPair(p, i), pair)));
 }
 
-// Moves accepted by the plastic guard: edge length ratios (squared bounds of
-// 0.02 and 2.0) and triangle areas against the rest area.
-constexpr float kMinEdgeRatio = 0.0004f;
-constexpr float kMaxEdgeRatio = 4.0f;
-constexpr float kMinAreaFactor = 0.1f;
-constexpr float kMaxAreaFactor = 2.5f;
+// Moves accepted by the plastic guard, whose bounds the dent shares.
+constexpr float kMinEdgeRatio = TracedGeometry::kMinEdgeRatio;
+constexpr float kMaxEdgeRatio = TracedGeometry::kMaxEdgeRatio;
+constexpr float kMinAreaFactor = TracedGeometry::kMinAreaFactor;
+constexpr float kMaxAreaFactor = TracedGeometry::kPlasticMaxAreaFactor;
 constexpr float kNoAreaBound = std::numeric_limits<float>::infinity();
 // Most edges sit well inside their bounds: their squared ratio, off by a few
 // units in the last place at most, settles them without the square root when
